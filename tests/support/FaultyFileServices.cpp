@@ -34,6 +34,15 @@ FileServices::Handle FaultyFileServices::replaceFile(const char* path) {
 }
 
 bool FaultyFileServices::writeAll(Handle file, const void* data, size_t size) {
+    if (diskSpace >= 0) {
+        size_t fits = static_cast<size_t>(diskSpace) < size ? static_cast<size_t>(diskSpace) : size;
+        diskSpace -= static_cast<int64_t>(fits);
+        if (fits < size) {
+            real_.writeAll(file, data, fits);
+            ++writeCalls;
+            return false;
+        }
+    }
     if (hits(writeCalls, failWriteAt)) {
         real_.writeAll(file, data, size / 2);
         return false;

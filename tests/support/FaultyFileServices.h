@@ -19,7 +19,10 @@ public:
     int shortReadAt = 0;      // the read delivers half of what was asked
     int failReadAt = 0;       // the read returns -1
     int failCloseAt = 0;
-    bool failFromThenOn = false;  // once a call of a kind failed, every later one fails too
+    bool failFromThenOn = false;
+    // The disk fills up after this many bytes in all (-1: never): the write that crosses
+    // the limit writes what fits and fails, as do all writes after it.
+    int64_t diskSpace = -1;  // once a call of a kind failed, every later one fails too
 
     // Every path given to a creating call, in order.
     std::vector<std::string> created;

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "BitmapProbe.h"
+#include "ColorQuantizer.h"
+#include "Conversion.h"
+#include "FaultyFileServices.h"
+#include "Messages.h"
+#include "RecordingFeedback.h"
+#include "TempFolder.h"
+#include "TestBitmap.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+SettingsText sampleTexts() {
+    SettingsText t;
+    t.mapName = "SAMPLE MAP";
+    t.folderName = "area01";
+    t.topLeftLatitude = {"35", "40", "0"};
+    t.topLeftLongitude = {"139", "45", "0"};
+    t.bottomRightLatitude = {"35", "39", "0"};
+    t.bottomRightLongitude = {"139", "46", "0"};
+    t.eastWestDistance = "1852";
+    t.northSouthDistance = "926";
+    return t;
+}
+
+// Runs in a fresh folder that is also the current directory, as after the file dialog.
+class ConversionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        fs::current_path(folder_.path());
+    }
+    void TearDown() override { fs::current_path(previous_); }
+
+    // Writes the bitmap and accepts it the way the dialog does.
+    ConversionJob accept(const std::vector<uint8_t>& bitmap) {
+        std::string path = folder_.file("map.bmp");
+        writeFile(path, bitmap);
+        ConversionJob job;
+        RecordingFeedback feedback;
+        EXPECT_EQ(BitmapProbe().probeBitmap(path.c_str(), job, feedback), 0u);
+        std::strcpy(job.bitmapPath, path.c_str());
+        job.bitmapAccepted = 1;
+        return job;
+    }
+
+    std::vector<std::string> listing() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(folder_.path()))
+            names.push_back(fs::relative(entry.path(), folder_.path()).string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempFolder folder_;
+    fs::path previous_;
+};
+
+TEST_F(ConversionTest, WholeConversionByteForByte) {
+    ConversionJob job = accept(makeBitmap(640, 480, patternPixel));
+    RecordingFeedback feedback;
+    EXPECT_EQ(runConversion(job, sampleTexts(), feedback), ConversionOutcome::Converted);
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_EQ(feedback.messages[0].text, "SUCCESS : File convert finish.");
+    EXPECT_EQ(feedback.messages[0].caption, "");
+    EXPECT_EQ(feedback.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(feedback.events, (std::vector<std::string>{"wait", "message", "arrow"}));
+
+    std::vector<uint8_t> index = readFile("area01.vlm");
+    ASSERT_EQ(index.size(), 160u);
+    EXPECT_EQ(std::vector<uint8_t>(index.begin() + 96, index.begin() + 108),
+              (std::vector<uint8_t>{0, 0, 0, 12, 0, 0, 0, 4, 0, 0, 0, 3}));
+
+    // Every pixel of every tile comes from its own picture position.
+    for (int32_t row = 0; row < 3; ++row)
+        for (int32_t column = 0; column < 4; ++column) {
+            char name[64];
+            std::snprintf(name, sizeof name, "area01/layer1/level%03d/smpl%03d%03d.map", row, column, row);
+            std::vector<uint8_t> tile = readFile(name);
+            ASSERT_EQ(tile.size(), 25760u) << name;
+            EXPECT_EQ(std::string(tile.begin(), tile.begin() + 12), "VeMo00000100");
+            bool same = true;
+            for (int32_t y = 0; y < 160 && same; ++y)
+                for (int32_t x = 0; x < 160 && same; ++x) {
+                    Rgb c = patternPixel(column * 160 + x, row * 160 + y);
+                    same = tile[160 + y * 160 + x] == ColorQuantizer::quantizePixel(c.blue, c.green, c.red);
+                    EXPECT_TRUE(same) << name << " pixel " << x << "," << y;
+                }
+        }
+}
+
+TEST_F(ConversionTest, NoAcceptedBitmapShowsAndWritesNothing) {
+    ConversionJob job = accept(makeBitmap(480, 480, patternPixel));
+    job.bitmapAccepted = 0;
+    RecordingFeedback feedback;
+    EXPECT_EQ(runConversion(job, sampleTexts(), feedback), ConversionOutcome::NoBitmap);
+    EXPECT_EQ(feedback.events, (std::vector<std::string>{"wait", "arrow"}));
+    EXPECT_EQ(listing(), std::vector<std::string>{"map.bmp"});
+}
+
+TEST_F(ConversionTest, RefusedSettingShowsItsMessageWithAnEmptyCaptionAndMakesNothing) {
+    ConversionJob job = accept(makeBitmap(480, 480, patternPixel));
+    SettingsText texts = sampleTexts();
+    texts.mapName.clear();
+    RecordingFeedback feedback;
+    EXPECT_EQ(runConversion(job, texts, feedback), ConversionOutcome::SettingsRefused);
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_EQ(feedback.messages[0].text, messages::kIllegalMapName);
+    EXPECT_EQ(feedback.messages[0].caption, "");
+    EXPECT_EQ(feedback.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(feedback.events.back(), "arrow");
+    EXPECT_EQ(listing(), std::vector<std::string>{"map.bmp"});
+}
+
+TEST_F(ConversionTest, SecondConversionStopsAtTheExistingIndex) {
+    ConversionJob job = accept(makeBitmap(480, 480, patternPixel));
+    RecordingFeedback first;
+    ASSERT_EQ(runConversion(job, sampleTexts(), first), ConversionOutcome::Converted);
+    fs::remove("area01/layer1/level000/smpl000000.map");
+    std::vector<uint8_t> index = readFile("area01.vlm");
+    RecordingFeedback second;
+    SettingsText texts = sampleTexts();
+    texts.mapName = "OTHER";
+    EXPECT_EQ(runConversion(job, texts, second), ConversionOutcome::OutputFailed);
+    ASSERT_EQ(second.messages.size(), 1u);
+    EXPECT_EQ(second.messages[0].text, messages::kIndexExists);
+    EXPECT_EQ(second.messages[0].caption, "Warning");
+    EXPECT_EQ(readFile("area01.vlm"), index);
+    EXPECT_FALSE(fs::exists("area01/layer1/level000/smpl000000.map")) << "no tile may be written";
+}
+
+TEST_F(ConversionTest, BitmapCutShortAfterItWasChosenIsRefusedBeforeAnythingIsWritten) {
+    std::vector<uint8_t> bitmap = makeBitmap(480, 480, patternPixel);
+    ConversionJob job = accept(bitmap);
+    bitmap.resize(bitmap.size() - 1);
+    writeFile(job.bitmapPath, bitmap);
+    RecordingFeedback feedback;
+    EXPECT_EQ(runConversion(job, sampleTexts(), feedback), ConversionOutcome::BitmapUnusable);
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_EQ(feedback.messages[0].text, messages::kBitmapTruncated);
+    EXPECT_EQ(feedback.messages[0].caption, "Warning");
+    EXPECT_EQ(listing(), std::vector<std::string>{"map.bmp"});
+
+    fs::remove(job.bitmapPath);
+    RecordingFeedback gone;
+    EXPECT_EQ(runConversion(job, sampleTexts(), gone), ConversionOutcome::BitmapUnusable);
+    EXPECT_TRUE(listing().empty());
+}
+
+TEST_F(ConversionTest, PixelOffsetPastTheEndIsRefused) {
+    std::vector<uint8_t> bitmap = makeBitmap(480, 480, patternPixel);
+    bitmap[10] = 0xFF;  // pixel-data offset far beyond the file
+    bitmap[11] = 0xFF;
+    bitmap[12] = 0xFF;
+    bitmap[13] = 0xFF;
+    ConversionJob job = accept(bitmap);
+    RecordingFeedback feedback;
+    EXPECT_EQ(runConversion(job, sampleTexts(), feedback), ConversionOutcome::BitmapUnusable);
+}
+
+TEST_F(ConversionTest, WriterFailureShowsOnlyTheWritersWarning) {
+    ConversionJob job = accept(makeBitmap(480, 480, patternPixel));
+    FaultyFileServices files(platformFileServices());
+    files.failReplaceAt = 4;
+    RecordingFeedback feedback;
+    EXPECT_EQ(runConversion(job, sampleTexts(), feedback, files), ConversionOutcome::OutputFailed);
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_EQ(feedback.messages[0].text, messages::kCannotCreateOutput);
+    EXPECT_EQ(feedback.events.back(), "arrow");
+    EXPECT_TRUE(fs::exists("area01.vlm"));
+    EXPECT_TRUE(fs::exists("area01/layer1/level000/smpl002000.map"));
+}
+
+}  // namespace
