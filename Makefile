@@ -1,0 +1,55 @@
+# The two everyday commands:
+#   make run    build the command line and convert the bundled sample map
+#   make test   build everything (native, sanitizers, Windows) and run every test
+# Both install the Debian packages they need first.
+
+JOBS ?= 2
+SAMPLE_OUT := sample-output
+
+.PHONY: run test test-native test-windows windows run-windows bench fuzz clean deps deps-windows
+
+deps:
+	tools/install-build-deps.sh
+
+deps-windows:
+	tools/install-windows-deps.sh
+
+run:
+	tools/install-build-deps.sh --minimal
+	cmake -S . -B build/run -DCMAKE_BUILD_TYPE=Release -DTESSELLA_BUILD_TESTS=OFF > /dev/null
+	cmake --build build/run -j$(JOBS) --target tessella
+	rm -rf $(SAMPLE_OUT) && mkdir -p $(SAMPLE_OUT)
+	cp samples/east-asia.bmp $(SAMPLE_OUT)/
+	build/run/cli/tessella probe $(SAMPLE_OUT)/east-asia.bmp
+	build/run/cli/tessella convert $(SAMPLE_OUT)/east-asia.bmp --name "East Asia" --folder eastasia \
+	    --top-left 47:48:45,120:56:15 --bottom-right 30:56:15,146:15:00 \
+	    --east-west 2178179 --north-south 1872281
+	@echo "Written into $(SAMPLE_OUT)/:"
+	@cd $(SAMPLE_OUT) && find eastasia.vlm eastasia -type f | sort | xargs ls -l | awk '{print "  " $$5 "\t" $$9}'
+
+test: deps deps-windows test-native test-windows
+
+test-native:
+	cmake --preset dev > /dev/null
+	cmake --build --preset dev -j$(JOBS)
+	ctest --preset dev -j$(JOBS)
+
+test-windows:
+	cmake --preset mingw > /dev/null
+	cmake --build --preset mingw -j$(JOBS)
+	ctest --preset mingw
+
+windows: deps-windows
+	cmake --preset mingw > /dev/null
+	cmake --build --preset mingw -j$(JOBS)
+
+run-windows: windows
+	tools/wine/run-tessella.sh
+
+bench: deps
+	cmake --preset release > /dev/null
+	cmake --build --preset release -j$(JOBS)
+	bench/compare.sh
+
+clean:
+	rm -rf build $(SAMPLE_OUT)
