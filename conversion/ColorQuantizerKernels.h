@@ -1,0 +1,60 @@
+#pragma once
+// The row converters behind ColorQuantizer::quantizeRow: a portable one built on
+// per-channel lookup tables, and vector ones for x86 chosen at run time by what the
+// processor offers. Every one gives the same index as quantizePixel for every colour.
+//
+// The vector converters rest on one property of CubeTable: apart from the band triple
+// (0, 0, 0), every entry is the sum of one value for the red band, one for the green band
+// and one for the blue band. So a pixel's cube index is a sum of three per-channel
+// contributions, with 215 (the sum for (0, 0, 0)) moved to 230.
+
+#include <cstdint>
+
+namespace ColorQuantizer::detail {
+
+enum class RowKernel {
+    Portable,  // per-channel tables, any processor
+    Sse41,     // 16 pixels a step
+    Avx2,      // 32 pixels a step
+};
+
+inline constexpr RowKernel kAllRowKernels[] = {RowKernel::Portable, RowKernel::Sse41,
+                                               RowKernel::Avx2};
+
+const char* rowKernelName(RowKernel kernel);
+
+// Whether this build has the converter and this processor can run it.
+bool rowKernelAvailable(RowKernel kernel);
+
+// The converter quantizeRow uses: the widest available one.
+RowKernel activeRowKernel();
+
+// Converts with the given converter, which must be available. Same contract as
+// quantizeRow: nothing outside source[0, 3 * count) and destination[0, count) is touched.
+void quantizeRowWith(RowKernel kernel, const uint8_t* source, uint8_t* destination,
+                     int32_t pixelCount);
+
+// The portable converter; the vector ones finish their rows with it.
+void quantizeRowPortable(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
+
+// Each converts whole steps of pixels and returns how many pixels it did (a multiple of
+// its step, at most pixelCount). Defined only where the build targets x86.
+int32_t quantizeStepsSse41(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
+int32_t quantizeStepsAvx2(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
+
+// Per-channel contribution to the cube index for each byte value (red, green, blue), and
+// the index of each exact grey. Shared by the portable and the vector converters.
+struct ChannelTables {
+    uint8_t red[256];
+    uint8_t green[256];
+    uint8_t blue[256];
+    uint8_t grey[256];
+};
+const ChannelTables& channelTables();
+
+// The sum of the three contributions for band triple (0, 0, 0): the one cube cell whose
+// CubeTable entry is not that sum.
+inline constexpr uint8_t kDarkestSum = 215;
+inline constexpr uint8_t kDarkestIndex = 230;
+
+}  // namespace ColorQuantizer::detail
