@@ -1,0 +1,248 @@
+#include "ConverterDialog.h"
+
+#include "AboutDialog.h"
+#include "BitmapProbe.h"
+#include "Conversion.h"
+#include "FileServices.h"
+#include "Messages.h"
+#include "framework/FileDialog.h"
+#include "framework/PaintDC.h"
+#include "framework/Resources.h"
+#include "resource.h"
+
+namespace {
+
+// The most bytes each input field takes; the same lengths cut the texts on CONVERT.
+struct FieldLimit {
+    int id;
+    int maxLength;
+};
+constexpr FieldLimit kFieldLimits[] = {
+    {IDC_TOP_LEFT_LAT_DEGREES, kLatitudeDegreesMaxLength},
+    {IDC_TOP_LEFT_LAT_MINUTES, kMinutesMaxLength},
+    {IDC_TOP_LEFT_LAT_SECONDS, kSecondsMaxLength},
+    {IDC_TOP_LEFT_LON_DEGREES, kLongitudeDegreesMaxLength},
+    {IDC_TOP_LEFT_LON_MINUTES, kMinutesMaxLength},
+    {IDC_TOP_LEFT_LON_SECONDS, kSecondsMaxLength},
+    {IDC_BOTTOM_RIGHT_LAT_DEGREES, kLatitudeDegreesMaxLength},
+    {IDC_BOTTOM_RIGHT_LAT_MINUTES, kMinutesMaxLength},
+    {IDC_BOTTOM_RIGHT_LAT_SECONDS, kSecondsMaxLength},
+    {IDC_BOTTOM_RIGHT_LON_DEGREES, kLongitudeDegreesMaxLength},
+    {IDC_BOTTOM_RIGHT_LON_MINUTES, kMinutesMaxLength},
+    {IDC_BOTTOM_RIGHT_LON_SECONDS, kSecondsMaxLength},
+    {IDC_EAST_WEST_DISTANCE, kDistanceMaxLength},
+    {IDC_NORTH_SOUTH_DISTANCE, kDistanceMaxLength},
+    {IDC_MAP_NAME, kMapNameMaxLength},
+    {IDC_FOLDER_NAME, kFolderNameMaxLength},
+};
+
+constexpr char kBitmapFilter[] = "bitmap (*.bmp)|*.bmp||";
+// OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY. Without OFN_NOCHANGEDIR the
+// dialog leaves the current directory at the chosen file's folder, where the output goes.
+constexpr DWORD kBitmapDialogFlags = 0x1804;
+
+}  // namespace
+
+POINT centredIconPosition(int clientWidth, int clientHeight, int iconWidth, int iconHeight) {
+    return POINT{(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
+}
+
+ConverterDialog::ConverterDialog(CWnd* parent) : CDialog(IDD_CONVERTER_DIALOG, parent) {
+    const char* iconName = MAKEINTRESOURCEA(IDR_MAINFRAME);
+    icon_ = ::LoadIconA(AfxFindResourceHandle(iconName, RT_GROUP_ICON), iconName);
+}
+
+std::array<CWnd*, 17> ConverterDialog::gatedControls() {
+    return {&folderName_,           &mapName_,              &northSouthDistance_,
+            &eastWestDistance_,     &topLeftLonSeconds_,    &topLeftLonMinutes_,
+            &topLeftLonDegrees_,    &bottomRightLonSeconds_, &bottomRightLonMinutes_,
+            &bottomRightLonDegrees_, &topLeftLatSeconds_,   &topLeftLatMinutes_,
+            &topLeftLatDegrees_,    &bottomRightLatSeconds_, &bottomRightLatDegrees_,
+            &bottomRightLatMinutes_, &convert_};
+}
+
+void ConverterDialog::DoDataExchange(CDataExchange* exchange) {
+    CDialog::DoDataExchange(exchange);
+    DDX_Control(exchange, IDC_FOLDER_NAME, folderName_);
+    DDX_Control(exchange, IDC_MAP_NAME, mapName_);
+    DDX_Control(exchange, IDC_NORTH_SOUTH_DISTANCE, northSouthDistance_);
+    DDX_Control(exchange, IDC_EAST_WEST_DISTANCE, eastWestDistance_);
+    DDX_Control(exchange, IDC_TOP_LEFT_LON_SECONDS, topLeftLonSeconds_);
+    DDX_Control(exchange, IDC_TOP_LEFT_LON_MINUTES, topLeftLonMinutes_);
+    DDX_Control(exchange, IDC_TOP_LEFT_LON_DEGREES, topLeftLonDegrees_);
+    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LON_SECONDS, bottomRightLonSeconds_);
+    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LON_MINUTES, bottomRightLonMinutes_);
+    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LON_DEGREES, bottomRightLonDegrees_);
+    DDX_Control(exchange, IDC_TOP_LEFT_LAT_SECONDS, topLeftLatSeconds_);
+    DDX_Control(exchange, IDC_TOP_LEFT_LAT_MINUTES, topLeftLatMinutes_);
+    DDX_Control(exchange, IDC_TOP_LEFT_LAT_DEGREES, topLeftLatDegrees_);
+    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LAT_SECONDS, bottomRightLatSeconds_);
+    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LAT_DEGREES, bottomRightLatDegrees_);
+    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LAT_MINUTES, bottomRightLatMinutes_);
+    DDX_Control(exchange, IDC_CONVERT, convert_);
+}
+
+BOOL ConverterDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    addAboutItemToSystemMenu();
+    SendMessageA(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageA(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    resetJob(job_);
+    enableGatedControls(FALSE);
+    for (const FieldLimit& field : kFieldLimits) {
+        SendDlgItemMessageA(field.id, EM_LIMITTEXT, static_cast<WPARAM>(field.maxLength), 0);
+    }
+    showInitialTexts();
+    return TRUE;  // the system puts the focus on the first tab stop, BMP FILE
+}
+
+void ConverterDialog::addAboutItemToSystemMenu() {
+    CMenu systemMenu = GetSystemMenu(FALSE);
+    if (!systemMenu.exists()) return;
+    const std::string aboutItem = loadResourceString(IDS_ABOUTBOX);
+    if (aboutItem.empty()) return;
+    systemMenu.AppendMenuA(MF_SEPARATOR);
+    systemMenu.AppendMenuA(MF_STRING, IDM_ABOUTBOX, aboutItem.c_str());
+}
+
+void ConverterDialog::setFieldNumber(int id, uint32_t value) {
+    SetDlgItemTextA(id, std::to_string(value).c_str());
+}
+
+// The job's corners and distances in their display form: every field shows "0" after
+// the reset.
+void ConverterDialog::showInitialTexts() {
+    const struct {
+        uint32_t value;
+        int degreesId;
+    } corners[] = {
+        {job_.topLeftLatitude, IDC_TOP_LEFT_LAT_DEGREES},
+        {job_.topLeftLongitude, IDC_TOP_LEFT_LON_DEGREES},
+        {job_.bottomRightLatitude, IDC_BOTTOM_RIGHT_LAT_DEGREES},
+        {job_.bottomRightLongitude, IDC_BOTTOM_RIGHT_LON_DEGREES},
+    };
+    for (const auto& corner : corners) {
+        const AngleParts parts = angleParts(corner.value);
+        setFieldNumber(corner.degreesId, parts.degrees);
+        setFieldNumber(corner.degreesId + 1, parts.minutes);
+        setFieldNumber(corner.degreesId + 2, parts.seconds);
+    }
+    setFieldNumber(IDC_EAST_WEST_DISTANCE, distanceMetres(job_.eastWestDistance));
+    setFieldNumber(IDC_NORTH_SOUTH_DISTANCE, distanceMetres(job_.northSouthDistance));
+}
+
+void ConverterDialog::enableGatedControls(BOOL enable) {
+    for (CWnd* control : gatedControls()) control->EnableWindow(enable);
+}
+
+bool ConverterDialog::OnCommand(UINT id, UINT notification) {
+    if (notification != BN_CLICKED) return false;
+    switch (id) {
+    case IDC_BMP_FILE:
+        onBitmapFile();
+        return true;
+    case IDC_CONVERT:
+        onConvert();
+        return true;
+    case IDC_ABOUT:
+        showAboutBox();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// WM_DESTROY needs nothing beyond the default handling: nothing is released or saved.
+bool ConverterDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_SYSCOMMAND:
+        return onSystemCommand(wParam);
+    case WM_PAINT:
+        return onPaint();
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(icon_);
+        return true;
+    default:
+        return CDialog::OnMessage(message, wParam, lParam, result);
+    }
+}
+
+void ConverterDialog::onBitmapFile() {
+    CFileDialog fileDialog(TRUE, ".bmp", nullptr, kBitmapDialogFlags, kBitmapFilter);
+    if (fileDialog.DoModal() != IDOK) return;
+
+    char path[kBitmapPathSize];
+    ::lstrcpynA(path, fileDialog.GetPathName().c_str(), sizeof path);
+    if (BitmapProbe{}.probeBitmap(path, job_, *this) != kBitmapAccepted) return;
+
+    ::lstrcpyA(job_.bitmapPath, path);
+    FileServices& files = platformFileServices();
+    const FileServices::Handle bitmap = files.openForReading(path);
+    if (bitmap == FileServices::kNoFile) {
+        MessageBoxA(messages::kCannotOpenBitmapFile, messages::kWarningCaption,
+                    MB_OK | MB_ICONINFORMATION);
+        job_.bitmapAccepted = 0;
+        return;
+    }
+    SetDlgItemTextA(IDC_WIDTH_DISPLAY, std::to_string(job_.bitmapWidth).c_str());
+    SetDlgItemTextA(IDC_HEIGHT_DISPLAY, std::to_string(job_.bitmapHeight).c_str());
+    enableGatedControls(TRUE);
+    files.close(bitmap);
+    job_.bitmapAccepted = 1;
+}
+
+// Each field is read into a buffer one byte longer than its limit, and cut there.
+std::string ConverterDialog::fieldText(int id, int maxLength) const {
+    char buffer[kMapNameMaxLength + 1] = {};
+    GetDlgItemTextA(id, buffer, maxLength + 1);
+    buffer[maxLength] = '\0';
+    return buffer;
+}
+
+SettingsText ConverterDialog::readSettingsTexts() const {
+    auto angle = [this](int degreesId, int degreesMaxLength) {
+        return AngleText{fieldText(degreesId, degreesMaxLength),
+                         fieldText(degreesId + 1, kMinutesMaxLength),
+                         fieldText(degreesId + 2, kSecondsMaxLength)};
+    };
+    SettingsText texts;
+    texts.mapName = fieldText(IDC_MAP_NAME, kMapNameMaxLength);
+    texts.folderName = fieldText(IDC_FOLDER_NAME, kFolderNameMaxLength);
+    texts.topLeftLatitude = angle(IDC_TOP_LEFT_LAT_DEGREES, kLatitudeDegreesMaxLength);
+    texts.topLeftLongitude = angle(IDC_TOP_LEFT_LON_DEGREES, kLongitudeDegreesMaxLength);
+    texts.bottomRightLatitude = angle(IDC_BOTTOM_RIGHT_LAT_DEGREES, kLatitudeDegreesMaxLength);
+    texts.bottomRightLongitude = angle(IDC_BOTTOM_RIGHT_LON_DEGREES, kLongitudeDegreesMaxLength);
+    texts.eastWestDistance = fieldText(IDC_EAST_WEST_DISTANCE, kDistanceMaxLength);
+    texts.northSouthDistance = fieldText(IDC_NORTH_SOUTH_DISTANCE, kDistanceMaxLength);
+    return texts;
+}
+
+void ConverterDialog::onConvert() { runConversion(job_, readSettingsTexts(), *this); }
+
+bool ConverterDialog::onSystemCommand(WPARAM command) {
+    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;  // the system's own commands
+    showAboutBox();
+    return true;
+}
+
+bool ConverterDialog::onPaint() {
+    if (!IsIconic()) return false;  // the dialog paints itself
+    CPaintDC dc(this);
+    SendMessageA(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+    RECT client;
+    GetClientRect(&client);
+    const POINT at = centredIconPosition(client.right - client.left, client.bottom - client.top,
+                                         ::GetSystemMetrics(SM_CXICON),
+                                         ::GetSystemMetrics(SM_CYICON));
+    ::DrawIcon(dc.m_hDC, at.x, at.y, icon_);
+    return true;
+}
+
+void ConverterDialog::showMessage(const char* text, const char* caption, MessageIcon icon) {
+    const UINT iconType = icon == MessageIcon::Exclamation ? MB_ICONEXCLAMATION : MB_ICONINFORMATION;
+    MessageBoxA(text, caption, MB_OK | iconType);
+}
+
+void ConverterDialog::showWaitCursor() { ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT)); }
+
+void ConverterDialog::showArrowCursor() { ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW)); }

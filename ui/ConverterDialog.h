@@ -1,0 +1,68 @@
+#pragma once
+// The main dialog, template 102: the user chooses a bitmap, types the map's settings and
+// starts the conversion. It owns the one ConversionJob and is the UserFeedback through
+// which the conversion shows its messages and the busy cursor.
+
+#include <array>
+#include <string>
+
+#include "ConversionJob.h"
+#include "Settings.h"
+#include "UserFeedback.h"
+#include "framework/Dialog.h"
+
+class ConverterDialog : public CDialog, public UserFeedback {
+public:
+    explicit ConverterDialog(CWnd* parent = nullptr);
+    ~ConverterDialog() override = default;
+
+    void showMessage(const char* text, const char* caption, MessageIcon icon) override;
+    void showWaitCursor() override;
+    void showArrowCursor() override;
+
+protected:
+    void DoDataExchange(CDataExchange* exchange) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(UINT id, UINT notification) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void addAboutItemToSystemMenu();
+    void showInitialTexts();
+    void enableGatedControls(BOOL enable);
+    void onBitmapFile();
+    void onConvert();
+    bool onSystemCommand(WPARAM command);
+    bool onPaint();
+    SettingsText readSettingsTexts() const;
+    std::string fieldText(int id, int maxLength) const;
+    void setFieldNumber(int id, uint32_t value);
+
+    ConversionJob job_;
+    // The sixteen input fields and CONVERT: the controls that stay disabled until a
+    // bitmap has been accepted.
+    CEdit folderName_;
+    CEdit mapName_;
+    CEdit northSouthDistance_;
+    CEdit eastWestDistance_;
+    CEdit topLeftLonSeconds_;
+    CEdit topLeftLonMinutes_;
+    CEdit topLeftLonDegrees_;
+    CEdit bottomRightLonSeconds_;
+    CEdit bottomRightLonMinutes_;
+    CEdit bottomRightLonDegrees_;
+    CEdit topLeftLatSeconds_;
+    CEdit topLeftLatMinutes_;
+    CEdit topLeftLatDegrees_;
+    CEdit bottomRightLatSeconds_;
+    CEdit bottomRightLatDegrees_;
+    CEdit bottomRightLatMinutes_;
+    CButton convert_;
+    HICON icon_;
+
+    std::array<CWnd*, 17> gatedControls();
+};
+
+// Where a minimised window draws its icon: centred in the client area, halves rounded
+// toward zero after adding one.
+POINT centredIconPosition(int clientWidth, int clientHeight, int iconWidth, int iconHeight);

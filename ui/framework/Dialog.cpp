@@ -1,0 +1,105 @@
+#include "Dialog.h"
+
+#include "Resources.h"
+#include "WinApp.h"
+
+void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
+    if (control.m_hWnd == nullptr) control.m_hWnd = exchange->m_pDlgWnd->GetDlgItem(id);
+}
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
+
+HWND CDialog::ownerWindow() const {
+    if (parent_ != nullptr) return parent_->m_hWnd;
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr || app->m_pMainWnd == nullptr || app->m_pMainWnd == this) return nullptr;
+    return app->m_pMainWnd->m_hWnd;
+}
+
+INT_PTR CDialog::DoModal() {
+    const char* name = MAKEINTRESOURCEA(templateId_);
+    return ::DialogBoxParamA(AfxFindResourceHandle(name, RT_DIALOG), name, ownerWindow(),
+                             dialogProcedure, reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange exchange(this, saveAndValidate);
+    DoDataExchange(&exchange);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (UpdateData(TRUE)) EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+bool CDialog::OnCommand(UINT, UINT) { return false; }
+
+bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (message) {
+    case WM_INITDIALOG:
+        result = OnInitDialog();
+        return true;
+    case WM_COMMAND: {
+        const UINT id = LOWORD(wParam);
+        const UINT notification = HIWORD(wParam);
+        if (notification == BN_CLICKED && id == IDOK) {
+            OnOK();
+            return true;
+        }
+        if (notification == BN_CLICKED && id == IDCANCEL) {
+            OnCancel();
+            return true;
+        }
+        return OnCommand(id, notification);
+    }
+    default:
+        return false;
+    }
+}
+
+INT_PTR CALLBACK CDialog::dialogProcedure(HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog->m_hWnd = window;
+        ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+    }
+    auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+    if (dialog == nullptr) return FALSE;  // messages before WM_INITDIALOG
+
+    LRESULT result = 0;
+    const bool handled = dialog->OnMessage(message, wParam, lParam, result);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(window, DWLP_USER, 0);
+        dialog->m_hWnd = nullptr;
+    }
+    if (!handled) return FALSE;
+    switch (message) {
+    // These messages return their result directly from a dialog procedure.
+    case WM_INITDIALOG:
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+        return static_cast<INT_PTR>(result);
+    default:
+        ::SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+}
