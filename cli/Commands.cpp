@@ -1,0 +1,196 @@
+#include "Commands.h"
+
+#include <cstring>
+
+#include "BitmapProbe.h"
+#include "Encoding.h"
+#include "ExitCodes.h"
+#include "FileServices.h"
+#include "HelpText.h"
+#include "Messages.h"
+#include "OutputPaths.h"
+#include "Platform.h"
+#include "TerminalFeedback.h"
+
+namespace {
+
+void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
+void printWarning(const std::string& text) { writeStandardError("tessella: warning: " + text + "\n"); }
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Probes the bitmap and checks that it opens again, as the dialog does before it lets
+// CONVERT run. On success the job holds the bitmap and is marked accepted.
+bool acceptBitmap(const std::string& utf8Path, ConversionJob& job, UserFeedback& feedback) {
+    std::string path, reason;
+    if (!conversionBitmapPath(utf8Path, path, reason)) {
+        printError("cannot use the bitmap path " + quoted(utf8Path) + ": " + reason);
+        return false;
+    }
+    if (path.size() >= sizeof job.bitmapPath) {
+        printError("the bitmap's full path is longer than " +
+                   std::to_string(sizeof job.bitmapPath - 1) + " bytes: " + quoted(displayPath(path)));
+        return false;
+    }
+    if (BitmapProbe().probeBitmap(path.c_str(), job, feedback) != kBitmapAccepted) return false;
+    FileServices& files = platformFileServices();
+    FileServices::Handle reopened = files.openForReading(path.c_str());
+    if (reopened == FileServices::kNoFile) {
+        feedback.showMessage(messages::kCannotOpenBitmapFile, messages::kWarningCaption,
+                             MessageIcon::Information);
+        return false;
+    }
+    files.close(reopened);
+    std::memcpy(job.bitmapPath, path.c_str(), path.size() + 1);
+    job.bitmapAccepted = 1;
+    return true;
+}
+
+// Makes the output folder current. A missing one is made only when the conversion is
+// going to write, so a refused conversion leaves no empty folder behind.
+bool enterOutputFolder(const std::string& folder, const ConversionJob& job, const SettingsText& texts) {
+    std::string reason;
+    ConversionJob trial = job;
+    bool conversionWillWrite = applySettings(trial, texts) == SettingsError::NoError &&
+                               bitmapDataComplete(trial, platformFileServices());
+    if (!isFolder(folder) && conversionWillWrite && !makeFolders(folder, reason)) {
+        printError("cannot make the output folder " + quoted(folder) + ": " + reason);
+        return false;
+    }
+    if (isFolder(folder) && !enterFolder(folder, reason)) {
+        printError("cannot enter the output folder " + quoted(folder) + ": " + reason);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string parentFolder(const std::string& path) {
+#ifdef _WIN32
+    size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos) {
+        // "C:map.bmp" lies in the current folder of drive C.
+        return path.size() > 1 && path[1] == ':' ? path.substr(0, 2) : std::string();
+    }
+    std::string parent = path.substr(0, separator);
+    if (parent.empty() || parent.back() == ':') parent += path[separator];  // a root
+    return parent;
+#else
+    size_t separator = path.rfind('/');
+    if (separator == std::string::npos) return std::string();
+    return separator == 0 ? std::string("/") : path.substr(0, separator);
+#endif
+}
+
+SettingsText settingsTextFor(const ConvertArguments& args, const std::string& cp932Name) {
+    SettingsText texts;
+    texts.mapName = cp932Name;
+    texts.folderName = args.folder;
+    texts.topLeftLatitude = args.topLeft.latitude;
+    texts.topLeftLongitude = args.topLeft.longitude;
+    texts.bottomRightLatitude = args.bottomRight.latitude;
+    texts.bottomRightLongitude = args.bottomRight.longitude;
+    texts.eastWestDistance = args.eastWest;
+    texts.northSouthDistance = args.northSouth;
+    return texts;
+}
+
+std::vector<std::string> cutWarnings(const std::string& cp932Name, const std::string& folder) {
+    std::vector<std::string> warnings;
+    if (cp932Name.size() > static_cast<size_t>(kMapNameMaxLength)) {
+        warnings.push_back("the map name is " + std::to_string(cp932Name.size()) +
+                           " bytes in Shift-JIS; only its first " +
+                           std::to_string(kMapNameMaxLength) + " are kept: " +
+                           quoted(cp932ToUtf8(cp932Name.substr(0, kMapNameMaxLength))));
+    }
+    if (folder.size() > static_cast<size_t>(kFolderNameMaxLength)) {
+        warnings.push_back("the folder name is longer than " +
+                           std::to_string(kFolderNameMaxLength) + " characters; only " +
+                           quoted(folder.substr(0, kFolderNameMaxLength)) + " is used");
+    }
+    return warnings;
+}
+
+int exitCodeFor(ConversionOutcome outcome) {
+    switch (outcome) {
+        case ConversionOutcome::Converted: return kExitSuccess;
+        case ConversionOutcome::SettingsRefused: return kExitSettingsRefused;
+        case ConversionOutcome::BitmapUnusable: return kExitBitmapRefused;
+        case ConversionOutcome::OutputFailed: return kExitOutputFailed;
+        case ConversionOutcome::NoBitmap: return kExitInternalError;
+    }
+    return kExitInternalError;
+}
+
+int runProbe(const ProbeArguments& args) {
+    TerminalFeedback feedback(writeStandardError, false);
+    ConversionJob job;
+    if (!acceptBitmap(args.bitmap, job, feedback)) {
+        writeStandardOutput("verdict: refused\n");
+        return kExitBitmapRefused;
+    }
+    writeStandardOutput("verdict: accepted\nwidth: " + std::to_string(job.bitmapWidth) +
+                        "\nheight: " + std::to_string(job.bitmapHeight) +
+                        "\ncolumns: " + std::to_string(job.tileColumns) +
+                        "\nrows: " + std::to_string(job.tileRows) +
+                        "\ntiles: " + std::to_string(job.tileCount) + "\n");
+    return kExitSuccess;
+}
+
+int runConvert(const ConvertArguments& args) {
+    EncodeResult name = utf8ToCp932(args.name);
+    if (name.status == EncodeStatus::InvalidUtf8) {
+        printError("--name is not valid UTF-8; nothing was written");
+        return kExitSettingsRefused;
+    }
+    if (name.status == EncodeStatus::NotInCp932) {
+        printError("--name: the character " + quoted(name.offending) +
+                   " cannot be written in Shift-JIS (CP932), the encoding of the map files; "
+                   "nothing was written");
+        return kExitSettingsRefused;
+    }
+    for (const std::string& warning : cutWarnings(name.bytes, args.folder)) printWarning(warning);
+
+    TerminalFeedback feedback(writeStandardError, standardErrorIsTerminal());
+    ConversionJob job;
+    if (!acceptBitmap(args.bitmap, job, feedback)) return kExitBitmapRefused;
+
+    // Like the dialog, whose file dialog leaves the bitmap's folder current, the output
+    // lands beside the bitmap unless another folder is asked for.
+    SettingsText texts = settingsTextFor(args, name.bytes);
+    std::string outputFolder = args.outputDir ? *args.outputDir : parentFolder(args.bitmap);
+    if (!outputFolder.empty() && !enterOutputFolder(outputFolder, job, texts)) return kExitOutputFailed;
+
+    ConversionOutcome outcome = runConversion(job, texts, feedback);
+    if (outcome == ConversionOutcome::Converted) {
+        writeStandardOutput("Wrote " + indexFilePath(job.folderName) + " and " +
+                            std::to_string(job.tileCount) + " tile files (" +
+                            std::to_string(job.tileColumns) + " columns, " +
+                            std::to_string(job.tileRows) + " rows) under " +
+                            layerFolderPath(job.folderName) + " in " + currentFolder() + "\n");
+    }
+    return exitCodeFor(outcome);
+}
+
+int runTessella(const std::vector<std::string>& args) {
+    ParseResult parsed = parseCommandLine(args);
+    if (!parsed.ok) {
+        printError(parsed.error);
+        std::string helpCommand = parsed.errorCommand.empty() ? "tessella --help"
+                                                              : "tessella " + parsed.errorCommand + " --help";
+        writeStandardError("Run '" + helpCommand + "' for usage.\n");
+        return kExitUsage;
+    }
+    switch (parsed.command.kind) {
+        case CommandKind::Help:
+            writeStandardOutput(helpText(parsed.command.helpTopic));
+            return kExitSuccess;
+        case CommandKind::Version:
+            writeStandardOutput(versionText());
+            return kExitSuccess;
+        case CommandKind::Probe: return runProbe(parsed.command.probe);
+        case CommandKind::Convert: return runConvert(parsed.command.convert);
+    }
+    return kExitInternalError;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The commands of tessella: each returns the process's exit code (ExitCodes.h).
+
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "Conversion.h"
+#include "Settings.h"
+
+// Runs the command line given by its arguments (without the program name).
+int runTessella(const std::vector<std::string>& args);
+
+int runProbe(const ProbeArguments& args);
+int runConvert(const ConvertArguments& args);
+
+// The sixteen texts of one CONVERT, as the dialog's fields would hold them: the map name
+// in code page 932, everything else as typed.
+SettingsText settingsTextFor(const ConvertArguments& args, const std::string& cp932Name);
+
+// Warnings for texts longer than their fields, which the conversion cuts.
+std::vector<std::string> cutWarnings(const std::string& cp932Name, const std::string& folder);
+
+// The folder of a file's path as typed, "" when it names none (the current folder).
+std::string parentFolder(const std::string& path);
+
+int exitCodeFor(ConversionOutcome outcome);

@@ -1,0 +1,101 @@
+#include "Encoding.h"
+
+#include <cstdint>
+
+namespace {
+
+// Number of bytes of the CP932 character whose first byte is lead.
+size_t cp932CharacterLength(unsigned char lead) {
+    bool doubleByte = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+    return doubleByte ? 2 : 1;
+}
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+}  // namespace
+
+size_t utf8CharacterLength(std::string_view text) {
+    if (text.empty()) return 0;
+    auto lead = static_cast<unsigned char>(text[0]);
+    size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (length > text.size()) return 1;
+    for (size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
+    return length;
+}
+
+bool isValidUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t length;
+        uint32_t codePoint;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            codePoint = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            codePoint = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            codePoint = lead & 0x07;
+        } else {
+            return false;  // continuation byte, overlong two-byte lead, or beyond U+10FFFF
+        }
+        if (i + length > text.size()) return false;
+        for (size_t k = 1; k < length; ++k) {
+            auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            codePoint = (codePoint << 6) | (next & 0x3F);
+        }
+        if ((length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000) ||
+            codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+EncodeResult utf8ToCp932(std::string_view utf8) {
+    EncodeResult result;
+    if (!isValidUtf8(utf8)) {
+        result.status = EncodeStatus::InvalidUtf8;
+        return result;
+    }
+    // Character by character, so the first one that fails can be named.
+    for (size_t i = 0; i < utf8.size();) {
+        size_t length = utf8CharacterLength(utf8.substr(i));
+        std::string_view character = utf8.substr(i, length);
+        std::optional<std::string> encoded = convertUtf8ToCp932(character);
+        std::optional<std::string> back;
+        if (encoded) back = convertCp932ToUtf8(*encoded);
+        if (!encoded || !back || *back != character) {
+            result.status = EncodeStatus::NotInCp932;
+            result.bytes.clear();
+            result.offending = std::string(character);
+            return result;
+        }
+        result.bytes += *encoded;
+        i += length;
+    }
+    return result;
+}
+
+std::string cp932ToUtf8(std::string_view cp932) {
+    if (std::optional<std::string> whole = convertCp932ToUtf8(cp932)) return *whole;
+    std::string out;
+    for (size_t i = 0; i < cp932.size();) {
+        size_t length = cp932CharacterLength(static_cast<unsigned char>(cp932[i]));
+        if (i + length > cp932.size()) length = cp932.size() - i;
+        std::optional<std::string> decoded = convertCp932ToUtf8(cp932.substr(i, length));
+        out += decoded && length == cp932CharacterLength(static_cast<unsigned char>(cp932[i]))
+                   ? *decoded
+                   : std::string(kReplacement);
+        i += length;
+    }
+    return out;
+}

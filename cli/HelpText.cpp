@@ -1,0 +1,116 @@
+#include "HelpText.h"
+
+#ifndef TESSELLA_VERSION
+#define TESSELLA_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr std::string_view kExample =
+    "  tessella convert tokyo.bmp --name \"Tokyo Bay\" --folder tokyo \\\n"
+    "      --top-left 35:40:10,139:45:30 --bottom-right 35:38:40,139:47:20 \\\n"
+    "      --east-west 2759 --north-south 2778\n";
+
+constexpr std::string_view kExitCodes =
+    "Exit codes:\n"
+    "  0  success: the map was written, or the bitmap can be converted\n"
+    "  1  internal error\n"
+    "  2  usage error: unknown command or option, missing or malformed value\n"
+    "  3  bitmap refused: missing, unreadable, or not a bitmap that can be converted\n"
+    "  4  settings refused: map name, folder name, corners or distances\n"
+    "  5  output failed: the index file exists, or a file or folder could not be\n"
+    "     made or written\n";
+
+std::string overview() {
+    return std::string(
+               "tessella " TESSELLA_VERSION
+               ": turns a map picture (a 24-bit Windows bitmap) into tiled map data:\n"
+               "an index file FOLDER.vlm and one tile file per 160x160 pixels in\n"
+               "FOLDER/layer1/levelRRR/smplCCCRRR.map.\n"
+               "\n"
+               "Usage:\n"
+               "  tessella convert BITMAP --name NAME --folder FOLDER\n"
+               "                   --top-left LAT,LON --bottom-right LAT,LON\n"
+               "                   --east-west METRES --north-south METRES [--output-dir DIR]\n"
+               "  tessella probe BITMAP\n"
+               "  tessella help [COMMAND]\n"
+               "  tessella --help | --version\n"
+               "\n"
+               "Commands:\n"
+               "  convert  write the index file and the tiles, beside the bitmap or in DIR\n"
+               "  probe    check whether a bitmap can be converted and show its tile grid\n"
+               "\n"
+               "Run 'tessella COMMAND --help' for the details of a command.\n"
+               "\n"
+               "Example:\n") +
+           std::string(kExample) + "\n" + std::string(kExitCodes);
+}
+
+std::string convertHelp() {
+    return std::string(
+               "Usage: tessella convert BITMAP --name NAME --folder FOLDER\n"
+               "                        --top-left LAT,LON --bottom-right LAT,LON\n"
+               "                        --east-west METRES --north-south METRES\n"
+               "                        [--output-dir DIR]\n"
+               "\n"
+               "Converts BITMAP into the index file FOLDER.vlm and the folder tree\n"
+               "FOLDER/layer1/levelRRR/ with one tile file smplCCCRRR.map per 160x160 pixels\n"
+               "(column CCC, row RRR, counted from 0 at the top-left). The output lands beside\n"
+               "the bitmap unless --output-dir is given. An existing FOLDER.vlm is never\n"
+               "replaced: the conversion stops instead.\n"
+               "\n"
+               "  BITMAP               a 24-bit uncompressed Windows bitmap (.bmp), at least\n"
+               "                       480x480 pixels, width and height multiples of 160\n"
+               "  --name NAME          map name, at most 32 bytes once written in Shift-JIS\n"
+               "                       (CP932): 32 ASCII letters or 16 Japanese characters;\n"
+               "                       a longer name is cut, with a warning. Tile headers\n"
+               "                       keep its first 16 bytes.\n"
+               "  --folder FOLDER      1 to 8 characters, each a-z or 0-9\n"
+               "  --top-left LAT,LON   latitude and longitude of the picture's top-left\n"
+               "                       corner, each D:M:S (degrees:minutes:seconds; degrees\n"
+               "                       of latitude up to 2 digits, of longitude up to 3;\n"
+               "                       minutes and seconds up to 2), e.g. 35:40:10,139:45:30\n"
+               "  --bottom-right LAT,LON\n"
+               "                       the bottom-right corner, south and east of the\n"
+               "                       top-left one\n"
+               "  --east-west METRES   width of the picture on the ground, whole metres\n"
+               "                       (1 to 9999999)\n"
+               "  --north-south METRES height of the picture on the ground, whole metres\n"
+               "  --output-dir DIR     write the output in DIR (made if missing)\n"
+               "  -h, --help           show this help\n"
+               "\n"
+               "Options take their value as the next argument or after '=' (--name=NAME).\n"
+               "Messages go to standard error; on a terminal a progress line shows the tiles\n"
+               "being written.\n"
+               "\n"
+               "Example:\n") +
+           std::string(kExample) + "\n" + std::string(kExitCodes);
+}
+
+std::string probeHelp() {
+    return "Usage: tessella probe BITMAP\n"
+           "\n"
+           "Checks BITMAP as convert would, without writing anything, and prints the\n"
+           "verdict; for an accepted bitmap also its size and tile grid:\n"
+           "\n"
+           "  $ tessella probe tokyo.bmp\n"
+           "  verdict: accepted\n"
+           "  width: 800\n"
+           "  height: 640\n"
+           "  columns: 5\n"
+           "  rows: 4\n"
+           "  tiles: 20\n"
+           "\n"
+           "A refused bitmap prints \"verdict: refused\" and the reason on standard error,\n"
+           "and exits with 3. Exit codes as for 'tessella --help'.\n";
+}
+
+}  // namespace
+
+std::string helpText(std::string_view topic) {
+    if (topic == "convert") return convertHelp();
+    if (topic == "probe") return probeHelp();
+    return overview();
+}
+
+std::string versionText() { return "tessella " TESSELLA_VERSION "\n"; }

@@ -1,0 +1,39 @@
+#pragma once
+// The conversion's messages on a terminal: each printed with its caption on standard
+// error, code page 932 texts shown in UTF-8; the cursor calls do nothing; a progress line
+// only when standard error is a terminal.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "UserFeedback.h"
+
+class TerminalFeedback : public UserFeedback {
+public:
+    using Sink = std::function<void(std::string_view utf8)>;
+
+    TerminalFeedback(Sink errorOutput, bool drawProgress)
+        : errorOutput_(std::move(errorOutput)), drawProgress_(drawProgress) {}
+
+    void showMessage(const char* text, const char* caption, MessageIcon icon) override;
+    void showWaitCursor() override {}
+    void showArrowCursor() override {}
+    void showProgress(int32_t tilesWritten, int32_t tileCount) override;
+
+    // The line printed for a message: "Caption: text", or the text alone when the
+    // caption is empty; both converted from code page 932.
+    static std::string formatMessage(const char* text, const char* caption);
+
+    int messagesShown() const { return messagesShown_; }
+
+private:
+    void endProgressLine();
+
+    Sink errorOutput_;
+    bool drawProgress_;
+    bool progressLineOpen_ = false;
+    int lastPercent_ = -1;
+    int messagesShown_ = 0;
+};

@@ -1,0 +1,71 @@
+// What the convert command hands the conversion, and what it warns about beforehand.
+
+#include <gtest/gtest.h>
+
+#include "Commands.h"
+
+namespace {
+
+TEST(Commands, SettingsTextHoldsTheArgumentsAndTheCp932Name) {
+    ConvertArguments args;
+    args.name = "\xE6\x9D\xB1";
+    args.folder = "area01";
+    args.topLeft = {{"35", "40", "10"}, {"139", "45", "30"}};
+    args.bottomRight = {{"35", "39", "0"}, {"139", "46", "0"}};
+    args.eastWest = "1852";
+    args.northSouth = "926";
+    SettingsText texts = settingsTextFor(args, "\x93\x8C");
+    EXPECT_EQ(texts.mapName, "\x93\x8C");
+    EXPECT_EQ(texts.folderName, "area01");
+    EXPECT_EQ(texts.topLeftLongitude.degrees, "139");
+    EXPECT_EQ(texts.topLeftLatitude.seconds, "10");
+    EXPECT_EQ(texts.bottomRightLatitude.minutes, "39");
+    EXPECT_EQ(texts.bottomRightLongitude.minutes, "46");
+    EXPECT_EQ(texts.eastWestDistance, "1852");
+    EXPECT_EQ(texts.northSouthDistance, "926");
+
+    ConversionJob job;
+    ASSERT_EQ(applySettings(job, texts), SettingsError::NoError);
+    EXPECT_EQ(job.topLeftLatitude, 128410000u);
+    EXPECT_EQ(job.topLeftLongitude, 503130000u);
+}
+
+TEST(Commands, TextsLongerThanTheirFieldsAreWarnedAbout) {
+    EXPECT_TRUE(cutWarnings(std::string(32, 'n'), "abcdefgh").empty());
+
+    std::vector<std::string> warnings = cutWarnings(std::string(33, 'n'), "area01");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], "the map name is 33 bytes in Shift-JIS; only its first 32 are kept: \"" +
+                               std::string(32, 'n') + "\"");
+
+    // Seventeen two-byte characters: the cut keeps sixteen, shown in UTF-8.
+    std::string kanji17;
+    for (int i = 0; i < 17; ++i) kanji17 += "\x93\x8C";
+    warnings = cutWarnings(kanji17, "abcdefghij");
+    ASSERT_EQ(warnings.size(), 2u);
+    std::string kept;
+    for (int i = 0; i < 16; ++i) kept += "\xE6\x9D\xB1";
+    EXPECT_EQ(warnings[0], "the map name is 34 bytes in Shift-JIS; only its first 32 are kept: \"" +
+                               kept + "\"");
+    EXPECT_EQ(warnings[1], "the folder name is longer than 8 characters; only \"abcdefgh\" is used");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Commands, OutputGoesToTheFolderOfTheBitmapAsTyped) {
+    const std::pair<std::string, std::string> cases[] = {
+#ifdef _WIN32
+        {"map.bmp", ""}, {"maps\\map.bmp", "maps"}, {"C:\\map.bmp", "C:\\"},
+        {"C:map.bmp", "C:"}, {"\\\\server\\share\\map.bmp", "\\\\server\\share"},
+        {"a/b\\map.bmp", "a/b"},
+#else
+        {"map.bmp", ""}, {"maps/map.bmp", "maps"}, {"/map.bmp", "/"},
+        {"/srv/maps/tokyo/map.bmp", "/srv/maps/tokyo"}, {"../map.bmp", ".."},
+#endif
+    };
+    for (const auto& [path, folder] : cases) EXPECT_EQ(parentFolder(path), folder) << path;
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// Map names from UTF-8 to code page 932, and the conversion's texts back for display.
+
+#include <gtest/gtest.h>
+
+#include "Encoding.h"
+#include "Messages.h"
+
+namespace {
+
+struct NameCase {
+    std::string utf8;
+    EncodeStatus status;
+    std::string cp932;      // when Ok
+    std::string offending;  // when NotInCp932
+};
+
+TEST(Encoding, NamesBecomeCp932OrNameTheFirstCharacterThatCannot) {
+    const NameCase cases[] = {
+        {"SAMPLE MAP", EncodeStatus::Ok, "SAMPLE MAP", ""},
+        {"", EncodeStatus::Ok, "", ""},
+        {"\xE6\x9D\xB1\xE4\xBA\xAC\xE6\xB9\xBE", EncodeStatus::Ok, "\x93\x8C\x8B\x9E\x98\x70", ""},  // 東京湾
+        {"\xEF\xBD\xB1", EncodeStatus::Ok, "\xB1", ""},  // half-width katakana A: one byte
+        {"\xE2\x91\xA0", EncodeStatus::Ok, "\x87\x40", ""},  // circled one, a CP932 extension
+        {"\xEF\xBD\x9E", EncodeStatus::Ok, "\x81\x60", ""},  // full-width tilde
+        // The wave dash maps to 0x8160 one way only: refused, so every platform agrees.
+        {"A\xE3\x80\x9C", EncodeStatus::NotInCp932, "", "\xE3\x80\x9C"},
+        {"Map \xEC\x84\x9C\xEC\x9A\xB8", EncodeStatus::NotInCp932, "", "\xEC\x84\x9C"},  // Hangul
+        {"\xF0\x9F\x97\xBE", EncodeStatus::NotInCp932, "", "\xF0\x9F\x97\xBE"},  // emoji
+        {"caf\xC3\xA9", EncodeStatus::NotInCp932, "", "\xC3\xA9"},  // e acute
+        {"\xC0\x80", EncodeStatus::InvalidUtf8, "", ""},          // overlong zero
+        {"\xED\xA0\x80", EncodeStatus::InvalidUtf8, "", ""},      // surrogate
+        {"abc\x80", EncodeStatus::InvalidUtf8, "", ""},           // stray continuation
+        {"\xE6\x9D", EncodeStatus::InvalidUtf8, "", ""},          // cut short
+        {"\x93\x8C", EncodeStatus::InvalidUtf8, "", ""},          // already Shift-JIS
+        {"\xF4\x90\x80\x80", EncodeStatus::InvalidUtf8, "", ""},  // beyond U+10FFFF
+    };
+    for (const NameCase& c : cases) {
+        EncodeResult result = utf8ToCp932(c.utf8);
+        EXPECT_EQ(result.status, c.status) << c.utf8;
+        if (c.status == EncodeStatus::Ok) EXPECT_EQ(result.bytes, c.cp932) << c.utf8;
+        else EXPECT_TRUE(result.bytes.empty()) << c.utf8;
+        EXPECT_EQ(result.offending, c.offending) << c.utf8;
+    }
+}
+
+TEST(Encoding, JapaneseWarningsDisplayInUtf8) {
+    EXPECT_EQ(cp932ToUtf8(messages::kIndexExists),
+              "\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC\xEF\xBC\x9A\xE5\x90\x8C\xE5\x90\x8D\xE3\x83\x95"
+              "\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\x8C\xE3\x81\x82\xE3\x82\x8A\xE3\x80\x81"
+              "\xE4\xBD\x9C\xE6\x88\x90\xE3\x81\xA7\xE3\x81\x8D\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93");
+    EXPECT_EQ(cp932ToUtf8(messages::kCannotCreateOutput),
+              "\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC\xEF\xBC\x9A\xE5\x87\xBA\xE5\x8A\x9B\xE3\x83\x95"
+              "\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\xAE\xE4\xBD\x9C\xE6\x88\x90\xE3\x81\xAB"
+              "\xE5\xA4\xB1\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F");
+    EXPECT_EQ(cp932ToUtf8(messages::kSuccess), messages::kSuccess);
+}
+
+TEST(Encoding, ACharacterSplitByACutShowsAsReplacement) {
+    // "東京" cut after three bytes keeps the lead byte of the second character.
+    EXPECT_EQ(cp932ToUtf8("\x93\x8C\x8B"), "\xE6\x9D\xB1\xEF\xBF\xBD");
+    EXPECT_EQ(cp932ToUtf8("A\x8B"), "A\xEF\xBF\xBD");
+    EXPECT_EQ(cp932ToUtf8(""), "");
+}
+
+TEST(Encoding, EveryCp932NameComesBackAsTyped) {
+    // Round trip over the lead bytes of the Kanji rows: what is accepted reads back the same.
+    for (int lead = 0x88; lead <= 0x9F; ++lead) {
+        std::string cp932 = {static_cast<char>(lead), '\x9F'};
+        std::string utf8 = cp932ToUtf8(cp932);
+        EncodeResult back = utf8ToCp932(utf8);
+        ASSERT_EQ(back.status, EncodeStatus::Ok) << lead;
+        EXPECT_EQ(back.bytes, cp932) << lead;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,477 @@
+// The tessella command end to end: the real binary, run in a fresh folder, its exit code,
+// its output and every byte it writes. TESSELLA_CLI names the binary (the native build by
+// default) and TESSELLA_CLI_RUNNER an optional program to run it with, such as the Wine
+// wrapper for tessella.exe; the same expectations then hold for the Windows build.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "ColorQuantizer.h"
+#include "ConversionJob.h"
+#include "ProcessRunner.h"
+#include "TempFolder.h"
+#include "TestBitmap.h"
+#include "TileWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifndef TESSELLA_CLI_DEFAULT
+#define TESSELLA_CLI_DEFAULT "tessella"
+#endif
+
+std::vector<std::string> commandPrefix() {
+    std::vector<std::string> prefix;
+    if (const char* runner = std::getenv("TESSELLA_CLI_RUNNER")) {
+        std::istringstream words(runner);
+        for (std::string word; words >> word;) prefix.push_back(word);
+    }
+    const char* binary = std::getenv("TESSELLA_CLI");
+    prefix.push_back(binary != nullptr && *binary != '\0' ? binary : TESSELLA_CLI_DEFAULT);
+    return prefix;
+}
+
+bool runsUnderRunner() {
+    const char* runner = std::getenv("TESSELLA_CLI_RUNNER");
+    return runner != nullptr && *runner != '\0';
+}
+
+// UTF-8 texts used below.
+const std::string kTokyoBayMap = "A\xE6\x9D\xB1\xE4\xBA\xAC\xE6\xB9\xBE\xE3\x83\x99\xE3\x82\xA4"
+                                 "\xE3\x82\xA8\xE3\x83\xAA\xE3\x82\xA2\xE5\x9C\xB0\xE5\x9B\xB3";  // A東京湾ベイエリア地図
+const std::string kTokyoBayMapCp932 =
+    "A\x93\x8C\x8B\x9E\x98\x70\x83\x78\x83\x43\x83\x47\x83\x8A\x83\x41\x92\x6E\x90\x7D";
+const std::string kIndexExistsUtf8 =
+    "\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC\xEF\xBC\x9A\xE5\x90\x8C\xE5\x90\x8D\xE3\x83\x95"
+    "\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\x8C\xE3\x81\x82\xE3\x82\x8A\xE3\x80\x81"
+    "\xE4\xBD\x9C\xE6\x88\x90\xE3\x81\xA7\xE3\x81\x8D\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93";  // エラー：同名ファイルがあり、作成できません
+
+// The index file of SAMPLE MAP in area01 over a 480 by 480 bitmap, 35°40'N 139°45'E to
+// 35°39'N 139°46'E, 1852 m by 926 m.
+const uint8_t kSampleIndex[160] = {
+    0x53, 0x41, 0x4D, 0x50, 0x4C, 0x45, 0x20, 0x4D, 0x41, 0x50, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0x73, 0x6D, 0x70, 0x6C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0x2E, 0x74, 0x78, 0x74, 0, 0, 0, 0, 0, 0,
+    0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x08, 0x00, 0x01,
+    0x00, 0x01, 0x00, 0x19, 0x00, 0x00, 0x48, 0x58, 0x00, 0x00, 0x24, 0x2C, 0x00, 0xA0, 0x00, 0xA0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0x07, 0xA7, 0x3A, 0x80, 0x1D, 0xFC, 0xB2, 0x60, 0x07, 0xA6, 0x50, 0x20, 0x1D, 0xFD, 0x9C, 0xC0,
+};
+
+// The header of tile (2, 1) of that map.
+const uint8_t kSampleTile21Header[112] = {
+    0x56, 0x65, 0x4D, 0x6F, 0x30, 0x30, 0x30, 0x30, 0x30, 0x31, 0x30, 0x30, 0x00, 0x00, 0x00, 0x00,
+    0x53, 0x41, 0x4D, 0x50, 0x4C, 0x45, 0x20, 0x4D, 0x41, 0x50, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x30, 0x30, 0x32, 0x00, 0x30, 0x30, 0x31, 0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x30, 0x31, 0x00,
+    0x30, 0x30, 0x32, 0x00, 0x30, 0x30, 0x30, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x08, 0x01, 0x00, 0x19, 0x00, 0x00, 0x48, 0x58, 0x00, 0x00, 0x24, 0x2C, 0x00, 0xA0, 0x00, 0xA0,
+    0x07, 0xA7, 0x3A, 0x80, 0x1D, 0xFC, 0xB2, 0x60, 0x07, 0xA6, 0xEC, 0x60, 0x1D, 0xFD, 0x4E, 0xA0,
+    0x00, 0x00, 0x64, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+};  // bytes 112 to 159 are zero
+
+std::vector<std::string> sampleSettings(const std::string& name = "SAMPLE MAP") {
+    return {"--name", name, "--folder", "area01", "--top-left", "35:40:0,139:45:0",
+            "--bottom-right", "35:39:0,139:46:0", "--east-west", "1852", "--north-south", "926"};
+}
+
+// The job the sample settings make, for the expected tile headers.
+ConversionJob sampleJob(const std::string& cp932Name, int32_t width, int32_t height) {
+    ConversionJob job;
+    std::memcpy(job.mapName, cp932Name.data(), std::min<size_t>(cp932Name.size(), 32));
+    std::strcpy(job.folderName, "area01");
+    job.pixelDataOffset = 54;
+    job.bitmapWidth = width;
+    job.bitmapHeight = height;
+    job.tileColumns = width / 160;
+    job.tileRows = height / 160;
+    job.tileCount = job.tileColumns * job.tileRows;
+    job.topLeftLatitude = 128400000;
+    job.topLeftLongitude = 503100000;
+    job.bottomRightLatitude = 128340000;
+    job.bottomRightLongitude = 503160000;
+    job.eastWestDistance = 18520;
+    job.northSouthDistance = 9260;
+    return job;
+}
+
+std::string tileName(int32_t column, int32_t row) {
+    char name[64];
+    std::snprintf(name, sizeof name, "area01/layer1/level%03d/smpl%03d%03d.map", row, column, row);
+    return name;
+}
+
+// Every byte of tile (column, row): the header, then the quantized pixels, top row first.
+std::vector<uint8_t> expectedTile(const ConversionJob& job, int32_t column, int32_t row) {
+    std::vector<uint8_t> tile(kTileFileSize);
+    uint8_t neighbours[kNeighbourBlockSize];
+    fillNeighbourBlock(neighbours, column, row, job.tileColumns, job.tileRows);
+    TileCorner corner = tileCorner(job, column, row);
+    buildTileHeader(tile.data(), job, neighbours, corner.topLatitude, corner.leftLongitude);
+    for (int32_t y = 0; y < kTileSide; ++y) {
+        for (int32_t x = 0; x < kTileSide; ++x) {
+            Rgb pixel = patternPixel(column * kTileSide + x, row * kTileSide + y);
+            tile[kTileHeaderSize + y * kTileSide + x] =
+                ColorQuantizer::quantizePixel(pixel.blue, pixel.green, pixel.red);
+        }
+    }
+    return tile;
+}
+
+class TessellaCommand : public ::testing::Test {
+protected:
+    ProcessResult run(std::vector<std::string> args, const std::string& in = "") {
+        std::vector<std::string> argv = commandPrefix();
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runProcess(argv, (folder_.path() / in).string());
+    }
+
+    void writeBitmap(const std::string& name, int32_t width = 480, int32_t height = 480) {
+        fs::create_directories((folder_.path() / name).parent_path());
+        writeFile(file(name), makeBitmap(width, height, patternPixel));
+    }
+
+    std::string file(const std::string& name) const { return (folder_.path() / name).string(); }
+
+    // Everything in the folder, files and folders, as relative paths with '/'.
+    std::set<std::string> tree() const {
+        std::set<std::string> entries;
+        for (const auto& entry : fs::recursive_directory_iterator(folder_.path()))
+            entries.insert(fs::relative(entry.path(), folder_.path()).generic_string());
+        return entries;
+    }
+
+    // Checks the index and every tile of a 480 by 480 conversion of the pattern.
+    void expectSampleOutput(const std::string& where, const std::string& cp932Name) {
+        ConversionJob job = sampleJob(cp932Name, 480, 480);
+        std::vector<uint8_t> index = readFile(file(where + "area01.vlm"));
+        ASSERT_EQ(index.size(), 160u);
+        std::vector<uint8_t> expectedIndex(kSampleIndex, kSampleIndex + 160);
+        std::fill(expectedIndex.begin(), expectedIndex.begin() + 32, 0);
+        std::memcpy(expectedIndex.data(), job.mapName, 32);
+        EXPECT_EQ(index, expectedIndex);
+        for (int32_t row = 0; row < 3; ++row) {
+            for (int32_t column = 0; column < 3; ++column) {
+                std::vector<uint8_t> tile = readFile(file(where + tileName(column, row)));
+                EXPECT_EQ(tile, expectedTile(job, column, row)) << tileName(column, row);
+            }
+        }
+    }
+
+    std::set<std::string> sampleTree(const std::string& where) const {
+        std::set<std::string> entries = {where + "area01.vlm", where + "area01",
+                                         where + "area01/layer1"};
+        for (int32_t row = 0; row < 3; ++row) {
+            entries.insert(where + "area01/layer1/level00" + std::to_string(row));
+            for (int32_t column = 0; column < 3; ++column) entries.insert(where + tileName(column, row));
+        }
+        return entries;
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(TessellaCommand, ConvertsTheSampleMapByteForByte) {
+    writeBitmap("map.bmp");
+    std::vector<std::string> args = {"convert", "map.bmp"};
+    std::vector<std::string> settings = sampleSettings();
+    args.insert(args.end(), settings.begin(), settings.end());
+
+    ProcessResult result = run(args);
+
+    EXPECT_EQ(result.exitCode, 0);
+    // Piped standard error gets the message alone: no progress line, no carriage return.
+    EXPECT_EQ(result.err, "SUCCESS : File convert finish.\n");
+    EXPECT_NE(result.out.find("Wrote area01.vlm and 9 tile files (3 columns, 3 rows)"), std::string::npos)
+        << result.out;
+    ASSERT_NO_FATAL_FAILURE(expectSampleOutput("", "SAMPLE MAP"));
+    std::vector<uint8_t> tile21 = readFile(file(tileName(2, 1)));
+    ASSERT_EQ(tile21.size(), static_cast<size_t>(kTileFileSize));
+    std::vector<uint8_t> expectedHeader(kSampleTile21Header, kSampleTile21Header + 112);
+    expectedHeader.resize(160, 0);
+    EXPECT_EQ(std::vector<uint8_t>(tile21.begin(), tile21.begin() + 160), expectedHeader);
+    std::set<std::string> expected = sampleTree("");
+    expected.insert("map.bmp");
+    EXPECT_EQ(tree(), expected);
+}
+
+TEST_F(TessellaCommand, OutputLandsBesideTheBitmapOrInTheOutputFolder) {
+    writeBitmap("pictures/map.bmp");
+    std::vector<std::string> args = {"convert", "pictures/map.bmp"};
+    std::vector<std::string> settings = sampleSettings();
+    args.insert(args.end(), settings.begin(), settings.end());
+    ProcessResult beside = run(args);
+    EXPECT_EQ(beside.exitCode, 0) << beside.err;
+    ASSERT_NO_FATAL_FAILURE(expectSampleOutput("pictures/", "SAMPLE MAP"));
+
+    // Into a folder that does not exist yet, given relative to where the command runs.
+    args.insert(args.end(), {"--output-dir", "out/maps"});
+    ProcessResult elsewhere = run(args);
+    EXPECT_EQ(elsewhere.exitCode, 0) << elsewhere.err;
+    ASSERT_NO_FATAL_FAILURE(expectSampleOutput("out/maps/", "SAMPLE MAP"));
+
+    std::set<std::string> expected = sampleTree("pictures/");
+    std::set<std::string> second = sampleTree("out/maps/");
+    expected.insert(second.begin(), second.end());
+    expected.insert({"pictures", "pictures/map.bmp", "out", "out/maps"});
+    EXPECT_EQ(tree(), expected);
+}
+
+TEST_F(TessellaCommand, JapaneseMapNameIsWrittenInShiftJis) {
+    writeBitmap("map.bmp");
+    std::vector<std::string> args = {"convert", "map.bmp"};
+    std::vector<std::string> settings = sampleSettings(kTokyoBayMap);
+    args.insert(args.end(), settings.begin(), settings.end());
+
+    ProcessResult result = run(args);
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "SUCCESS : File convert finish.\n");
+    // 21 bytes in the index; the tile headers keep 16, the last a lead byte cut from its pair.
+    std::vector<uint8_t> index = readFile(file("area01.vlm"));
+    ASSERT_EQ(index.size(), 160u);
+    EXPECT_EQ(std::string(index.begin(), index.begin() + 32), kTokyoBayMapCp932 + std::string(11, '\0'));
+    std::vector<uint8_t> tile = readFile(file(tileName(1, 2)));
+    ASSERT_EQ(tile.size(), static_cast<size_t>(kTileFileSize));
+    EXPECT_EQ(std::string(tile.begin() + 16, tile.begin() + 32), kTokyoBayMapCp932.substr(0, 16));
+    EXPECT_EQ(tile[31], 0x83);  // first byte of ア
+    ASSERT_NO_FATAL_FAILURE(expectSampleOutput("", kTokyoBayMapCp932));
+}
+
+TEST_F(TessellaCommand, OverlongNameIsCutWithAWarning) {
+    writeBitmap("map.bmp");
+    // 東京都千代田区丸の内一丁目一番一号: 17 characters, 34 bytes in Shift-JIS.
+    const std::string name =
+        "\xE6\x9D\xB1\xE4\xBA\xAC\xE9\x83\xBD\xE5\x8D\x83\xE4\xBB\xA3\xE7\x94\xB0\xE5\x8C\xBA"
+        "\xE4\xB8\xB8\xE3\x81\xAE\xE5\x86\x85\xE4\xB8\x80\xE4\xB8\x81\xE7\x9B\xAE\xE4\xB8\x80"
+        "\xE7\x95\xAA\xE4\xB8\x80\xE5\x8F\xB7";
+    std::vector<std::string> args = {"convert", "map.bmp"};
+    std::vector<std::string> settings = sampleSettings(name);
+    args.insert(args.end(), settings.begin(), settings.end());
+
+    ProcessResult result = run(args);
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err,
+              "tessella: warning: the map name is 34 bytes in Shift-JIS; only its first 32 are kept: \"" +
+                  name.substr(0, 48) + "\"\nSUCCESS : File convert finish.\n");
+    std::vector<uint8_t> index = readFile(file("area01.vlm"));
+    ASSERT_EQ(index.size(), 160u);
+    const std::string cp932 =
+        "\x93\x8C\x8B\x9E\x93\x73\x90\xE7\x91\xE3\x93\x63\x8B\xE6\x8A\xDB\x82\xCC\x93\xE0"
+        "\x88\xEA\x92\x9A\x96\xDA\x88\xEA\x94\xD4\x88\xEA";
+    EXPECT_EQ(std::string(index.begin(), index.begin() + 32), cp932);
+    EXPECT_EQ(index[32], 'a');  // the folder name follows with no zero between
+}
+
+TEST_F(TessellaCommand, NameThatShiftJisCannotHoldWritesNothing) {
+    writeBitmap("map.bmp");
+    std::vector<std::string> args = {"convert", "map.bmp"};
+    std::vector<std::string> settings = sampleSettings("Seoul \xEC\x84\x9C\xEC\x9A\xB8");  // 서울
+    args.insert(args.end(), settings.begin(), settings.end());
+
+    ProcessResult result = run(args);
+
+    EXPECT_EQ(result.exitCode, 4);
+    EXPECT_EQ(result.err,
+              "tessella: error: --name: the character \"\xEC\x84\x9C\" cannot be written in "
+              "Shift-JIS (CP932), the encoding of the map files; nothing was written\n");
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
+}
+
+struct RefusedBitmap {
+    const char* name;
+    std::vector<uint8_t> bytes;  // empty: no file at all
+    std::string message;
+};
+
+std::vector<uint8_t> headersOnly(BitmapHeaderFields fields) { return bitmapHeaders(fields); }
+
+TEST_F(TessellaCommand, RefusedBitmapsShowTheirWarningAndWriteNothing) {
+    BitmapHeaderFields eightBit, compressed, narrow, offGrid;
+    eightBit.bitsPerPixel = 8;
+    eightBit.width = 640;
+    compressed.compression = 1;
+    narrow.width = 470;
+    narrow.height = 640;
+    offGrid.width = 500;
+    std::vector<uint8_t> truncated = makeBitmap(480, 480, patternPixel);
+    truncated.resize(truncated.size() - 1);
+    const RefusedBitmap cases[] = {
+        {"missing", {}, "Warning: Error : Cannot find bmp-file\n"},
+        {"text", {'h', 'e', 'l', 'l', 'o', '\n'}, "Warning: Error : this file is not bmp-file\n"},
+        {"8-bit", headersOnly(eightBit),
+         "Warning: This software support 24bpp color.\nThis file is not 24bpp.\n"},
+        {"compressed", headersOnly(compressed),
+         "Warning: This bmp-file is compressed.\nThis software only support non-compress bmp-file.\n"},
+        {"too small", headersOnly(narrow),
+         "Warning: This software only support Width>=480 and Height>=480 bitmap.\n"},
+        {"off the grid", headersOnly(offGrid), "Warning: Error : Width and Height must be divide by 160.\n"},
+        {"short of pixels", truncated,
+         "Warning: Error : bmp-file is shorter than its header says.\nNo file was written.\n"},
+    };
+    for (const RefusedBitmap& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder fresh;
+        fs::path bitmap = fresh.path() / "map.bmp";
+        if (!c.bytes.empty()) writeFile(bitmap.string(), c.bytes);
+        std::vector<std::string> argv = commandPrefix();
+        argv.insert(argv.end(), {"convert", "map.bmp"});
+        std::vector<std::string> settings = sampleSettings();
+        argv.insert(argv.end(), settings.begin(), settings.end());
+        argv.insert(argv.end(), {"--output-dir", "out"});
+
+        ProcessResult result = runProcess(argv, fresh.path().string());
+
+        EXPECT_EQ(result.exitCode, 3);
+        EXPECT_EQ(result.err, c.message);
+        EXPECT_EQ(result.out, "");
+        std::set<std::string> left;
+        for (const auto& entry : fs::recursive_directory_iterator(fresh.path()))
+            left.insert(entry.path().filename().string());
+        EXPECT_EQ(left, c.bytes.empty() ? std::set<std::string>{} : std::set<std::string>{"map.bmp"});
+    }
+}
+
+struct RefusedSetting {
+    std::string option;
+    std::string value;
+    std::string message;
+};
+
+TEST_F(TessellaCommand, RefusedSettingsShowTheirMessageAndWriteNothing) {
+    writeBitmap("map.bmp");
+    const RefusedSetting cases[] = {
+        {"--name", "", "ERROR : Illegal Map Name.\n"},
+        {"--folder", "", "ERROR : Illegal Folder Name.\n"},
+        {"--folder", "Area01", "ERROR : Illegal Folder Name. you can use a..z and 0..9.\n"},
+        {"--bottom-right", "35:40:0,139:46:0", "ERROR : Illegal Latitude.\n"},
+        {"--bottom-right", "35:39:0,139:45:0", "ERROR : Illegal Longitude.\n"},
+        {"--east-west", "0", "ERROR : Illegal distance(>0).\n"},
+        {"--north-south", "0000000", "ERROR : Illegal distance(>0).\n"},
+    };
+    for (const RefusedSetting& c : cases) {
+        SCOPED_TRACE(c.option + "=" + c.value);
+        std::vector<std::string> settings = sampleSettings();
+        *(std::find(settings.begin(), settings.end(), c.option) + 1) = c.value;
+        std::vector<std::string> args = {"convert", "map.bmp"};
+        args.insert(args.end(), settings.begin(), settings.end());
+        args.insert(args.end(), {"--output-dir", "out"});
+
+        ProcessResult result = run(args);
+
+        EXPECT_EQ(result.exitCode, 4);
+        EXPECT_EQ(result.err, c.message);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});  // not even the output folder
+    }
+}
+
+struct BadArguments {
+    std::vector<std::string> args;
+    std::string error;
+    std::string hint;
+};
+
+TEST_F(TessellaCommand, BadArgumentsAreUsageErrors) {
+    writeBitmap("map.bmp");
+    std::vector<std::string> noNorthSouth = {"convert", "map.bmp"};
+    std::vector<std::string> settings = sampleSettings();
+    noNorthSouth.insert(noNorthSouth.end(), settings.begin(), settings.end() - 2);
+    std::vector<std::string> badAngle = {"convert", "map.bmp"};
+    badAngle.insert(badAngle.end(), settings.begin(), settings.end());
+    badAngle[7] = "35:40,139:45:0";
+    const BadArguments cases[] = {
+        {{}, "no command given", "tessella --help"},
+        {{"transform", "map.bmp"},
+         "unknown command \"transform\"; the commands are convert and probe", "tessella --help"},
+        {noNorthSouth, "missing --north-south", "tessella convert --help"},
+        {badAngle, "--top-left: latitude \"35:40\" is not D:M:S (degrees:minutes:seconds)",
+         "tessella convert --help"},
+        {{"probe"}, "missing BITMAP (the bitmap file to read)", "tessella probe --help"},
+    };
+    for (const BadArguments& c : cases) {
+        SCOPED_TRACE(c.error);
+        ProcessResult result = run(c.args);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.err, "tessella: error: " + c.error + "\nRun '" + c.hint + "' for usage.\n");
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
+    }
+}
+
+TEST_F(TessellaCommand, ExistingIndexIsLeftUntouched) {
+    writeBitmap("map.bmp");
+    const std::vector<uint8_t> old = {'o', 'l', 'd', ' ', 'i', 'n', 'd', 'e', 'x'};
+    writeFile(file("area01.vlm"), old);
+    std::vector<std::string> args = {"convert", "map.bmp"};
+    std::vector<std::string> settings = sampleSettings();
+    args.insert(args.end(), settings.begin(), settings.end());
+
+    ProcessResult result = run(args);
+
+    EXPECT_EQ(result.exitCode, 5);
+    EXPECT_EQ(result.err, "Warning: " + kIndexExistsUtf8 + "\n");
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(readFile(file("area01.vlm")), old);
+    for (const std::string& entry : tree()) EXPECT_EQ(entry.find(".map"), std::string::npos) << entry;
+}
+
+TEST_F(TessellaCommand, ProbeTellsTheGridOrTheReason) {
+    writeBitmap("wide.bmp", 800, 640);
+    ProcessResult accepted = run({"probe", "wide.bmp"});
+    EXPECT_EQ(accepted.exitCode, 0);
+    EXPECT_EQ(accepted.out, "verdict: accepted\nwidth: 800\nheight: 640\ncolumns: 5\nrows: 4\ntiles: 20\n");
+    EXPECT_EQ(accepted.err, "");
+
+    ProcessResult missing = run({"probe", "nothing.bmp"});
+    EXPECT_EQ(missing.exitCode, 3);
+    EXPECT_EQ(missing.out, "verdict: refused\n");
+    EXPECT_EQ(missing.err, "Warning: Error : Cannot find bmp-file\n");
+    EXPECT_EQ(tree(), std::set<std::string>{"wide.bmp"});
+}
+
+TEST_F(TessellaCommand, HelpAndVersion) {
+    ProcessResult help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.err, "");
+    for (const char* part : {"tessella convert BITMAP --name NAME --folder FOLDER", "tessella probe BITMAP",
+                             "Exit codes:", "  4  settings refused", "--top-left 35:40:10,139:45:30"})
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+
+    ProcessResult convertHelp = run({"convert", "--help"});
+    EXPECT_EQ(convertHelp.exitCode, 0);
+    EXPECT_NE(convertHelp.out.find("--output-dir DIR"), std::string::npos);
+
+    ProcessResult version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("tessella ", 0), 0u) << version.out;
+}
+
+TEST_F(TessellaCommand, ProgressLineOnATerminal) {
+    if (runsUnderRunner()) GTEST_SKIP() << "a terminal is checked with the native binary only";
+    writeBitmap("map.bmp");
+    std::vector<std::string> argv = commandPrefix();
+    argv.insert(argv.end(), {"convert", "map.bmp"});
+    std::vector<std::string> settings = sampleSettings();
+    argv.insert(argv.end(), settings.begin(), settings.end());
+
+    ProcessResult result = runProcessOnTerminal(argv, folder_.path().string());
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("\rWriting tiles: 1 of 9 (11%)"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("Writing tiles: 9 of 9 (100%)"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("SUCCESS : File convert finish."), std::string::npos) << result.err;
+}
+
+}  // namespace
