@@ -1,0 +1,20 @@
+#pragma once
+// The straightforward tile writer, kept as the baseline the fast one is measured and
+// checked against: for each tile in order, each of its 160 pixel rows is read with one
+// 480-byte read and converted on its own, then the tile file is replaced and written
+// (header, then pixels) and closed.
+
+#include "ConversionJob.h"
+#include "FileServices.h"
+#include "UserFeedback.h"
+
+class ReferenceTileWriter {
+public:
+    explicit ReferenceTileWriter(FileServices& files = platformFileServices()) : files_(files) {}
+
+    // Same results, warnings and files as TileWriter::writeTiles.
+    int writeTiles(const ConversionJob& job, UserFeedback& feedback);
+
+private:
+    FileServices& files_;
+};
