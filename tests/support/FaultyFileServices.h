@@ -2,6 +2,9 @@
 // Passes every call to real file services, but fails the calls a test names: the n-th
 // call of a kind (counted from 1) fails, or every call from then on.
 
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,10 +22,19 @@ public:
     int shortReadAt = 0;      // the read delivers half of what was asked
     int failReadAt = 0;       // the read returns -1
     int failCloseAt = 0;
-    bool failFromThenOn = false;
+    bool failFromThenOn = false;  // once a call of a kind failed, every later one fails too
     // The disk fills up after this many bytes in all (-1: never): the write that crosses
     // the limit writes what fits and fails, as do all writes after it.
-    int64_t diskSpace = -1;  // once a call of a kind failed, every later one fails too
+    int64_t diskSpace = -1;
+
+    // Faults named by place rather than by count, so they hold whatever the order of calls.
+    std::string failCreateOf;   // creating a file whose path ends with this fails
+    std::string failWriteTo;    // writes to the file created at a path ending with this stop
+                                // halfway and fail, as on a full disk
+    uint64_t shortReadFrom = UINT64_MAX;  // reads end at this offset, as if the file had been cut
+    // Reads of the bytes this names fail, as on a damaged disk: given offset and size.
+    std::function<bool(uint64_t, size_t)> readFails;
+    bool failMakeFolder = false;          // no folder can be made
 
     // Every path given to a creating call, in order.
     std::vector<std::string> created;
@@ -36,7 +48,7 @@ public:
     Handle replaceFile(const char* path) override;
     bool writeAll(Handle file, const void* data, size_t size) override;
     bool close(Handle file) override;
-    bool makeFolder(const char* path) override { return real_.makeFolder(path); }
+    bool makeFolder(const char* path) override { return !failMakeFolder && real_.makeFolder(path); }
     bool removeFile(const char* path) override {
         removed.push_back(path);
         return real_.removeFile(path);
@@ -47,6 +59,10 @@ public:
 
 private:
     bool hits(int& calls, int failAt);
+    bool endsWith(const std::string& path, const std::string& end) const;
+    Handle remember(Handle file, const char* path);
+
+    std::map<Handle, std::string> createdPaths_;
 
     FileServices& real_;
 };

@@ -1,0 +1,114 @@
+#include "FaultSandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "BitmapProbe.h"
+#include "TestBitmap.h"
+
+namespace fs = std::filesystem;
+
+SettingsText soundSettings(const char* folderName) {
+    SettingsText t;
+    t.mapName = "FAULT MAP";
+    t.folderName = folderName;
+    t.topLeftLatitude = {"35", "40", "0"};
+    t.topLeftLongitude = {"139", "45", "0"};
+    t.bottomRightLatitude = {"35", "39", "0"};
+    t.bottomRightLongitude = {"139", "46", "0"};
+    t.eastWestDistance = "1852";
+    t.northSouthDistance = "926";
+    return t;
+}
+
+std::string readWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+FaultSandbox::FaultSandbox() {
+    fs::create_directories(root() / "in");
+    fs::create_directories(root() / "elsewhere");
+    fs::create_directories(out());
+    writeFile((root() / "elsewhere" / "bystander.txt").string(), {'k', 'e', 'e', 'p'});
+    writeFile(bitmap().string(), makeBitmap(480, 480, patternPixel));
+
+    RecordingFeedback probeFeedback;
+    EXPECT_EQ(BitmapProbe().probeBitmap(bitmap().c_str(), job_, probeFeedback), 0u);
+    std::strncpy(job_.bitmapPath, bitmap().c_str(), sizeof job_.bitmapPath - 1);
+    job_.bitmapAccepted = 1;
+
+    // A clean conversion of the same bitmap, kept in memory as the measure of every file.
+    previous_ = fs::current_path();
+    fs::create_directories(root() / "clean");
+    fs::current_path(root() / "clean");
+    RecordingFeedback cleanFeedback;
+    ConversionJob cleanJob = job_;
+    EXPECT_EQ(runConversion(cleanJob, soundSettings(), cleanFeedback), ConversionOutcome::Converted);
+    for (const auto& e : fs::recursive_directory_iterator(root() / "clean"))
+        if (e.is_regular_file()) reference_[fs::relative(e.path(), root() / "clean").string()] = readWhole(e.path());
+    fs::current_path(previous_);
+    fs::remove_all(root() / "clean");
+    enterOutput();
+}
+
+FaultSandbox::~FaultSandbox() { fs::current_path(previous_); }
+
+void FaultSandbox::enterOutput() { fs::current_path(out()); }
+
+ConvertRun FaultSandbox::convert(FileServices& files) {
+    ConvertRun run;
+    run.outcome = runConversion(job_, soundSettings(), run.feedback, files);
+    return run;
+}
+
+std::map<std::string, std::string> FaultSandbox::outsideOutput() const {
+    std::map<std::string, std::string> entries;
+    for (auto it = fs::recursive_directory_iterator(root()); it != fs::recursive_directory_iterator(); ++it) {
+        std::string name = fs::relative(it->path(), root()).string();
+        if (name == "out") {
+            it.disable_recursion_pending();
+            continue;
+        }
+        entries[name] = it->is_directory() ? "folder" : readWhole(it->path());
+    }
+    return entries;
+}
+
+std::vector<std::string> FaultSandbox::mapFiles() const {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (auto it = fs::recursive_directory_iterator(out(), ignored); it != fs::recursive_directory_iterator();
+         it.increment(ignored)) {
+        if (it->is_regular_file()) {
+            std::string name = fs::relative(it->path(), out()).string();
+            if (name.ends_with(".map") || name.ends_with(".vlm")) names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> FaultSandbox::completeMapFiles() const {
+    std::vector<std::string> complete;
+    for (const std::string& name : mapFiles()) {
+        auto clean = reference_.find(name);
+        if (clean != reference_.end() && readWhole(out() / name) == clean->second) complete.push_back(name);
+    }
+    return complete;
+}
+
+std::vector<std::string> FaultSandbox::tileNames() {
+    std::vector<std::string> names;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) {
+            char name[64];
+            std::snprintf(name, sizeof name, "area01/layer1/level%03d/smpl%03d%03d.map", row, column, row);
+            names.push_back(name);
+        }
+    return names;
+}
