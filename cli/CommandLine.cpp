@@ -11,7 +11,14 @@ bool allDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result.append(text);
+    result += '"';
+    return result;
+}
 
 // One D:M:S angle; degreesDigits is the length of the degrees field.
 std::optional<AngleText> parseAngle(std::string_view text, int degreesDigits, const char* what,

@@ -1,7 +1,7 @@
 // The tessella command end to end: the real binary, run in a fresh folder, its exit code,
 // its output and every byte it writes. TESSELLA_CLI names the binary (the native build by
-// default) and TESSELLA_CLI_RUNNER an optional program to run it with, such as the Wine
-// wrapper for tessella.exe; the same expectations then hold for the Windows build.
+// default), optionally after a program that runs it, such as the Wine wrapper for
+// tessella.exe; the same expectations then hold for the Windows build.
 
 #include <gtest/gtest.h>
 
@@ -27,21 +27,17 @@ namespace {
 #define TESSELLA_CLI_DEFAULT "tessella"
 #endif
 
+// The command that runs tessella: TESSELLA_CLI when set, words separated by spaces (a
+// runner and its arguments, then the binary), else the native binary.
 std::vector<std::string> commandPrefix() {
-    std::vector<std::string> prefix;
-    if (const char* runner = std::getenv("TESSELLA_CLI_RUNNER")) {
-        std::istringstream words(runner);
-        for (std::string word; words >> word;) prefix.push_back(word);
-    }
-    const char* binary = std::getenv("TESSELLA_CLI");
-    prefix.push_back(binary != nullptr && *binary != '\0' ? binary : TESSELLA_CLI_DEFAULT);
-    return prefix;
+    std::vector<std::string> words;
+    const char* command = std::getenv("TESSELLA_CLI");
+    std::istringstream text(command != nullptr && *command != '\0' ? command : TESSELLA_CLI_DEFAULT);
+    for (std::string word; text >> word;) words.push_back(word);
+    return words;
 }
 
-bool runsUnderRunner() {
-    const char* runner = std::getenv("TESSELLA_CLI_RUNNER");
-    return runner != nullptr && *runner != '\0';
-}
+bool runsUnderRunner() { return commandPrefix().size() > 1; }
 
 // UTF-8 texts used below.
 const std::string kTokyoBayMap = "A\xE6\x9D\xB1\xE4\xBA\xAC\xE6\xB9\xBE\xE3\x83\x99\xE3\x82\xA4"
