@@ -49,6 +49,11 @@ const std::string kIndexExistsUtf8 =
     "\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\x8C\xE3\x81\x82\xE3\x82\x8A\xE3\x80\x81"
     "\xE4\xBD\x9C\xE6\x88\x90\xE3\x81\xA7\xE3\x81\x8D\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93";  // エラー：同名ファイルがあり、作成できません
 
+const std::string kCannotCreateOutputUtf8 =
+    "\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC\xEF\xBC\x9A\xE5\x87\xBA\xE5\x8A\x9B\xE3\x83\x95"
+    "\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\xAE\xE4\xBD\x9C\xE6\x88\x90\xE3\x81\xAB"
+    "\xE5\xA4\xB1\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F";  // エラー：出力ファイルの作成に失敗しました
+
 // The index file of SAMPLE MAP in area01 over a 480 by 480 bitmap, 35°40'N 139°45'E to
 // 35°39'N 139°46'E, 1852 m by 926 m.
 const uint8_t kSampleIndex[160] = {
@@ -220,6 +225,23 @@ TEST_F(TessellaCommand, OutputLandsBesideTheBitmapOrInTheOutputFolder) {
     expected.insert(second.begin(), second.end());
     expected.insert({"pictures", "pictures/map.bmp", "out", "out/maps"});
     EXPECT_EQ(tree(), expected);
+}
+
+TEST_F(TessellaCommand, JapaneseFolderAndFileNames) {
+    // 地図/東京.bmp into 出力: on Windows the wide command line keeps these names.
+    const std::string pictures = "\xE5\x9C\xB0\xE5\x9B\xB3";
+    const std::string output = "\xE5\x87\xBA\xE5\x8A\x9B";
+    writeBitmap(pictures + "/\xE6\x9D\xB1\xE4\xBA\xAC.bmp");
+    std::vector<std::string> args = {"convert", pictures + "/\xE6\x9D\xB1\xE4\xBA\xAC.bmp"};
+    std::vector<std::string> settings = sampleSettings();
+    args.insert(args.end(), settings.begin(), settings.end());
+    args.insert(args.end(), {"--output-dir", output});
+
+    ProcessResult result = run(args);
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "SUCCESS : File convert finish.\n");
+    ASSERT_NO_FATAL_FAILURE(expectSampleOutput(output + "/", "SAMPLE MAP"));
 }
 
 TEST_F(TessellaCommand, JapaneseMapNameIsWrittenInShiftJis) {
@@ -421,6 +443,33 @@ TEST_F(TessellaCommand, ExistingIndexIsLeftUntouched) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(readFile(file("area01.vlm")), old);
     for (const std::string& entry : tree()) EXPECT_EQ(entry.find(".map"), std::string::npos) << entry;
+}
+
+TEST_F(TessellaCommand, OutputThatCannotBeMadeIsAFailedOutput) {
+    writeBitmap("map.bmp");
+    // A file where the second row's level folder belongs: its tiles cannot be created.
+    fs::create_directories(folder_.path() / "area01" / "layer1");
+    writeFile(file("area01/layer1/level001"), {'x'});
+    writeFile(file("taken"), {'x'});
+    std::vector<std::string> args = {"convert", "map.bmp"};
+    std::vector<std::string> settings = sampleSettings();
+    args.insert(args.end(), settings.begin(), settings.end());
+
+    ProcessResult tileFailed = run(args);
+
+    EXPECT_EQ(tileFailed.exitCode, 5);
+    EXPECT_EQ(tileFailed.err, "Warning: " + kCannotCreateOutputUtf8 + "\n");
+    EXPECT_EQ(tileFailed.out, "");
+    EXPECT_TRUE(fs::exists(folder_.path() / tileName(2, 0)));  // the first row was written
+    EXPECT_FALSE(fs::exists(folder_.path() / "area01/layer1/level002/smpl000002.map"));
+
+    // An output folder that is a file.
+    args.insert(args.end(), {"--output-dir", "taken"});
+    ProcessResult folderFailed = run(args);
+    EXPECT_EQ(folderFailed.exitCode, 5);
+    EXPECT_EQ(folderFailed.err.rfind("tessella: error: cannot make the output folder \"taken\": ", 0), 0u)
+        << folderFailed.err;
+    EXPECT_EQ(readFile(file("taken")), std::vector<uint8_t>{'x'});
 }
 
 TEST_F(TessellaCommand, ProbeTellsTheGridOrTheReason) {
