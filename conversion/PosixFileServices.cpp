@@ -15,10 +15,15 @@ public:
     }
 
     Handle openForReading(const char* path) override {
+        // Opened without waiting: a named pipe that nobody writes to would otherwise hold
+        // the open for ever. Reads wait as usual once it is open.
         int fd;
-        do fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        do fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         while (fd < 0 && errno == EINTR);
-        return fd < 0 ? kNoFile : fd;
+        if (fd < 0) return kNoFile;
+        int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+        return fd;
     }
 
     int64_t fileSize(Handle file) override {

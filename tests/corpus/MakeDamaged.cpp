@@ -195,7 +195,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    // A folder where a bitmap is expected.
+    // A folder where a bitmap is expected, and a named pipe nobody writes to.
     ::mkdir((folder + "/folder-named-bmp.bmp").c_str(), 0755);
+    ::unlink((folder + "/named-pipe.bmp").c_str());
+    if (::mkfifo((folder + "/named-pipe.bmp").c_str(), 0644) != 0) {
+        std::cerr << "cannot make named-pipe.bmp\n";
+        ++failures;
+    }
     return failures == 0 ? 0 : 1;
 }

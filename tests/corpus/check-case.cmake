@@ -57,7 +57,7 @@ function(run_and_check label expected_exit expected_stderr)
   execute_process(COMMAND "${TESSELLA}" ${ARGN}
                   WORKING_DIRECTORY "${WORK}/cwd"
                   RESULT_VARIABLE exit_code OUTPUT_VARIABLE out ERROR_VARIABLE err
-                  TIMEOUT 300)
+                  TIMEOUT 120)
   string(REPLACE "\n" "|" shown "${err}")
   string(REGEX REPLACE "\\|$" "" shown "${shown}")
   if(NOT "${exit_code}" STREQUAL "${expected_exit}")
