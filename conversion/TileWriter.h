@@ -41,7 +41,11 @@ uint64_t sourceRowOffset(const ConversionJob& job, int32_t column, int32_t row, 
 
 class TileWriter {
 public:
-    explicit TileWriter(FileServices& files = platformFileServices()) : files_(files) {}
+    // threadCount 0 uses two threads where the machine has two cores or more; 1 does
+    // everything on the calling thread; 2 or more reads and converts on a second thread
+    // while the calling thread writes. Messages and progress always come from the caller.
+    explicit TileWriter(FileServices& files = platformFileServices(), int threadCount = 0)
+        : files_(files), threadCount_(threadCount) {}
 
     // Writes every tile of the job, row of tiles by row of tiles, west to east. Stops at
     // the first failure after showing its warning; tiles written before stay.
@@ -53,5 +57,8 @@ public:
                          uint32_t tileTopLatitude, uint32_t tileLeftLongitude);
 
 private:
+    int threadsToUse() const;
+
     FileServices& files_;
+    int threadCount_;
 };
