@@ -1,7 +1,7 @@
 # Runs the real tessella on one corpus file, `probe` and then `convert`, and checks the
 # exact verdict of each: exit code and everything printed to standard error. Then checks
 # what is on disk: a refused file leaves the case's folder exactly as it was (nothing in
-# the output folder, nothing in the current folder, the bitmap untouched); an accepted
+# the output folder, nothing in the current folder, the bitmap and its folder untouched); an accepted
 # one leaves exactly the index file, the folders and the tile files of its grid, all of
 # their full sizes, and nothing else anywhere.
 #
@@ -74,6 +74,9 @@ file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/out" "${WORK}/cwd")
 list_tree("${WORK}" tree_before)
 describe_bitmap(bitmap_before)
+# The bitmap's own folder: nothing may appear beside the bitmap or change there.
+get_filename_component(bitmap_folder "${BITMAP}" DIRECTORY)
+list_tree("${bitmap_folder}" beside_before)
 
 run_and_check(probe "${PROBE_EXIT}" "${PROBE_STDERR}" probe "${BITMAP}")
 if(PROBE_EXIT EQUAL 0 AND DEFINED COLUMNS)
@@ -95,6 +98,11 @@ run_and_check(convert "${CONVERT_EXIT}" "${CONVERT_STDERR}"
 describe_bitmap(bitmap_after)
 if(NOT bitmap_after STREQUAL bitmap_before)
   fail("the bitmap changed: ${bitmap_before} became ${bitmap_after}")
+endif()
+
+list_tree("${bitmap_folder}" beside_after)
+if(NOT beside_after STREQUAL beside_before)
+  fail("the bitmap's folder changed")
 endif()
 
 list_tree("${WORK}" tree_after)
