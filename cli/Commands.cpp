@@ -135,6 +135,11 @@ int runProbe(const ProbeArguments& args) {
                         "\ncolumns: " + std::to_string(job.tileColumns) +
                         "\nrows: " + std::to_string(job.tileRows) +
                         "\ntiles: " + std::to_string(job.tileCount) + "\n");
+    // The probe reads the headers only; whether the pixels are all there decides whether
+    // convert will take the bitmap, so say it here too.
+    writeStandardOutput(bitmapDataComplete(job, platformFileServices())
+                            ? "pixel data: complete\n"
+                            : "pixel data: short of what the header says (convert refuses it)\n");
     return kExitSuccess;
 }
 
@@ -174,6 +179,11 @@ int runConvert(const ConvertArguments& args) {
 }
 
 int runTessella(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        // A first try without arguments gets the overview rather than a bare error.
+        writeStandardError(helpText(""));
+        return kExitUsage;
+    }
     ParseResult parsed = parseCommandLine(args);
     if (!parsed.ok) {
         printError(parsed.error);

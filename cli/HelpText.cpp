@@ -90,8 +90,8 @@ std::string convertHelp() {
 std::string probeHelp() {
     return "Usage: tessella probe BITMAP\n"
            "\n"
-           "Checks BITMAP as convert would, without writing anything, and prints the\n"
-           "verdict; for an accepted bitmap also its size and tile grid:\n"
+           "Checks BITMAP without writing anything and prints the verdict; for an\n"
+           "accepted bitmap also its size and tile grid:\n"
            "\n"
            "  $ tessella probe tokyo.bmp\n"
            "  verdict: accepted\n"
@@ -100,6 +100,11 @@ std::string probeHelp() {
            "  columns: 5\n"
            "  rows: 4\n"
            "  tiles: 20\n"
+           "  pixel data: complete\n"
+           "\n"
+           "The probe reads the bitmap's headers, as the dialog does when a bitmap is\n"
+           "picked; \"pixel data\" tells whether the file also holds every pixel the\n"
+           "headers promise (convert refuses it otherwise).\n"
            "\n"
            "A refused bitmap prints \"verdict: refused\" and the reason on standard error,\n"
            "and exits with 3. Exit codes as for 'tessella --help'.\n";

@@ -410,7 +410,6 @@ TEST_F(TessellaCommand, BadArgumentsAreUsageErrors) {
     badAngle.insert(badAngle.end(), settings.begin(), settings.end());
     badAngle[7] = "35:40,139:45:0";
     const BadArguments cases[] = {
-        {{}, "no command given", "tessella --help"},
         {{"transform", "map.bmp"},
          "unknown command \"transform\"; the commands are convert and probe", "tessella --help"},
         {noNorthSouth, "missing --north-south", "tessella convert --help"},
@@ -426,6 +425,10 @@ TEST_F(TessellaCommand, BadArgumentsAreUsageErrors) {
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
     }
+    ProcessResult nothing = run({});
+    EXPECT_EQ(nothing.exitCode, 2);
+    EXPECT_EQ(nothing.out, "");
+    EXPECT_NE(nothing.err.find("Usage:\n  tessella convert BITMAP"), std::string::npos) << nothing.err;
 }
 
 TEST_F(TessellaCommand, ExistingIndexIsLeftUntouched) {
@@ -476,14 +479,25 @@ TEST_F(TessellaCommand, ProbeTellsTheGridOrTheReason) {
     writeBitmap("wide.bmp", 800, 640);
     ProcessResult accepted = run({"probe", "wide.bmp"});
     EXPECT_EQ(accepted.exitCode, 0);
-    EXPECT_EQ(accepted.out, "verdict: accepted\nwidth: 800\nheight: 640\ncolumns: 5\nrows: 4\ntiles: 20\n");
+    EXPECT_EQ(accepted.out,
+              "verdict: accepted\nwidth: 800\nheight: 640\ncolumns: 5\nrows: 4\ntiles: 20\n"
+              "pixel data: complete\n");
     EXPECT_EQ(accepted.err, "");
+
+    std::vector<uint8_t> bytes = makeBitmap(480, 960, patternPixel);
+    bytes.resize(bytes.size() - 3);
+    writeFile(file("short.bmp"), bytes);
+    ProcessResult shortOfPixels = run({"probe", "short.bmp"});
+    EXPECT_EQ(shortOfPixels.exitCode, 0);
+    EXPECT_EQ(shortOfPixels.out,
+              "verdict: accepted\nwidth: 480\nheight: 960\ncolumns: 3\nrows: 6\ntiles: 18\n"
+              "pixel data: short of what the header says (convert refuses it)\n");
 
     ProcessResult missing = run({"probe", "nothing.bmp"});
     EXPECT_EQ(missing.exitCode, 3);
     EXPECT_EQ(missing.out, "verdict: refused\n");
     EXPECT_EQ(missing.err, "Warning: Error : Cannot find bmp-file\n");
-    EXPECT_EQ(tree(), std::set<std::string>{"wide.bmp"});
+    EXPECT_EQ(tree(), (std::set<std::string>{"short.bmp", "wide.bmp"}));
 }
 
 TEST_F(TessellaCommand, HelpAndVersion) {
