@@ -244,6 +244,22 @@ TEST_F(TessellaCommand, JapaneseFolderAndFileNames) {
     ASSERT_NO_FATAL_FAILURE(expectSampleOutput(output + "/", "SAMPLE MAP"));
 }
 
+TEST_F(TessellaCommand, BitmapPathOutsideTheWindowsCodePage) {
+    // 서울/지도.bmp: Korean, which code page 932 cannot hold. The Windows build reaches it
+    // through its short name; the output still lands beside it.
+    const std::string folder = "\xEC\x84\x9C\xEC\x9A\xB8";
+    writeBitmap(folder + "/\xEC\xA7\x80\xEB\x8F\x84.bmp");
+    std::vector<std::string> args = {"convert", folder + "/\xEC\xA7\x80\xEB\x8F\x84.bmp"};
+    std::vector<std::string> settings = sampleSettings();
+    args.insert(args.end(), settings.begin(), settings.end());
+
+    ProcessResult result = run(args);
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "SUCCESS : File convert finish.\n");
+    ASSERT_NO_FATAL_FAILURE(expectSampleOutput(folder + "/", "SAMPLE MAP"));
+}
+
 TEST_F(TessellaCommand, JapaneseMapNameIsWrittenInShiftJis) {
     writeBitmap("map.bmp");
     std::vector<std::string> args = {"convert", "map.bmp"};
