@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Side-by-side timing of a whole conversion, in one command:
+#
+#   bench/compare.sh [--runs N] [--big-runs N] [--sizes "4800 16000"] [--work DIR] [--no-peers]
+#
+# Builds the release programs (build/bench), draws synthetic map bitmaps of 4800 x 4800
+# and 16000 x 16000 pixels with bench/make_map, then times, interleaved round by round,
+# each run into a fresh output folder (all removed at the end, never between runs):
+#   tessella    `tessella convert` (two threads where the machine has two cores)
+#   core-1t     the same tile writer with one thread (bench/convert_driver)
+#   floor-2t    the I/O floor: the same reads and the same files and bytes, no computation
+#   floor-1t    the same with one thread (bench/io_floor)
+#   literal     the straightforward row-by-row converter: seek, 480-byte read, 160-byte
+#               write per pixel row (bench/literal_convert)
+#   vips        libvips `dzsave` into 160 x 160 tiles (uncompressed .ppm tiles)
+#   magick      ImageMagick `convert -crop 160x160` into BMP tiles
+# and prints medians, peak memory and ratios, and writes them with a description of the
+# machine into bench/RESULTS.md. Missing Debian packages (compilers, cmake, Google
+# Benchmark, libvips-tools, imagemagick, time, python3) are installed with apt-get.
+# The page cache is warm (the bitmap is read once before the runs). Not part of CI.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+
+packages=(cmake g++ make libbenchmark-dev libvips-tools imagemagick time python3)
+missing=()
+for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
+if ((${#missing[@]})); then
+  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+build="$root/build/bench"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSELLA_BUILD_TESTS=OFF \
+      -DTESSELLA_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target tessella make_map convert_driver io_floor literal_convert >/dev/null
+
+exec python3 "$here/compare.py" --build "$build" --results "$here/RESULTS.md" "$@"
