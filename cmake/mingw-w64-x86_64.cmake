@@ -4,8 +4,10 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(TESSELLA_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${TESSELLA_MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${TESSELLA_MINGW_PREFIX}-g++)
+# The POSIX thread model gives std::thread and std::mutex (the plain win32 variant has
+# neither); winpthreads is linked in statically like the rest.
+set(CMAKE_C_COMPILER ${TESSELLA_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TESSELLA_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TESSELLA_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TESSELLA_MINGW_PREFIX})

@@ -1,14 +1,15 @@
 #!/bin/sh
-# Installs what the Windows build and its tests under Wine need on Debian 12:
-# the MinGW-w64 cross compiler, Wine (64-bit), a virtual X display, Japanese fonts and
-# the Japanese locale (Wine takes the ANSI code page 932 from LANG=ja_JP.UTF-8),
-# ImageMagick (screenshots to PNG) and icoutils (checks of the compiled resources).
+# Installs what the Windows build and its tests under Wine need on Debian 12: the
+# MinGW-w64 cross compiler, Wine (64-bit), a virtual X display (Xvfb), Wine's own fonts,
+# the IPA Japanese fonts (metric-compatible with the dialog font), ImageMagick (the
+# screenshots become PNG files) and the Japanese locale (Wine takes the ANSI code page 932
+# from LANG=ja_JP.UTF-8).
 #
 # Usage: tools/install-windows-deps.sh        (as root, or with sudo available)
 # Idempotent: installs only the packages that are missing, generates the locale once.
 set -eu
 
-packages="mingw-w64 wine wine64 xvfb xauth fonts-wine fonts-vlgothic locales imagemagick icoutils"
+packages="mingw-w64 wine wine64 xvfb xauth fonts-wine fonts-ipafont-gothic locales imagemagick"
 
 if [ "$(id -u)" -eq 0 ]; then as_root=""; else as_root="sudo"; fi
 

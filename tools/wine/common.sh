@@ -25,9 +25,10 @@ tessella_wine_require() {
 }
 
 # Fills a fresh prefix (WINEPREFIX, with DISPLAY set): Wine's own fonts (Debian's Wine
-# does not load them from /usr/share/wine/fonts), the dialog font mapped to a Japanese
-# font with stable metrics, and windows left unmanaged (Xvfb has no window manager; a
-# managed window stalls about 2 s on every hide).
+# does not load them from /usr/share/wine/fonts) and the dialog font mapped to a Japanese
+# font with the same metrics. With the argument "unmanaged", windows are left to Wine
+# rather than a window manager (Xvfb has none; a managed window then stalls about 2 s
+# on every hide).
 tessella_wine_init_prefix() {
     # One persistent server for the whole session keeps each wine call short.
     wineserver -p </dev/null >/dev/null 2>&1 || tessella_wine_fail "wineserver did not start"
@@ -35,11 +36,13 @@ tessella_wine_init_prefix() {
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
-    for mapping in 'ＭＳ Ｐゴシック=VL PGothic' 'MS PGothic=VL PGothic' 'MS UI Gothic=VL PGothic' \
-                   'MS Shell Dlg=VL PGothic' 'ＭＳ ゴシック=VL Gothic' 'MS Gothic=VL Gothic'; do
+    for mapping in 'ＭＳ Ｐゴシック=IPAPGothic' 'MS PGothic=IPAPGothic' 'MS UI Gothic=IPAPGothic' \
+                   'MS Shell Dlg=IPAPGothic' 'ＭＳ ゴシック=IPAGothic' 'MS Gothic=IPAGothic'; do
         wine reg add "$substitutes" /v "${mapping%%=*}" /t REG_SZ /d "${mapping#*=}" /f \
             </dev/null >/dev/null 2>&1 || tessella_wine_fail "cannot map the font ${mapping%%=*}"
     done
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-        </dev/null >/dev/null 2>&1 || tessella_wine_fail "cannot turn off window management"
+    if [ "${1:-}" = unmanaged ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+            </dev/null >/dev/null 2>&1 || tessella_wine_fail "cannot turn off window management"
+    fi
 }

@@ -43,7 +43,7 @@ DISPLAY='$DISPLAY'
 TESSELLA_XVFB_PID=$xvfb_pid
 ENV
 
-tessella_wine_init_prefix
+tessella_wine_init_prefix unmanaged
 # Wine's services, detached, so that no test inherits them.
 wine wineboot </dev/null >/dev/null 2>&1
 echo "Wine session ready in $(( $(date +%s) - started )) s: WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY"

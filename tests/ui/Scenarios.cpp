@@ -1,0 +1,518 @@
+// The scenarios that run the program. This file is UTF-8 and is compiled with the
+// execution character set CP932, so its Japanese literals are the Shift-JIS bytes the
+// program shows under code page 932.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Expected.h"
+#include "Harness.h"
+#include "Scenario.h"
+
+namespace {
+
+// Controls of the main dialog.
+enum : int {
+    kBmpFile = 1000,
+    kConvert = 1001,
+    kAbout = 1002,
+    kPathDisplay = 1003,
+    kWidthDisplay = 1004,
+    kHeightDisplay = 1005,
+    kFirstNumberField = 1006,  // 1006 to 1019: corners, then the two distances
+    kEastWest = 1018,
+    kNorthSouth = 1019,
+    kMapName = 1020,
+    kFolderName = 1021,
+};
+constexpr UINT kAboutCommand = 0x0010;
+
+struct FieldLimit {
+    int id;
+    int limit;
+};
+constexpr FieldLimit kLimits[] = {
+    {1006, 2}, {1007, 2}, {1008, 2}, {1009, 3}, {1010, 2}, {1011, 2}, {1012, 2}, {1013, 2},
+    {1014, 2}, {1015, 3}, {1016, 2}, {1017, 2}, {1018, 7}, {1019, 7}, {1020, 32}, {1021, 8},
+};
+
+const char* const kSuccess = "SUCCESS : File convert finish.";
+const char* const kIndexExists = "エラー：同名ファイルがあり、作成できません";
+
+std::string hex(long value) {
+    char text[16];
+    snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(value));
+    return text;
+}
+
+const char* iconName(MessageBoxContent::Icon icon) {
+    switch (icon) {
+    case MessageBoxContent::Icon::Information: return "information";
+    case MessageBoxContent::Icon::Exclamation: return "exclamation";
+    default: return "none";
+    }
+}
+
+// Checks the message box that the program shows next, then closes it.
+void expectMessage(ScenarioContext& context, Program& program, const std::string& text,
+                   const std::string& caption, MessageBoxContent::Icon icon,
+                   const std::string& when) {
+    const MessageBoxContent box = readAndCloseMessageBox(program, program.mainDialog());
+    context.checks.equal(box.text, text, when + ": message text");
+    context.checks.equal(box.caption, caption, when + ": message caption");
+    context.checks.equal(iconName(box.icon), iconName(icon), when + ": message icon");
+}
+
+HWND startProgram(ScenarioContext& context, Program& program) {
+    step("start Tessella.exe");
+    if (!context.checks.check(program.start(context.exe, context.workFolder), "Tessella.exe starts")) {
+        return nullptr;
+    }
+    HWND main = program.waitForMainDialog();
+    context.checks.check(main != nullptr, "the main dialog appears");
+    return main;
+}
+
+// The bitmaps lie in a folder with a Japanese name whose first character's second byte
+// is 0x5C, the byte of a backslash: paths are multibyte text, not bytes.
+std::string mapsFolder(const ScenarioContext& context) { return context.workFolder + "\\表示の地図"; }
+
+// Writes the bitmap into the maps folder.
+void putBitmap(ScenarioContext& context, const std::string& name, const Bytes& bytes) {
+    CreateDirectoryA(mapsFolder(context).c_str(), nullptr);
+    context.checks.check(writeBinaryFile(mapsFolder(context) + "\\" + name, bytes),
+                         "writing " + name);
+}
+
+// BMP FILE, then the file in the maps folder.
+bool chooseBitmap(ScenarioContext& context, Program& program, const std::string& name) {
+    clickButton(program.mainDialog(), kBmpFile);
+    HWND dialog = program.waitForWindow(WindowKind::FileDialog, 15000, program.mainDialog());
+    if (!context.checks.check(dialog != nullptr, "the file dialog opens")) return false;
+    return context.checks.check(chooseFile(dialog, mapsFolder(context), name),
+                                "choosing " + name + " in the file dialog");
+}
+
+void typeExampleSettings(HWND main) {
+    const ExampleSettings settings;
+    typeInto(main, kMapName, settings.mapName);
+    typeInto(main, kFolderName, settings.folderName);
+    for (int i = 0; i < 14; ++i) typeInto(main, kFirstNumberField + i, settings.fields[i]);
+}
+
+// The 17 controls that wait for an accepted bitmap.
+std::vector<int> gatedControls() {
+    std::vector<int> ids{kConvert};
+    for (int id = 1006; id <= 1021; ++id) ids.push_back(id);
+    return ids;
+}
+
+void expectGated(ScenarioContext& context, HWND main, bool enabled, const std::string& when) {
+    for (int id : gatedControls()) {
+        context.checks.check(controlEnabled(main, id) == enabled,
+                             when + ": control " + std::to_string(id) +
+                                 (enabled ? " enabled" : " disabled"));
+    }
+}
+
+void expectDisplays(ScenarioContext& context, HWND main, const std::string& width,
+                    const std::string& height, const std::string& when) {
+    context.checks.equal(controlText(main, kWidthDisplay), width, when + ": width shown");
+    context.checks.equal(controlText(main, kHeightDisplay), height, when + ": height shown");
+    context.checks.equal(controlText(main, kPathDisplay), "", when + ": path display");
+}
+
+bool expectExit(ScenarioContext& context, Program& program, const std::string& how) {
+    return context.checks.check(program.waitForExit(10000), how + " ends the program");
+}
+
+void screenshot(ScenarioContext& context, HWND window, const std::string& name) {
+    pause(300);  // let it finish painting
+    context.checks.check(saveScreenshot(window, context.shotFolder + "\\" + name + ".bmp"),
+                         "screenshot " + name);
+}
+
+// The index file and every tile of a conversion with the worked example's settings.
+void expectConvertedFiles(ScenarioContext& context, int columns, int rows) {
+    const std::string folder = mapsFolder(context) + "\\";
+    Bytes actual;
+    context.checks.check(readBinaryFile(folder + "area01.vlm", actual), "area01.vlm exists beside the bitmap");
+    const std::string indexDifference = firstDifference(actual, exampleIndexRecord(columns, rows));
+    context.checks.check(indexDifference.empty(), "area01.vlm: " + indexDifference);
+    for (int row = 0; row < rows; ++row) {
+        char level[64];
+        snprintf(level, sizeof level, "area01\\layer1\\level%03d", row);
+        context.checks.check(folderExists(folder + level), std::string("folder ") + level);
+        for (int column = 0; column < columns; ++column) {
+            char tile[96];
+            snprintf(tile, sizeof tile, "%s\\smpl%03d%03d.map", level, column, row);
+            if (!context.checks.check(readBinaryFile(folder + tile, actual), std::string(tile) + " exists")) {
+                continue;
+            }
+            const std::string difference =
+                firstDifference(actual, exampleTileFile(column, row, columns, rows));
+            context.checks.check(difference.empty(), std::string(tile) + ": " + difference);
+        }
+    }
+    char extra[64];
+    snprintf(extra, sizeof extra, "area01\\layer1\\level%03d", rows);
+    context.checks.check(!folderExists(folder + extra), "no level folder beyond the last row");
+}
+
+}  // namespace
+
+void checkStartState(ScenarioContext& context) {
+    Program program;
+    HWND main = startProgram(context, program);
+    if (main == nullptr) return;
+    Checks& checks = context.checks;
+
+    step("window");
+    checks.equal(windowText(main), "Tessella", "caption");
+    const LONG style = GetWindowLongA(main, GWL_STYLE);
+    checks.check((style & 0x90C800C0 & ~DS_SETFONT) == (0x90C800C0 & ~DS_SETFONT),
+                 "dialog style has popup, visible, caption, system menu, modal frame: " + hex(style));
+    checks.check((style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME)) == 0,
+                 "no minimise box, maximise box or sizing border: " + hex(style));
+    checks.check((GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0, "WS_EX_APPWINDOW");
+
+    step("enabled controls and texts");
+    expectGated(context, main, false, "at start");
+    for (int id : {kBmpFile, kAbout, kPathDisplay, kWidthDisplay, kHeightDisplay}) {
+        checks.check(controlEnabled(main, id), "control " + std::to_string(id) + " enabled at start");
+    }
+    for (int id = 1006; id <= 1019; ++id) {
+        checks.equal(controlText(main, id), "0", "field " + std::to_string(id) + " at start");
+    }
+    for (int id : {kMapName, kFolderName, kPathDisplay, kWidthDisplay, kHeightDisplay}) {
+        checks.equal(controlText(main, id), "", "field " + std::to_string(id) + " at start");
+    }
+    // The system gives the focus when it activates the new window.
+    HWND focus = nullptr;
+    for (int waited = 0; waited < 3000 && focus != GetDlgItem(main, kBmpFile); waited += 50) {
+        focus = focusedWindow(program.threadId());
+        pause(50);
+    }
+    checks.check(focus == GetDlgItem(main, kBmpFile),
+                 "the focus is on BMP FILE, not on control " + std::to_string(GetDlgCtrlID(focus)));
+
+    step("limits and styles");
+    for (const FieldLimit& field : kLimits) {
+        checks.equal(controlLimit(main, field.id), field.limit, "limit of " + std::to_string(field.id));
+        const LONG expected = field.id <= kNorthSouth ? 0x50812000 : 0x50810000;
+        // A running edit control trades WS_BORDER for a client edge.
+        const LONG ignored = WS_DISABLED | WS_BORDER;
+        const LONG actual = controlStyle(main, field.id) & ~ignored;
+        checks.check((actual & ~ES_NUMBER) == (expected & ~ignored & ~ES_NUMBER) &&
+                         ((actual & ES_NUMBER) != 0) == (field.id <= kNorthSouth) &&
+                         (actual & ES_AUTOHSCROLL) == 0,
+                     "style of " + std::to_string(field.id) + ": " + hex(actual));
+    }
+    for (int id : {kPathDisplay, kWidthDisplay, kHeightDisplay}) {
+        checks.check((controlStyle(main, id) & (ES_READONLY | WS_BORDER | WS_TABSTOP)) == ES_READONLY,
+                     "display " + std::to_string(id) + " is read-only without border or tab stop");
+        checks.check((controlExStyle(main, id) & WS_EX_STATICEDGE) != 0,
+                     "display " + std::to_string(id) + " has a static edge");
+    }
+    for (int id : {kBmpFile, kConvert, kAbout}) {
+        const LONG buttonStyle = controlStyle(main, id);
+        checks.check((buttonStyle & 0x0F) == BS_PUSHBUTTON && (buttonStyle & WS_TABSTOP),
+                     "button " + std::to_string(id) + " is a plain push button: " + hex(buttonStyle));
+    }
+
+    step("labels under code page 932");
+    const std::vector<std::string> expectedLabels = {
+        "BMP FILE", "CONVERT", "ABOUT", "Width", "Height",
+        "緯度", "地図左上", "経度", "度", "度", "分", "分", "秒", "秒",
+        "緯度", "地図右下", "経度", "度", "度", "分", "分", "秒", "秒",
+        "地図東西距離", "地図南北距離", "ｍ", "ｍ", "GPS情報設定",
+        "データ名", "フォルダ名", "※小文字の英数字（a～z、0～9）",
+    };
+    const std::vector<std::string> labels = childTexts(main);
+    checks.equal(static_cast<long long>(labels.size()), static_cast<long long>(expectedLabels.size()),
+                 "number of labels and buttons");
+    for (size_t i = 0; i < labels.size() && i < expectedLabels.size(); ++i) {
+        checks.equal(labels[i], expectedLabels[i], "label " + std::to_string(i + 1));
+    }
+
+    screenshot(context, main, "main-dialog-start");
+
+    step("Esc closes the program");
+    postKey(GetDlgItem(main, kBmpFile), VK_ESCAPE);
+    expectExit(context, program, "Esc");
+}
+
+void checkTyping(ScenarioContext& context) {
+    putBitmap(context, "wide.bmp", makeSampleBitmap(640, 480));
+    Program program;
+    HWND main = startProgram(context, program);
+    if (main == nullptr) return;
+    Checks& checks = context.checks;
+
+    step("accept a 640 x 480 bitmap");
+    if (!chooseBitmap(context, program, "wide.bmp")) return;
+    expectDisplays(context, main, "640", "480", "after the choice");
+    expectGated(context, main, true, "after the choice");
+
+    step("typing stops at each limit; digits-only fields refuse other characters");
+    struct Typed {
+        int id;
+        const char* keys;
+        const char* result;
+    };
+    const Typed cases[] = {
+        {1006, "123", "12"},   {1007, "987", "98"},        {1008, "5a-.6", "56"},
+        {1009, "1234", "123"}, {1010, "-45", "45"},        {1011, "x7y8z9", "78"},
+        {1012, "999", "99"},   {1013, "12", "12"},         {1014, " 3 4", "34"},
+        {1015, "1801", "180"}, {1016, "0.5", "05"},        {1017, "+59", "59"},
+        {1018, "123456789", "1234567"},                    {1019, "1-2.3e4", "1234"},
+        {kMapName, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN", "abcdefghijklmnopqrstuvwxyzABCDEF"},
+        {kFolderName, "abcdefghijk", "abcdefgh"},
+    };
+    for (const Typed& typed : cases) {
+        typeInto(main, typed.id, typed.keys);
+        checks.equal(controlText(main, typed.id), typed.result,
+                     "typing \"" + std::string(typed.keys) + "\" into " + std::to_string(typed.id));
+    }
+
+    step("Enter in an input field closes the program");
+    postKey(GetDlgItem(main, kMapName), VK_RETURN);
+    expectExit(context, program, "Enter in the map name");
+}
+
+void checkBitmapChoice(ScenarioContext& context) {
+    putBitmap(context, "notbmp.bmp", Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
+    putBitmap(context, "small.bmp", makeSmallBitmap());
+    putBitmap(context, "tall.bmp", makeSampleBitmap(480, 640));
+    Program program;
+    HWND main = startProgram(context, program);
+    if (main == nullptr) return;
+    const auto information = MessageBoxContent::Icon::Information;
+
+    step("a file that is no bitmap is refused; nothing changes");
+    if (!chooseBitmap(context, program, "notbmp.bmp")) return;
+    expectMessage(context, program, "Error : this file is not bmp-file", "Warning", information,
+                  "not a bitmap");
+    expectDisplays(context, main, "", "", "after the refusal");
+    expectGated(context, main, false, "after the refusal");
+
+    step("a bitmap below 480 x 480 is refused");
+    if (!chooseBitmap(context, program, "small.bmp")) return;
+    expectMessage(context, program, "This software only support Width>=480 and Height>=480 bitmap.",
+                  "Warning", information, "small bitmap");
+    expectGated(context, main, false, "after the second refusal");
+
+    step("a bitmap is accepted");
+    if (!chooseBitmap(context, program, "tall.bmp")) return;
+    expectDisplays(context, main, "480", "640", "after the choice");
+    expectGated(context, main, true, "after the choice");
+
+    step("a cancelled choice changes nothing");
+    clickButton(main, kBmpFile);
+    HWND fileDialog = program.waitForWindow(WindowKind::FileDialog, 15000, main);
+    if (!context.checks.check(fileDialog != nullptr, "the file dialog opens")) return;
+    cancelFileDialog(fileDialog);
+    pause(200);
+    context.checks.check(program.findWindow(WindowKind::MessageBox) == nullptr, "no message after cancel");
+    expectDisplays(context, main, "480", "640", "after cancelling");
+    expectGated(context, main, true, "after cancelling");
+
+    step("a refused choice keeps the accepted bitmap, and CONVERT converts it");
+    if (!chooseBitmap(context, program, "small.bmp")) return;
+    expectMessage(context, program, "This software only support Width>=480 and Height>=480 bitmap.",
+                  "Warning", information, "small bitmap after an accepted one");
+    expectDisplays(context, main, "480", "640", "after the refusal");
+    expectGated(context, main, true, "after the refusal");
+    typeExampleSettings(main);
+    clickButton(main, kConvert);
+    expectMessage(context, program, kSuccess, "", information, "CONVERT");
+    expectConvertedFiles(context, 3, 4);
+
+    step("the system menu's Close ends the program");
+    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    expectExit(context, program, "Close");
+}
+
+void checkValidation(ScenarioContext& context) {
+    putBitmap(context, "sample.bmp", makeSampleBitmap(480, 480));
+    Program program;
+    HWND main = startProgram(context, program);
+    if (main == nullptr) return;
+    if (!chooseBitmap(context, program, "sample.bmp")) return;
+    typeExampleSettings(main);
+
+    struct Refusal {
+        int id;
+        const char* text;       // typed into the field before CONVERT
+        const char* restore;    // the valid text put back afterwards
+        const char* message;
+    };
+    const Refusal refusals[] = {
+        {kMapName, "", "SAMPLE MAP", "ERROR : Illegal Map Name."},
+        {kFolderName, "", "area01", "ERROR : Illegal Folder Name."},
+        {kFolderName, "Area01", "area01", "ERROR : Illegal Folder Name. you can use a..z and 0..9."},
+        {kFolderName, "area_1", "area01", "ERROR : Illegal Folder Name. you can use a..z and 0..9."},
+        {1013, "40", "39", "ERROR : Illegal Latitude."},     // bottom-right = top-left latitude
+        {1016, "44", "46", "ERROR : Illegal Longitude."},    // bottom-right west of top-left
+        {kEastWest, "0", "1852", "ERROR : Illegal distance(>0)."},
+        {kNorthSouth, "", "926", "ERROR : Illegal distance(>0)."},
+    };
+    for (const Refusal& refusal : refusals) {
+        step(refusal.message);
+        setControlText(main, refusal.id, refusal.text);
+        clickButton(main, kConvert);
+        expectMessage(context, program, refusal.message, "", MessageBoxContent::Icon::Information,
+                      "field " + std::to_string(refusal.id) + " = \"" + refusal.text + "\"");
+        setControlText(main, refusal.id, refusal.restore);
+    }
+    const std::string maps = mapsFolder(context);
+    context.checks.check(!folderExists(maps + "\\area01") && !fileExists(maps + "\\area01.vlm"),
+                         "a refused CONVERT writes nothing");
+
+    step("the close box ends the program");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    expectExit(context, program, "The close box");
+}
+
+void checkConversion(ScenarioContext& context) {
+    putBitmap(context, "sample.bmp", makeSampleBitmap(480, 480));
+    Program program;
+    HWND main = startProgram(context, program);
+    if (main == nullptr) return;
+    Checks& checks = context.checks;
+    const auto information = MessageBoxContent::Icon::Information;
+
+    step("the worked example, converted");
+    if (!chooseBitmap(context, program, "sample.bmp")) return;
+    typeExampleSettings(main);
+    screenshot(context, main, "main-dialog");
+    clickButton(main, kConvert);
+    expectMessage(context, program, kSuccess, "", information, "CONVERT");
+
+    const std::string maps = mapsFolder(context);
+    expectConvertedFiles(context, 3, 3);
+    Bytes index;
+    readBinaryFile(maps + "\\area01.vlm", index);
+    static const uint8_t kWorkedIndex[160] = {
+        0x53, 0x41, 0x4D, 0x50, 0x4C, 0x45, 0x20, 0x4D, 0x41, 0x50, 0, 0, 0, 0, 0, 0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0x73, 0x6D, 0x70, 0x6C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0x2E, 0x74, 0x78, 0x74, 0, 0, 0, 0, 0, 0,
+        0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x08, 0x00, 0x01,
+        0x00, 0x01, 0x00, 0x19, 0x00, 0x00, 0x48, 0x58, 0x00, 0x00, 0x24, 0x2C, 0x00, 0xA0, 0x00, 0xA0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0x07, 0xA7, 0x3A, 0x80, 0x1D, 0xFC, 0xB2, 0x60, 0x07, 0xA6, 0x50, 0x20, 0x1D, 0xFD, 0x9C, 0xC0,
+    };
+    const std::string workedDifference =
+        firstDifference(index, Bytes(kWorkedIndex, kWorkedIndex + sizeof kWorkedIndex));
+    checks.check(workedDifference.empty(), "area01.vlm against the worked example: " + workedDifference);
+    Bytes tile;
+    readBinaryFile(maps + "\\area01\\layer1\\level001\\smpl002001.map", tile);
+    tile.resize(160);
+    const std::string tileDifference = firstDifference(tile, workedExampleTile21Header());
+    checks.check(tileDifference.empty(), "header of tile (2, 1) against the worked example: " + tileDifference);
+    checks.check(!fileExists(context.workFolder + "\\area01.vlm"),
+                 "nothing is written in the folder the program started in");
+
+    step("a second CONVERT meets the existing index file");
+    clickButton(main, kConvert);
+    expectMessage(context, program, kIndexExists, "Warning", MessageBoxContent::Icon::Exclamation,
+                  "second CONVERT");
+    Bytes indexAfter;
+    readBinaryFile(maps + "\\area01.vlm", indexAfter);
+    checks.check(indexAfter == index, "the existing index file is unchanged");
+
+    step("Enter while CONVERT has the focus runs CONVERT");
+    HWND convert = GetDlgItem(main, kConvert);
+    SendMessageA(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(convert), TRUE);
+    checks.check(focusedWindow(program.threadId()) == convert, "CONVERT has the focus");
+    postKey(convert, VK_RETURN);
+    expectMessage(context, program, kIndexExists, "Warning", MessageBoxContent::Icon::Exclamation,
+                  "Enter on CONVERT");
+    checks.check(program.running(), "the program still runs after Enter on CONVERT");
+
+    step("a Japanese map name is stored as Shift-JIS bytes, cut at 16 bytes in the tiles");
+    const std::string japaneseName = "東京湾岸の詳細地図です";  // 22 bytes
+    setControlText(main, kMapName, japaneseName);
+    setControlText(main, kFolderName, "area02");
+    clickButton(main, kConvert);
+    expectMessage(context, program, kSuccess, "", information, "CONVERT with a Japanese name");
+    Bytes index2;
+    readBinaryFile(maps + "\\area02.vlm", index2);
+    Bytes expectedName(32, 0);
+    for (size_t i = 0; i < japaneseName.size(); ++i) expectedName[i] = static_cast<uint8_t>(japaneseName[i]);
+    index2.resize(160);
+    checks.check(Bytes(index2.begin(), index2.begin() + 32) == expectedName,
+                 "area02.vlm holds the name's Shift-JIS bytes");
+    Bytes tile2;
+    readBinaryFile(maps + "\\area02\\layer1\\level002\\smpl001002.map", tile2);
+    tile2.resize(160);
+    checks.check(Bytes(tile2.begin() + 16, tile2.begin() + 32) ==
+                     Bytes(expectedName.begin(), expectedName.begin() + 16),
+                 "the tile header holds the name's first 16 bytes");
+
+    step("Esc closes the program");
+    postKey(convert, VK_ESCAPE);
+    expectExit(context, program, "Esc");
+}
+
+void checkAboutBox(ScenarioContext& context) {
+    Program program;
+    HWND main = startProgram(context, program);
+    if (main == nullptr) return;
+    Checks& checks = context.checks;
+
+    struct Opening {
+        const char* how;
+        bool button;
+        UINT command;
+    };
+    const Opening openings[] = {
+        {"the ABOUT button", true, 0},
+        {"the system-menu item", false, kAboutCommand},
+        {"a system command 0x1F", false, 0x1F},
+    };
+    int shown = 0;
+    for (const Opening& opening : openings) {
+        step(opening.how);
+        if (opening.button) {
+            clickButton(main, kAbout);
+        } else {
+            PostMessageA(main, WM_SYSCOMMAND, opening.command, 0);
+        }
+        HWND about = program.waitForWindow(WindowKind::AboutBox, 15000, main);
+        if (!checks.check(about != nullptr, std::string("the About box opens from ") + opening.how)) continue;
+        checks.equal(windowText(about), "Quilletについて", "About caption");
+        const std::vector<std::string> expected = {
+            "", "Tessella Version 1.01", "OK",
+            "使用方法：\r　Windowsビットマップ形式(bmp)ファイルを読み込み、Velmora用\r　のデータを作成します",
+            "※ビットマップファイルは、24bpp、非圧縮、横480×縦480以上\r　の大きさ、縦横が160で割り切れるサイズであること。",
+        };
+        const std::vector<std::string> texts = childTexts(about);
+        checks.equal(static_cast<long long>(texts.size()), static_cast<long long>(expected.size()),
+                     "controls of the About box");
+        for (size_t i = 1; i < texts.size() && i < expected.size(); ++i) {
+            checks.equal(texts[i], expected[i], "About text " + std::to_string(i + 1));
+        }
+        checks.check(focusedWindow(program.threadId()) == GetDlgItem(about, IDOK), "the focus is on OK");
+        if (shown++ == 0) screenshot(context, about, "about-box");
+
+        // Each showing is closed a different way: OK, Esc, the close box.
+        if (shown == 1) clickButton(about, IDOK);
+        if (shown == 2) postKey(GetDlgItem(about, IDOK), VK_ESCAPE);
+        if (shown == 3) PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+        checks.check(waitUntilClosed(about), "the About box closes");
+        pause(100);
+        checks.check(IsWindowEnabled(main) && program.running(), "the main dialog is usable again");
+        checks.equal(controlText(main, 1006), "0", "fields unchanged after the About box");
+    }
+
+    step("Esc closes the program");
+    postKey(GetDlgItem(main, kBmpFile), VK_ESCAPE);
+    expectExit(context, program, "Esc");
+}
