@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -118,6 +119,8 @@ struct Standing {
     int tilesLeft;
 };
 
+void PrintTo(const Standing& standing, std::ostream* out) { *out << standing.where; }
+
 class FileStandsWhereAFolderGoes : public ::testing::TestWithParam<Standing> {};
 
 TEST_P(FileStandsWhereAFolderGoes, TilesStopThereAndTheFileIsUntouched) {
@@ -147,7 +150,12 @@ INSTANTIATE_TEST_SUITE_P(Places, FileStandsWhereAFolderGoes,
                          ::testing::Values(Standing{"area01", 0}, Standing{"area01/layer1", 0},
                                            Standing{"area01/layer1/level000", 0},
                                            Standing{"area01/layer1/level001", 3},
-                                           Standing{"area01/layer1/level002", 6}));
+                                           Standing{"area01/layer1/level002", 6}),
+                         [](const ::testing::TestParamInfo<Standing>& info) {
+                             std::string name = info.param.where;
+                             std::replace(name.begin(), name.end(), '/', '_');
+                             return name;
+                         });
 
 TEST(RealFaults, FolderWhereTheIndexGoesStopsBeforeAnyTile) {
     FaultSandbox sandbox;
@@ -204,6 +212,8 @@ struct SizeLimit {
     bool indexLeft;
 };
 
+void PrintTo(const SizeLimit& limit, std::ostream* out) { *out << limit.bytes << " bytes"; }
+
 class DiskFullByFileSizeLimit : public ::testing::TestWithParam<SizeLimit> {};
 
 TEST_P(DiskFullByFileSizeLimit, WarnsRemovesTheCutFileAndTheNextConvertBehaves) {
@@ -226,7 +236,10 @@ TEST_P(DiskFullByFileSizeLimit, WarnsRemovesTheCutFileAndTheNextConvertBehaves) 
 
 // 100 bytes: the index itself cannot be written. 20000: the index fits, no tile does.
 INSTANTIATE_TEST_SUITE_P(Limits, DiskFullByFileSizeLimit,
-                         ::testing::Values(SizeLimit{100, false}, SizeLimit{20000, true}));
+                         ::testing::Values(SizeLimit{100, false}, SizeLimit{20000, true}),
+                         [](const ::testing::TestParamInfo<SizeLimit>& info) {
+                             return "limit_" + std::to_string(info.param.bytes) + "_bytes";
+                         });
 
 TEST(RealFaults, TinyFileSystemFillsUpWhileTilesAreWritten) {
     if (::geteuid() != 0) GTEST_SKIP() << "mounting a tiny tmpfs needs root";
