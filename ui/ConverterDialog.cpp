@@ -4,6 +4,7 @@
 #include "BitmapProbe.h"
 #include "Conversion.h"
 #include "FileServices.h"
+#include "IconPosition.h"
 #include "Messages.h"
 #include "framework/FileDialog.h"
 #include "framework/PaintDC.h"
@@ -42,10 +43,6 @@ constexpr char kBitmapFilter[] = "bitmap (*.bmp)|*.bmp||";
 constexpr DWORD kBitmapDialogFlags = 0x1804;
 
 }  // namespace
-
-POINT centredIconPosition(int clientWidth, int clientHeight, int iconWidth, int iconHeight) {
-    return POINT{(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
-}
 
 ConverterDialog::ConverterDialog(CWnd* parent) : CDialog(IDD_CONVERTER_DIALOG, parent) {
     const char* iconName = MAKEINTRESOURCEA(IDR_MAINFRAME);

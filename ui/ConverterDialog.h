@@ -62,7 +62,3 @@ private:
 
     std::array<CWnd*, 17> gatedControls();
 };
-
-// Where a minimised window draws its icon: centred in the client area, halves rounded
-// toward zero after adding one.
-POINT centredIconPosition(int clientWidth, int clientHeight, int iconWidth, int iconHeight);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "IconPosition.h"
 #include "Scenario.h"
 
 namespace {
@@ -325,4 +326,18 @@ void checkResources(ScenarioContext& context) {
     checkIcon(context.checks, module);
     checkVersion(context.checks, module);
     FreeLibrary(module);
+
+    // A minimised window has no client area to paint under Wine, so the icon's place is
+    // checked by itself.
+    step("the icon's place in a minimised window");
+    const struct {
+        int clientWidth, clientHeight, x, y;
+    } places[] = {{36, 37, 2, 3}, {32, 32, 0, 0}, {20, 21, -5, -5}, {0, 0, -15, -15}};
+    for (const auto& place : places) {
+        const POINT at = centredIconPosition(place.clientWidth, place.clientHeight, 32, 32);
+        context.checks.check(at.x == place.x && at.y == place.y,
+                             "32 x 32 icon in " + std::to_string(place.clientWidth) + " x " +
+                                 std::to_string(place.clientHeight) + " at (" + std::to_string(at.x) +
+                                 ", " + std::to_string(at.y) + ")");
+    }
 }

@@ -314,6 +314,11 @@ void checkBitmapChoice(ScenarioContext& context) {
     clickButton(main, kBmpFile);
     HWND fileDialog = program.waitForWindow(WindowKind::FileDialog, 15000, main);
     if (!context.checks.check(fileDialog != nullptr, "the file dialog opens")) return;
+    // The file type box (cmb1) shows the one filter; the read-only box (chx1) is hidden.
+    context.checks.equal(controlText(fileDialog, 0x470), "bitmap (*.bmp)", "file dialog filter");
+    HWND readOnly = GetDlgItem(fileDialog, 0x410);
+    context.checks.check(readOnly == nullptr || !IsWindowVisible(readOnly),
+                         "the file dialog has no read-only check box");
     cancelFileDialog(fileDialog);
     pause(200);
     context.checks.check(program.findWindow(WindowKind::MessageBox) == nullptr, "no message after cancel");
