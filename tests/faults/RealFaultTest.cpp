@@ -166,6 +166,29 @@ TEST(RealFaults, FolderWhereTheIndexGoesStopsBeforeAnyTile) {
     EXPECT_TRUE(fs::is_empty(sandbox.out() / "area01.vlm"));
 }
 
+// A link standing where the index goes, planted to lead the write elsewhere: a dangling
+// one must not create its target, one to an existing file must not change it.
+TEST(RealFaults, LinkWhereTheIndexGoesIsNeverWrittenThrough) {
+    FaultSandbox sandbox;
+    fs::path target = sandbox.root() / "elsewhere" / "target.vlm";
+    fs::create_symlink(target, sandbox.out() / "area01.vlm");
+    auto outsideBefore = sandbox.outsideOutput();
+
+    ConvertRun dangling = sandbox.convert();
+    expectOneWarning(dangling, messages::kCannotCreateOutput);
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(sandbox.outsideOutput(), outsideBefore);
+
+    std::ofstream(target) << "someone else's file";
+    outsideBefore = sandbox.outsideOutput();
+    ConvertRun existing = sandbox.convert();
+    expectOneWarning(existing, messages::kIndexExists);
+    EXPECT_EQ(readWhole(target), "someone else's file");
+    EXPECT_TRUE(fs::is_symlink(sandbox.out() / "area01.vlm"));
+    EXPECT_EQ(sandbox.mapFiles(), std::vector<std::string>{"area01.vlm"}) << "no tile is written";
+    EXPECT_EQ(sandbox.outsideOutput(), outsideBefore);
+}
+
 // Runs CONVERT in a child process whose files may not grow past limit bytes, as a full
 // disk does to the write that crosses it. Reports the outcome and the messages.
 struct ChildResult {
