@@ -134,6 +134,7 @@ const char* rowKernelName(RowKernel kernel) {
         case RowKernel::Portable: return "portable";
         case RowKernel::Sse41: return "sse4.1";
         case RowKernel::Avx2: return "avx2";
+        case RowKernel::Avx512: return "avx512vbmi";
     }
     return "?";
 }
@@ -148,12 +149,15 @@ bool rowKernelAvailable(RowKernel kernel) {
 #ifdef TESSELLA_X86_KERNELS
         case RowKernel::Sse41: return __builtin_cpu_supports("sse4.1");
         case RowKernel::Avx2:
+        case RowKernel::Avx512:
 #ifdef _WIN32
-            // GCC for Windows cannot align the stack to 32 bytes for spilled AVX values
-            // and would fault; the 16-byte converter is used there.
+            // GCC for Windows cannot align the stack to 32 or 64 bytes for spilled vector
+            // values and would fault; the 16-byte converter is used there.
             return false;
 #else
-            return __builtin_cpu_supports("avx2");
+            if (kernel == RowKernel::Avx2) return __builtin_cpu_supports("avx2");
+            return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi") &&
+                   __builtin_cpu_supports("avx2");
 #endif
 #else
         default: return false;
@@ -163,6 +167,7 @@ bool rowKernelAvailable(RowKernel kernel) {
 }
 
 RowKernel activeRowKernel() {
+    if (rowKernelAvailable(RowKernel::Avx512)) return RowKernel::Avx512;
     if (rowKernelAvailable(RowKernel::Avx2)) return RowKernel::Avx2;
     if (rowKernelAvailable(RowKernel::Sse41)) return RowKernel::Sse41;
     return RowKernel::Portable;
@@ -173,7 +178,8 @@ void quantizeRowWith(RowKernel kernel, const uint8_t* source, uint8_t* destinati
     if (pixelCount <= 0) return;
     int32_t done = 0;
 #ifdef TESSELLA_X86_KERNELS
-    if (kernel == RowKernel::Avx2) done = quantizeStepsAvx2(source, destination, pixelCount);
+    if (kernel == RowKernel::Avx512) done = quantizeStepsAvx512(source, destination, pixelCount);
+    else if (kernel == RowKernel::Avx2) done = quantizeStepsAvx2(source, destination, pixelCount);
     else if (kernel == RowKernel::Sse41) done = quantizeStepsSse41(source, destination, pixelCount);
 #else
     (void)kernel;

@@ -16,10 +16,11 @@ enum class RowKernel {
     Portable,  // per-channel tables, any processor
     Sse41,     // 16 pixels a step
     Avx2,      // 32 pixels a step
+    Avx512,    // 64 pixels a step (AVX-512 BW and VBMI)
 };
 
 inline constexpr RowKernel kAllRowKernels[] = {RowKernel::Portable, RowKernel::Sse41,
-                                               RowKernel::Avx2};
+                                               RowKernel::Avx2, RowKernel::Avx512};
 
 const char* rowKernelName(RowKernel kernel);
 
@@ -41,6 +42,8 @@ void quantizeRowPortable(const uint8_t* source, uint8_t* destination, int32_t pi
 // its step, at most pixelCount). Defined only where the build targets x86.
 int32_t quantizeStepsSse41(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
 int32_t quantizeStepsAvx2(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
+// Converts the whole row, its last step masked to the row.
+int32_t quantizeStepsAvx512(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
 
 // Per-channel contribution to the cube index for each byte value (red, green, blue), and
 // the index of each exact grey. Shared by the portable and the vector converters.
