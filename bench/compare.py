@@ -22,8 +22,9 @@ def parse_args():
     p.add_argument("--build", required=True, help="build folder with the release programs")
     p.add_argument("--results", required=True, help="where to write the results table")
     p.add_argument("--sizes", default="4800 16000", help="bitmap sides to run")
-    p.add_argument("--runs", type=int, default=5, help="rounds for sides up to 8000")
-    p.add_argument("--big-runs", type=int, default=3, help="rounds for larger sides")
+    p.add_argument("--runs", type=int, default=7, help="rounds for sides up to 8000")
+    p.add_argument("--big-runs", type=int, default=5, help="rounds for larger sides")
+    p.add_argument("--peer-runs", type=int, default=3, help="rounds the peers take part in (the first ones)")
     p.add_argument("--work", default=os.path.join(tempfile.gettempdir(), "tessella-compare"),
                    help="folder for bitmaps and outputs (bitmaps are kept for the next run)")
     p.add_argument("--no-peers", action="store_true", help="skip libvips and ImageMagick")
@@ -82,14 +83,14 @@ def timed(command, env, work):
     report = os.path.join(work, "time.txt")
     settle()
     start = time.perf_counter()
-    done = subprocess.run(["/usr/bin/time", "-o", report, "-f", "%M"] + command,
+    done = subprocess.run(["/usr/bin/time", "-o", report, "-f", "%M %U %S"] + command,
                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
     seconds = time.perf_counter() - start
     if done.returncode != 0:
         raise RuntimeError(f"{command[0]} failed ({done.returncode}): {done.stderr.decode(errors='replace').strip()}")
     with open(report) as f:
-        peak_kib = int(f.read().split()[-1])
-    return seconds, peak_kib * 1024
+        peak_kib, user, system = f.read().split()[-3:]
+    return seconds, int(peak_kib) * 1024, float(user) + float(system)
 
 
 def same_tiles(a, b):
@@ -111,7 +112,7 @@ def same_tiles(a, b):
     return True
 
 
-def run_size(side, rounds, table, build, work, env):
+def run_size(side, rounds, peer_rounds, table, build, work, env):
     bitmap = os.path.join(work, f"map{side}.bmp")
     if not os.path.exists(bitmap) or os.path.getsize(bitmap) != 54 + 3 * side * side:
         print(f"drawing {bitmap} ...", flush=True)
@@ -124,17 +125,29 @@ def run_size(side, rounds, table, build, work, env):
     shutil.rmtree(runs, ignore_errors=True)
     os.makedirs(runs)
     times = {name: [] for name, _, _ in table}
+    cpu = {name: [] for name, _, _ in table}
     peaks = {name: [] for name, _, _ in table}
     try:
+        # One untimed round of our own programs first: the first runs after drawing a
+        # bitmap or deleting an output are slower for reasons that are not theirs.
+        for name, threads, make in table:
+            if threads:
+                out = os.path.join(runs, f"{name}-warm")
+                os.makedirs(out)
+                timed(make(bitmap, out), env, work)
         for r in range(rounds):
             order = table[r % len(table):] + table[:r % len(table)]
-            for name, _, make in order:
+            for name, threads, make in order:
+                if not threads and r >= peer_rounds:
+                    continue
                 out = os.path.join(runs, f"{name}-{r}")
                 os.makedirs(out)
-                seconds, peak = timed(make(bitmap, out), env, work)
+                seconds, peak, busy = timed(make(bitmap, out), env, work)
                 times[name].append(seconds)
+                cpu[name].append(busy)
                 peaks[name].append(peak)
-                print(f"  {side}^2 round {r + 1}/{rounds} {name:9s} {seconds:7.3f} s {peak / MIB:8.1f} MiB", flush=True)
+                print(f"  {side}^2 round {r + 1}/{rounds} {name:9s} {seconds:7.3f} s {busy:7.3f} cpu-s "
+                      f"{peak / MIB:8.1f} MiB", flush=True)
             if r == 0:
                 for other in ("core-1t", "literal"):
                     if not same_tiles(os.path.join(runs, f"tessella-0"), os.path.join(runs, f"{other}-0")):
@@ -145,7 +158,8 @@ def run_size(side, rounds, table, build, work, env):
         # let the deletion settle before anything else is timed.
         os.sync()
         time.sleep(5)
-    return {name: (statistics.median(times[name]), min(times[name]), max(times[name]), max(peaks[name]))
+    return {name: (statistics.median(times[name]), min(times[name]), max(times[name]), max(peaks[name]),
+                   statistics.median(cpu[name]), len(times[name]))
             for name in times}
 
 
@@ -188,16 +202,18 @@ def report(results, table, info, load_after, command):
                  "(the machine is shared; absolute times vary, ratios within one run are what counts).\n")
     lines.append("Warm page cache, each run into a fresh output folder, all removed after the last round. "
                  "`floor` is our I/O floor: the same reads and the same files and bytes, no computation. "
-                 "Times are medians of the interleaved rounds; memory is the largest peak resident set.\n")
+                 "Times are wall-clock medians of the interleaved rounds (after one untimed round of our own "
+                 "programs); CPU s is user + system time, which counts both threads of a two-thread run; "
+                 "memory is the largest peak resident set.\n")
     for side, res in results.items():
         pixels = side * side
         t = res["tessella"][0]
         lines.append(f"\n## {side} x {side} ({pixels / 1e6:.0f} Mpixel, {(side // 160) ** 2} tiles)\n")
-        lines.append("| Program | Threads | Median s | Min s | Max s | Peak MiB | Gpixel/s | vs tessella |")
-        lines.append("|---|---|---|---|---|---|---|---|")
-        for name, (med, lo, hi, peak) in res.items():
+        lines.append("| Program | Threads | Runs | Median s | Min s | Max s | CPU s (median) | Peak MiB | Gpixel/s | vs tessella |")
+        lines.append("|---|---|---|---|---|---|---|---|---|---|")
+        for name, (med, lo, hi, peak, busy, n) in res.items():
             th = threads[name] if threads[name] else "own"
-            lines.append(f"| {name} | {th} | {med:.3f} | {lo:.3f} | {hi:.3f} | {peak / MIB:.1f} | "
+            lines.append(f"| {name} | {th} | {n} | {med:.3f} | {lo:.3f} | {hi:.3f} | {busy:.2f} | {peak / MIB:.1f} | "
                          f"{pixels / med / 1e9:.2f} | {med / t:.1f} x |")
         lines.append("")
         ratios = []
@@ -224,7 +240,7 @@ def main():
     results = {}
     for side in [int(s) for s in args.sizes.split()]:
         rounds = args.runs if side <= 8000 else args.big_runs
-        results[side] = run_size(side, rounds, table, args.build, args.work, env)
+        results[side] = run_size(side, rounds, args.peer_runs, table, args.build, args.work, env)
     text = report(results, table, info, " ".join(f"{x:.2f}" for x in os.getloadavg()),
                   "bench/compare.sh " + " ".join(sys.argv[5:]))
     with open(args.results, "w") as f:
