@@ -50,7 +50,7 @@ FaultSandbox::FaultSandbox() {
     ConversionJob cleanJob = job_;
     EXPECT_EQ(runConversion(cleanJob, soundSettings(), cleanFeedback), ConversionOutcome::Converted);
     for (const auto& e : fs::recursive_directory_iterator(root() / "clean"))
-        if (e.is_regular_file()) reference_[fs::relative(e.path(), root() / "clean").string()] = readWhole(e.path());
+        if (e.is_regular_file()) reference_[e.path().lexically_relative(root() / "clean").string()] = readWhole(e.path());
     fs::current_path(previous_);
     fs::remove_all(root() / "clean");
     enterOutput();
@@ -69,12 +69,15 @@ ConvertRun FaultSandbox::convert(FileServices& files) {
 std::map<std::string, std::string> FaultSandbox::outsideOutput() const {
     std::map<std::string, std::string> entries;
     for (auto it = fs::recursive_directory_iterator(root()); it != fs::recursive_directory_iterator(); ++it) {
-        std::string name = fs::relative(it->path(), root()).string();
+        std::string name = it->path().lexically_relative(root()).string();
         if (name == "out") {
             it.disable_recursion_pending();
             continue;
         }
-        entries[name] = it->is_directory() ? "folder" : readWhole(it->path());
+        if (it->is_symlink())
+            entries[name] = "link to " + fs::read_symlink(it->path()).string();
+        else
+            entries[name] = it->is_directory() ? "folder" : readWhole(it->path());
     }
     return entries;
 }
@@ -84,8 +87,8 @@ std::vector<std::string> FaultSandbox::mapFiles() const {
     std::error_code ignored;
     for (auto it = fs::recursive_directory_iterator(out(), ignored); it != fs::recursive_directory_iterator();
          it.increment(ignored)) {
-        if (it->is_regular_file()) {
-            std::string name = fs::relative(it->path(), out()).string();
+        if (it->is_regular_file() && !it->is_symlink()) {
+            std::string name = it->path().lexically_relative(out()).string();
             if (name.ends_with(".map") || name.ends_with(".vlm")) names.push_back(name);
         }
     }

@@ -36,8 +36,8 @@ public:
 
     // Every entry under the sandbox but outside out/, with contents.
     std::map<std::string, std::string> outsideOutput() const;
-    // Names of the map files under out/ (relative to it), and of the complete ones: the
-    // right size and every byte as a clean conversion writes it.
+    // Names of the map files under out/ (relative to it; links are not files), and of the
+    // complete ones: the right size and every byte as a clean conversion writes it.
     std::vector<std::string> mapFiles() const;
     std::vector<std::string> completeMapFiles() const;
     // Tile names in writing order: smpl000000 ... smpl002002 with their level folders.

@@ -185,7 +185,7 @@ TEST(RealFaults, LinkWhereTheIndexGoesIsNeverWrittenThrough) {
     expectOneWarning(existing, messages::kIndexExists);
     EXPECT_EQ(readWhole(target), "someone else's file");
     EXPECT_TRUE(fs::is_symlink(sandbox.out() / "area01.vlm"));
-    EXPECT_EQ(sandbox.mapFiles(), std::vector<std::string>{"area01.vlm"}) << "no tile is written";
+    EXPECT_TRUE(sandbox.mapFiles().empty()) << "no tile is written";
     EXPECT_EQ(sandbox.outsideOutput(), outsideBefore);
 }
 
