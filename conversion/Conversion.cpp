@@ -4,17 +4,18 @@
 #include "Messages.h"
 #include "TileWriter.h"
 
-bool bitmapDataComplete(const ConversionJob& job, FileServices& files) {
+BitmapData checkBitmapData(const ConversionJob& job, FileServices& files) {
     FileServices::Handle bitmap = files.openForReading(job.bitmapPath);
-    if (bitmap == FileServices::kNoFile) return false;
+    if (bitmap == FileServices::kNoFile) return BitmapData::Unreadable;
     int64_t size = files.fileSize(bitmap);
     files.close(bitmap);
-    if (size < 0) return false;
+    if (size < 0) return BitmapData::Unreadable;
     // Width and height are positive once accepted; their product times 3 fits in 64 bits
     // unsigned (below 2^31 * 2^31 * 3), and so does the sum with a 32-bit offset.
     uint64_t pixelBytes = 3u * static_cast<uint64_t>(job.bitmapWidth) * static_cast<uint64_t>(job.bitmapHeight);
     uint64_t needed = job.pixelDataOffset + pixelBytes;
-    return needed >= pixelBytes && static_cast<uint64_t>(size) >= needed;
+    bool complete = needed >= pixelBytes && static_cast<uint64_t>(size) >= needed;
+    return complete ? BitmapData::Complete : BitmapData::Short;
 }
 
 ConversionOutcome runConversion(ConversionJob& job, const SettingsText& texts, UserFeedback& feedback,
@@ -32,8 +33,10 @@ ConversionOutcome runConversion(ConversionJob& job, const SettingsText& texts, U
     }
     // A bitmap changed or cut short after it was chosen would otherwise give tiles of
     // garbage; refuse it before anything is written.
-    if (!bitmapDataComplete(job, files)) {
-        feedback.showMessage(messages::kBitmapTruncated, messages::kWarningCaption, MessageIcon::Exclamation);
+    BitmapData data = checkBitmapData(job, files);
+    if (data != BitmapData::Complete) {
+        feedback.showMessage(data == BitmapData::Short ? messages::kBitmapTruncated : messages::kCannotReadBitmap,
+                             messages::kWarningCaption, MessageIcon::Exclamation);
         feedback.showArrowCursor();
         return ConversionOutcome::BitmapUnusable;
     }

@@ -20,5 +20,13 @@ ConversionOutcome runConversion(ConversionJob& job, const SettingsText& texts,
                                 UserFeedback& feedback,
                                 FileServices& files = platformFileServices());
 
-// Whether the accepted bitmap still opens and holds every pixel its header promises.
-bool bitmapDataComplete(const ConversionJob& job, FileServices& files);
+// What the accepted bitmap file holds now, at CONVERT.
+enum class BitmapData {
+    Complete,    // opens and holds every pixel its header promises
+    Unreadable,  // cannot be opened or measured any more: removed, or replaced by a folder
+    Short,       // holds fewer bytes than its header promises
+};
+BitmapData checkBitmapData(const ConversionJob& job, FileServices& files);
+inline bool bitmapDataComplete(const ConversionJob& job, FileServices& files) {
+    return checkBitmapData(job, files) == BitmapData::Complete;
+}

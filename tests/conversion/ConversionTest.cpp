@@ -151,6 +151,8 @@ TEST_F(ConversionTest, BitmapCutShortAfterItWasChosenIsRefusedBeforeAnythingIsWr
     fs::remove(job.bitmapPath);
     RecordingFeedback gone;
     EXPECT_EQ(runConversion(job, sampleTexts(), gone), ConversionOutcome::BitmapUnusable);
+    ASSERT_EQ(gone.messages.size(), 1u);
+    EXPECT_EQ(gone.messages[0].text, messages::kCannotReadBitmap);
     EXPECT_TRUE(listing().empty());
 }
 

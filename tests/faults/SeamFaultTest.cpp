@@ -162,7 +162,7 @@ TEST(BitmapGone, BetweenTheProbeAndConvertNothingIsWrittenAndItConvertsOnceBack)
 
     ConvertRun run = sandbox.convert();
     EXPECT_EQ(run.outcome, ConversionOutcome::BitmapUnusable);
-    expectOneWarning(run, messages::kBitmapTruncated);
+    expectOneWarning(run, messages::kCannotReadBitmap);
     EXPECT_TRUE(fs::is_empty(sandbox.out())) << "nothing may be written, not even a folder";
     auto outsideAfter = sandbox.outsideOutput();
     outsideAfter["in/map.bmp"] = bitmap;
@@ -178,7 +178,7 @@ TEST(BitmapGone, ReplacedByAFolderBetweenTheProbeAndConvert) {
     fs::create_directory(sandbox.bitmap());
     ConvertRun run = sandbox.convert();
     EXPECT_EQ(run.outcome, ConversionOutcome::BitmapUnusable);
-    expectOneWarning(run, messages::kBitmapTruncated);
+    expectOneWarning(run, messages::kCannotReadBitmap);
     EXPECT_TRUE(fs::is_empty(sandbox.out()));
 }
 
