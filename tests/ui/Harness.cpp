@@ -308,22 +308,27 @@ bool waitUntilClosed(HWND window, int milliseconds) {
     return false;
 }
 
-bool chooseFile(HWND fileDialog, const std::string& folder, const std::string& fileName) {
+bool chooseFile(HWND fileDialog, const std::string& parentFolder, const std::string& folder,
+                const std::string& fileName) {
+    // Entering a folder name moves the dialog into the folder, and it then empties the
+    // name box; entering the folder it is in already leaves the box as it is. Going
+    // through the parent folder first makes both moves real, so each can be awaited.
     auto enter = [fileDialog](const std::string& text) {
         SendDlgItemMessageA(fileDialog, kFileNameField, WM_SETTEXT, 0,
                             reinterpret_cast<LPARAM>(text.c_str()));
         PostMessageA(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
     };
-    enter(folder);
-    // The dialog empties the name box once it has moved into the folder; when it is in
-    // that folder already, it leaves the box as it is.
-    for (int waited = 0; waited < 2000; waited += kPollMilliseconds) {
-        pause(kPollMilliseconds);
-        const std::string box = controlText(fileDialog, kFileNameField);
-        if (box.empty()) break;
-        if (box != folder) return false;  // some other answer, such as an error
-    }
+    auto moveInto = [&](const std::string& target) {
+        enter(target);
+        for (int waited = 0; waited < 15000; waited += kPollMilliseconds) {
+            pause(kPollMilliseconds);
+            if (controlText(fileDialog, kFileNameField).empty()) return true;
+        }
+        printf("note: the file dialog did not move into %s\n", target.c_str());
+        return false;
+    };
+    if (!moveInto(parentFolder) || !moveInto(folder)) return false;
     enter(fileName);
     return waitUntilClosed(fileDialog);
 }

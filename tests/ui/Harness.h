@@ -75,9 +75,11 @@ MessageBoxContent readAndCloseMessageBox(Program& program, HWND owner, int milli
 // Waits until the window is gone.
 bool waitUntilClosed(HWND window, int milliseconds = 10000);
 
-// Chooses a file in the open file dialog: first enters the folder (so the dialog, and
-// with it the program's current folder, moves there), then the file name.
-bool chooseFile(HWND fileDialog, const std::string& folder, const std::string& fileName);
+// Chooses a file in the open file dialog as a user would: moves into the folder (so the
+// dialog, and with it the program's current folder, moves there), then enters the name.
+// The parent folder is given, as a multibyte path cannot be cut at its last byte 0x5C.
+bool chooseFile(HWND fileDialog, const std::string& parentFolder, const std::string& folder,
+                const std::string& fileName);
 void cancelFileDialog(HWND fileDialog);
 
 // Saves the window as it appears on screen as a 24-bit bitmap file.

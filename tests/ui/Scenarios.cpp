@@ -66,9 +66,13 @@ void expectMessage(ScenarioContext& context, Program& program, const std::string
     context.checks.equal(iconName(box.icon), iconName(icon), when + ": message icon");
 }
 
+// The program starts in a folder of its own, beside the folder of the bitmaps.
+std::string startFolder(const ScenarioContext& context) { return context.workFolder + "\\start"; }
+
 HWND startProgram(ScenarioContext& context, Program& program) {
     step("start Tessella.exe");
-    if (!context.checks.check(program.start(context.exe, context.workFolder), "Tessella.exe starts")) {
+    CreateDirectoryA(startFolder(context).c_str(), nullptr);
+    if (!context.checks.check(program.start(context.exe, startFolder(context)), "Tessella.exe starts")) {
         return nullptr;
     }
     HWND main = program.waitForMainDialog();
@@ -92,7 +96,7 @@ bool chooseBitmap(ScenarioContext& context, Program& program, const std::string&
     clickButton(program.mainDialog(), kBmpFile);
     HWND dialog = program.waitForWindow(WindowKind::FileDialog, 15000, program.mainDialog());
     if (!context.checks.check(dialog != nullptr, "the file dialog opens")) return false;
-    return context.checks.check(chooseFile(dialog, mapsFolder(context), name),
+    return context.checks.check(chooseFile(dialog, context.workFolder, mapsFolder(context), name),
                                 "choosing " + name + " in the file dialog");
 }
 
@@ -421,7 +425,7 @@ void checkConversion(ScenarioContext& context) {
     tile.resize(160);
     const std::string tileDifference = firstDifference(tile, workedExampleTile21Header());
     checks.check(tileDifference.empty(), "header of tile (2, 1) against the worked example: " + tileDifference);
-    checks.check(!fileExists(context.workFolder + "\\area01.vlm"),
+    checks.check(!fileExists(startFolder(context) + "\\area01.vlm"),
                  "nothing is written in the folder the program started in");
 
     step("a second CONVERT meets the existing index file");
