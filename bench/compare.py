@@ -112,7 +112,7 @@ def same_tiles(a, b):
     return True
 
 
-def run_size(side, rounds, peer_rounds, table, build, work, env):
+def run_size(side, rounds, peer_rounds, table, build, work, env, runs):
     bitmap = os.path.join(work, f"map{side}.bmp")
     if not os.path.exists(bitmap) or os.path.getsize(bitmap) != 54 + 3 * side * side:
         print(f"drawing {bitmap} ...", flush=True)
@@ -121,46 +121,38 @@ def run_size(side, rounds, peer_rounds, table, build, work, env):
         while f.read(16 * MIB):
             pass
     settle()
-    runs = os.path.join(work, f"runs-{side}")
-    shutil.rmtree(runs, ignore_errors=True)
+    runs = os.path.join(runs, str(side))
     os.makedirs(runs)
     times = {name: [] for name, _, _ in table}
     cpu = {name: [] for name, _, _ in table}
     peaks = {name: [] for name, _, _ in table}
-    try:
-        # One untimed round of our own programs first: the first runs after drawing a
-        # bitmap or deleting an output are slower for reasons that are not theirs.
-        for name, threads, make in table:
-            if threads:
-                out = os.path.join(runs, f"{name}-warm")
-                os.makedirs(out)
-                timed(make(bitmap, out), env, work)
-        for r in range(rounds):
-            order = table[r % len(table):] + table[:r % len(table)]
-            for name, threads, make in order:
-                if not threads and r >= peer_rounds:
-                    continue
-                out = os.path.join(runs, f"{name}-{r}")
-                os.makedirs(out)
-                seconds, peak, busy = timed(make(bitmap, out), env, work)
-                times[name].append(seconds)
-                cpu[name].append(busy)
-                peaks[name].append(peak)
-                print(f"  {side}^2 round {r + 1}/{rounds} {name:9s} {seconds:7.3f} s {busy:7.3f} cpu-s "
-                      f"{peak / MIB:8.1f} MiB", flush=True)
-            if r == 0:
-                for other in ("core-1t", "literal"):
-                    if not same_tiles(os.path.join(runs, f"tessella-0"), os.path.join(runs, f"{other}-0")):
-                        raise RuntimeError(f"{other} wrote different tiles from tessella")
-    finally:
-        shutil.rmtree(runs, ignore_errors=True)  # every output of every run, at the end
-        # Creating files right after deleting many is far slower on some file systems:
-        # let the deletion settle before anything else is timed.
-        os.sync()
-        time.sleep(5)
+    # One untimed round of our own programs first: the first runs after drawing a
+    # bitmap or deleting an output are slower for reasons that are not theirs.
+    for name, threads, make in table:
+        if threads:
+            out = os.path.join(runs, f"{name}-warm")
+            os.makedirs(out)
+            timed(make(bitmap, out), env, work)
+    for r in range(rounds):
+        order = table[r % len(table):] + table[:r % len(table)]
+        for name, threads, make in order:
+            if not threads and r >= peer_rounds:
+                continue
+            out = os.path.join(runs, f"{name}-{r}")
+            os.makedirs(out)
+            seconds, peak, busy = timed(make(bitmap, out), env, work)
+            times[name].append(seconds)
+            cpu[name].append(busy)
+            peaks[name].append(peak)
+            print(f"  {side}^2 round {r + 1}/{rounds} {name:9s} {seconds:7.3f} s {busy:7.3f} cpu-s "
+                  f"{peak / MIB:8.1f} MiB", flush=True)
+        if r == 0:
+            for other in ("core-1t", "literal"):
+                if not same_tiles(os.path.join(runs, f"tessella-0"), os.path.join(runs, f"{other}-0")):
+                    raise RuntimeError(f"{other} wrote different tiles from tessella")
     return {name: (statistics.median(times[name]), min(times[name]), max(times[name]), max(peaks[name]),
                    statistics.median(cpu[name]), len(times[name]))
-            for name in times}
+            for name in times if times[name]}
 
 
 def machine():
@@ -238,9 +230,17 @@ def main():
     table = contestants(args.build, not args.no_peers)
     info = machine()
     results = {}
-    for side in [int(s) for s in args.sizes.split()]:
-        rounds = args.runs if side <= 8000 else args.big_runs
-        results[side] = run_size(side, rounds, args.peer_runs, table, args.build, args.work, env)
+    # Every output of every run stays until the very end: on ext4, creating files soon
+    # after deleting many makes the inode allocator skip the recently freed ones, at a
+    # cost that would land on whichever program runs next.
+    runs = tempfile.mkdtemp(prefix="runs-", dir=args.work)
+    try:
+        for side in [int(s) for s in args.sizes.split()]:
+            rounds = args.runs if side <= 8000 else args.big_runs
+            results[side] = run_size(side, rounds, args.peer_runs, table, args.build, args.work, env, runs)
+    finally:
+        print("removing the outputs ...", flush=True)
+        shutil.rmtree(runs, ignore_errors=True)
     text = report(results, table, info, " ".join(f"{x:.2f}" for x in os.getloadavg()),
                   "bench/compare.sh " + " ".join(sys.argv[5:]))
     with open(args.results, "w") as f:

@@ -102,9 +102,13 @@ uint8_t quantizePixel(uint8_t blue, uint8_t green, uint8_t red) {
     return CubeTable[cubePosition(bandOf(red), bandOf(green), bandOf(blue))];
 }
 
+namespace {
+// Chosen once at start-up (a call made before that gets the portable converter).
+const detail::RowKernel kActiveKernel = detail::activeRowKernel();
+}
+
 void quantizeRow(const uint8_t* source, uint8_t* destination, int32_t pixelCount) {
-    static const detail::RowKernel kernel = detail::activeRowKernel();
-    detail::quantizeRowWith(kernel, source, destination, pixelCount);
+    detail::quantizeRowWith(kActiveKernel, source, destination, pixelCount);
 }
 
 namespace detail {
@@ -144,6 +148,9 @@ const char* rowKernelName(RowKernel kernel) {
 #endif
 
 bool rowKernelAvailable(RowKernel kernel) {
+#ifdef TESSELLA_X86_KERNELS
+    __builtin_cpu_init();  // may run before the runtime's own initialisation
+#endif
     switch (kernel) {
         case RowKernel::Portable: return true;
 #ifdef TESSELLA_X86_KERNELS
@@ -171,6 +178,20 @@ RowKernel activeRowKernel() {
     if (rowKernelAvailable(RowKernel::Avx2)) return RowKernel::Avx2;
     if (rowKernelAvailable(RowKernel::Sse41)) return RowKernel::Sse41;
     return RowKernel::Portable;
+}
+
+void quantizePieces(const uint8_t* source, int32_t pieceCount, int32_t piecePixels,
+                    uint8_t* destination, size_t destinationStride) {
+    if (piecePixels <= 0) return;
+#ifdef TESSELLA_X86_KERNELS
+    if (kActiveKernel == RowKernel::Avx512) {
+        quantizePiecesAvx512(source, pieceCount, piecePixels, destination, destinationStride);
+        return;
+    }
+#endif
+    for (int32_t i = 0; i < pieceCount; ++i)
+        quantizeRowWith(kActiveKernel, source + 3 * static_cast<size_t>(piecePixels) * i,
+                        destination + destinationStride * i, piecePixels);
 }
 
 void quantizeRowWith(RowKernel kernel, const uint8_t* source, uint8_t* destination,

@@ -8,6 +8,7 @@
 // and one for the blue band. So a pixel's cube index is a sum of three per-channel
 // contributions, with 215 (the sum for (0, 0, 0)) moved to 230.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ColorQuantizer::detail {
@@ -35,6 +36,13 @@ RowKernel activeRowKernel();
 void quantizeRowWith(RowKernel kernel, const uint8_t* source, uint8_t* destination,
                      int32_t pixelCount);
 
+// Converts pieceCount pieces of piecePixels pixels that follow each other in source;
+// piece i goes to destination + i * destinationStride. The same indices as quantizeRow
+// piece by piece, with the converter set up once: the tile writer turns a stored row
+// into one row of each of its tiles this way.
+void quantizePieces(const uint8_t* source, int32_t pieceCount, int32_t piecePixels,
+                    uint8_t* destination, size_t destinationStride);
+
 // The portable converter; the vector ones finish their rows with it.
 void quantizeRowPortable(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
 
@@ -44,6 +52,8 @@ int32_t quantizeStepsSse41(const uint8_t* source, uint8_t* destination, int32_t 
 int32_t quantizeStepsAvx2(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
 // Converts the whole row, its last step masked to the row.
 int32_t quantizeStepsAvx512(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
+void quantizePiecesAvx512(const uint8_t* source, int32_t pieceCount, int32_t piecePixels,
+                          uint8_t* destination, size_t destinationStride);
 
 // Per-channel contribution to the cube index for each byte value (red, green, blue), and
 // the index of each exact grey. Shared by the portable and the vector converters.

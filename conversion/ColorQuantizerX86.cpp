@@ -299,8 +299,9 @@ inline __mmask64 firstBytes(int32_t n) {
 
 // 64 pixels a step. With byte permutes over two registers a whole 256-entry table is
 // three instructions away, so the channel tables are used directly, no nibbles.
-TESSELLA_AVX512 int32_t quantizeStepsAvx512(const uint8_t* source, uint8_t* destination,
-                                            int32_t pixelCount) {
+TESSELLA_AVX512 void quantizePiecesAvx512(const uint8_t* firstSource, int32_t pieceCount,
+                                          int32_t piecePixels, uint8_t* firstDestination,
+                                          size_t destinationStride) {
     const ChannelTables& t = channelTables();
     const Table256 blueTable = loadTable(t.blue), greenTable = loadTable(t.green),
                    redTable = loadTable(t.red), greyTable = loadTable(t.grey);
@@ -316,8 +317,12 @@ TESSELLA_AVX512 int32_t quantizeStepsAvx512(const uint8_t* source, uint8_t* dest
     const __m512i one = _mm512_set1_epi8(1);
     const __m512i two = _mm512_set1_epi8(2);
 
-    // The last step of a row may be short: its loads and store are masked to the row's
-    // own bytes, so a row is converted in one pass whatever its length.
+    // The last step of a piece may be short: its loads and store are masked to the
+    // piece's own bytes, so a piece is converted in one pass whatever its length.
+    for (int32_t piece = 0; piece < pieceCount; ++piece) {
+    const uint8_t* source = firstSource + 3 * static_cast<size_t>(piecePixels) * piece;
+    uint8_t* destination = firstDestination + destinationStride * piece;
+    const int32_t pixelCount = piecePixels;
     for (int32_t done = 0; done < pixelCount; done += 64, source += 192, destination += 64) {
         const int32_t count = pixelCount - done < 64 ? pixelCount - done : 64;
         const int32_t bytes = 3 * count;
@@ -353,7 +358,14 @@ TESSELLA_AVX512 int32_t quantizeStepsAvx512(const uint8_t* source, uint8_t* dest
         if (count == 64) _mm512_storeu_si512(destination, index);
         else _mm512_mask_storeu_epi8(destination, firstBytes(count), index);
     }
-    return pixelCount > 0 ? pixelCount : 0;
+    }
+}
+
+TESSELLA_AVX512 int32_t quantizeStepsAvx512(const uint8_t* source, uint8_t* destination,
+                                            int32_t pixelCount) {
+    if (pixelCount <= 0) return 0;
+    quantizePiecesAvx512(source, 1, pixelCount, destination, 0);
+    return pixelCount;
 }
 
 }  // namespace ColorQuantizer::detail

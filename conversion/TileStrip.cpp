@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ColorQuantizer.h"
+#include "ColorQuantizerKernels.h"
 
 std::vector<BatchPlan> planBatches(const ConversionJob& job) {
     std::vector<BatchPlan> plans;
@@ -67,11 +67,12 @@ void TileBatchReader::fill(const BatchPlan& plan, TileBatch& batch) {
     const size_t blockStride = wholeWidth ? static_cast<size_t>(rowBytes) : stretchBytes;
     const size_t rowsPerRead = wholeWidth ? rowsPerWholeRead(job_) : 1;
 
+    // One stored row becomes pixel row 159 - k of each of the first `tiles` tiles.
     auto convertRow = [&](const uint8_t* stored, int32_t k, int32_t tiles) {
         int32_t pixelRow = kTileSide - 1 - k;
-        for (int32_t i = 0; i < tiles; ++i)
-            ColorQuantizer::quantizeRow(stored + static_cast<size_t>(kTileRowSourceBytes) * i,
-                                        batch.tile(i) + kTileHeaderSize + pixelRow * kTileSide, kTileSide);
+        ColorQuantizer::detail::quantizePieces(stored, tiles, kTileSide,
+                                               batch.tile(0) + kTileHeaderSize + pixelRow * kTileSide,
+                                               kTileFileSize);
     };
 
     for (int32_t k = 0; k < kTileSide;) {

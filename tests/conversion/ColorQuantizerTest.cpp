@@ -170,6 +170,26 @@ TEST(ColorQuantizer, EveryColourGivesAnIndexUpTo230AndEveryIndexOccurs) {
     for (int i = 0; i < 256; ++i) EXPECT_EQ(seen[i], i <= kHighestIndex) << i;
 }
 
+TEST(ColorQuantizer, PiecesGoToTheirOwnPlaces) {
+    // Pieces of 160 pixels (and odd lengths) spread over strided destinations, as the
+    // tile writer uses them, with guard bytes between the pieces.
+    const AllColours& all = allColours();
+    for (int32_t piecePixels : {160, 1, 63, 64, 65, 200}) {
+        const int32_t pieces = 37;
+        const size_t stride = static_cast<size_t>(piecePixels) + 9;
+        const size_t first = static_cast<size_t>(piecePixels) * 4099;
+        std::vector<uint8_t> out(stride * pieces, 0xC3);
+        detail::quantizePieces(all.source.data() + 3 * first, pieces, piecePixels, out.data(), stride);
+        for (int32_t p = 0; p < pieces; ++p) {
+            const uint8_t* got = out.data() + stride * p;
+            EXPECT_TRUE(std::equal(got, got + piecePixels,
+                                   all.expected.begin() + static_cast<std::ptrdiff_t>(first + static_cast<size_t>(piecePixels) * p)))
+                << piecePixels << " pixels, piece " << p;
+            EXPECT_TRUE(std::all_of(got + piecePixels, got + stride, [](uint8_t b) { return b == 0xC3; }));
+        }
+    }
+}
+
 class EveryConverter : public ::testing::TestWithParam<RowKernel> {
 protected:
     void SetUp() override {
