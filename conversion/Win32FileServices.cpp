@@ -39,6 +39,7 @@ public:
 
     int64_t fileSize(Handle file) override {
         LARGE_INTEGER size;
+        if (GetFileType(toHandle(file)) != FILE_TYPE_DISK) return -1;  // a device or pipe
         if (!GetFileSizeEx(toHandle(file), &size)) return -1;
         return size.QuadPart;
     }
@@ -71,8 +72,8 @@ public:
 
     Handle replaceFile(const char* path) override {
         // Removing the entry first means a link is never written through; whatever
-        // cannot be removed makes the creation fail.
-        DeleteFileA(path);
+        // cannot be removed (a folder, a file in use) makes the creation fail.
+        removeEntry(path);
         return createNewFile(path);
     }
 
@@ -94,7 +95,19 @@ public:
 
     bool makeFolder(const char* path) override { return CreateDirectoryA(path, nullptr) != 0; }
 
-    bool removeFile(const char* path) override { return DeleteFileA(path) != 0; }
+    bool removeFile(const char* path) override { return removeEntry(path); }
+
+private:
+    // Removes a file, or a link (a link to a folder is removed like a folder, which
+    // removes the link and not its target); never a real folder.
+    static bool removeEntry(const char* path) {
+        const DWORD attributes = GetFileAttributesA(path);
+        if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+        const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (folder && !link) return false;
+        return (folder ? RemoveDirectoryA(path) : DeleteFileA(path)) != 0;
+    }
 };
 
 }  // namespace

@@ -190,6 +190,8 @@ void ConverterDialog::onBitmapFile() {
 
 // Each field is read into a buffer one byte longer than its limit, and cut there.
 std::string ConverterDialog::fieldText(int id, int maxLength) const {
+    static_assert(kMapNameMaxLength >= kFolderNameMaxLength && kMapNameMaxLength >= kDistanceMaxLength,
+                  "the map name is the longest field");
     char buffer[kMapNameMaxLength + 1] = {};
     GetDlgItemTextA(id, buffer, maxLength + 1);
     buffer[maxLength] = '\0';

@@ -7,7 +7,7 @@ namespace {
 
 struct SampleColour {
     uint8_t red, green, blue;
-    uint8_t index;  // the palette index the format's description gives for it
+    uint8_t index;  // the palette index the tile format documents for it
 };
 
 // The worked examples of the colour reduction: greys, special colours, cube cells.

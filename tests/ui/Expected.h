@@ -33,7 +33,8 @@ Bytes exampleIndexRecord(int32_t columns, int32_t rows);
 // The 160-byte header of tile (column, row) of the worked example's map on a grid of
 // columns x rows tiles.
 Bytes exampleTileHeader(int32_t column, int32_t row, int32_t columns, int32_t rows);
-// The header of tile (2, 1) of the worked example, as printed in the format's description.
+// The header of tile (2, 1) of the worked example, byte for byte as the tile format
+// documents it.
 Bytes workedExampleTile21Header();
 
 // A whole tile file of the sample picture converted with the worked example's settings.
