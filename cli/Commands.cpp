@@ -2,12 +2,11 @@
 
 #include <cstring>
 
-#include "BitmapProbe.h"
+#include "BitmapChoice.h"
 #include "Encoding.h"
 #include "ExitCodes.h"
 #include "FileServices.h"
 #include "HelpText.h"
-#include "Messages.h"
 #include "OutputPaths.h"
 #include "Platform.h"
 #include "TerminalFeedback.h"
@@ -32,18 +31,7 @@ bool acceptBitmap(const std::string& utf8Path, ConversionJob& job, UserFeedback&
                    std::to_string(sizeof job.bitmapPath - 1) + " bytes: " + quoted(displayPath(path)));
         return false;
     }
-    if (BitmapProbe().probeBitmap(path.c_str(), job, feedback) != kBitmapAccepted) return false;
-    FileServices& files = platformFileServices();
-    FileServices::Handle reopened = files.openForReading(path.c_str());
-    if (reopened == FileServices::kNoFile) {
-        feedback.showMessage(messages::kCannotOpenBitmapFile, messages::kWarningCaption,
-                             MessageIcon::Information);
-        return false;
-    }
-    files.close(reopened);
-    std::memcpy(job.bitmapPath, path.c_str(), path.size() + 1);
-    job.bitmapAccepted = 1;
-    return true;
+    return chooseBitmap(path.c_str(), job, feedback) == BitmapChoice::Accepted;
 }
 
 // Makes the output folder current. A missing one is made only when the conversion is

@@ -1,11 +1,10 @@
 #include "ConverterDialog.h"
 
 #include "AboutDialog.h"
-#include "BitmapProbe.h"
+#include "BitmapChoice.h"
 #include "Conversion.h"
 #include "FileServices.h"
 #include "IconPosition.h"
-#include "Messages.h"
 #include "framework/FileDialog.h"
 #include "framework/PaintDC.h"
 #include "framework/Resources.h"
@@ -170,22 +169,12 @@ void ConverterDialog::onBitmapFile() {
 
     char path[kBitmapPathSize];
     ::lstrcpynA(path, fileDialog.GetPathName().c_str(), sizeof path);
-    if (BitmapProbe{}.probeBitmap(path, job_, *this) != kBitmapAccepted) return;
-
-    ::lstrcpyA(job_.bitmapPath, path);
-    FileServices& files = platformFileServices();
-    const FileServices::Handle bitmap = files.openForReading(path);
-    if (bitmap == FileServices::kNoFile) {
-        MessageBoxA(messages::kCannotOpenBitmapFile, messages::kWarningCaption,
-                    MB_OK | MB_ICONINFORMATION);
-        job_.bitmapAccepted = 0;
-        return;
-    }
+    // A refused file, or one that no longer opens, leaves the displays and controls as
+    // they were.
+    if (chooseBitmap(path, job_, *this) != BitmapChoice::Accepted) return;
     SetDlgItemTextA(IDC_WIDTH_DISPLAY, std::to_string(job_.bitmapWidth).c_str());
     SetDlgItemTextA(IDC_HEIGHT_DISPLAY, std::to_string(job_.bitmapHeight).c_str());
     enableGatedControls(TRUE);
-    files.close(bitmap);
-    job_.bitmapAccepted = 1;
 }
 
 // Each field is read into a buffer one byte longer than its limit, and cut there.
