@@ -18,6 +18,7 @@
 #include "TempFolder.h"
 #include "TestBitmap.h"
 #include "TileWriter.h"
+#include "WorkedExample.h"
 
 namespace fs = std::filesystem;
 
@@ -54,21 +55,6 @@ const std::string kCannotCreateOutputUtf8 =
     "\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\xAE\xE4\xBD\x9C\xE6\x88\x90\xE3\x81\xAB"
     "\xE5\xA4\xB1\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F";  // エラー：出力ファイルの作成に失敗しました
 
-// The index file of SAMPLE MAP in area01 over a 480 by 480 bitmap, 35°40'N 139°45'E to
-// 35°39'N 139°46'E, 1852 m by 926 m.
-const uint8_t kSampleIndex[160] = {
-    0x53, 0x41, 0x4D, 0x50, 0x4C, 0x45, 0x20, 0x4D, 0x41, 0x50, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0x73, 0x6D, 0x70, 0x6C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0x2E, 0x74, 0x78, 0x74, 0, 0, 0, 0, 0, 0,
-    0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x08, 0x00, 0x01,
-    0x00, 0x01, 0x00, 0x19, 0x00, 0x00, 0x48, 0x58, 0x00, 0x00, 0x24, 0x2C, 0x00, 0xA0, 0x00, 0xA0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0x07, 0xA7, 0x3A, 0x80, 0x1D, 0xFC, 0xB2, 0x60, 0x07, 0xA6, 0x50, 0x20, 0x1D, 0xFD, 0x9C, 0xC0,
-};
-
 // The header of tile (2, 1) of that map.
 const uint8_t kSampleTile21Header[112] = {
     0x56, 0x65, 0x4D, 0x6F, 0x30, 0x30, 0x30, 0x30, 0x30, 0x31, 0x30, 0x30, 0x00, 0x00, 0x00, 0x00,
@@ -87,21 +73,14 @@ std::vector<std::string> sampleSettings(const std::string& name = "SAMPLE MAP") 
 
 // The job the sample settings make, for the expected tile headers.
 ConversionJob sampleJob(const std::string& cp932Name, int32_t width, int32_t height) {
-    ConversionJob job;
+    ConversionJob job = workedExampleJob();
+    std::memset(job.mapName, 0, sizeof job.mapName);
     std::memcpy(job.mapName, cp932Name.data(), std::min<size_t>(cp932Name.size(), 32));
-    std::strcpy(job.folderName, "area01");
-    job.pixelDataOffset = 54;
     job.bitmapWidth = width;
     job.bitmapHeight = height;
     job.tileColumns = width / 160;
     job.tileRows = height / 160;
     job.tileCount = job.tileColumns * job.tileRows;
-    job.topLeftLatitude = 128400000;
-    job.topLeftLongitude = 503100000;
-    job.bottomRightLatitude = 128340000;
-    job.bottomRightLongitude = 503160000;
-    job.eastWestDistance = 18520;
-    job.northSouthDistance = 9260;
     return job;
 }
 
@@ -156,7 +135,7 @@ protected:
         ConversionJob job = sampleJob(cp932Name, 480, 480);
         std::vector<uint8_t> index = readFile(file(where + "area01.vlm"));
         ASSERT_EQ(index.size(), 160u);
-        std::vector<uint8_t> expectedIndex(kSampleIndex, kSampleIndex + 160);
+        std::vector<uint8_t> expectedIndex = workedExampleIndex();
         std::fill(expectedIndex.begin(), expectedIndex.begin() + 32, 0);
         std::memcpy(expectedIndex.data(), job.mapName, 32);
         EXPECT_EQ(index, expectedIndex);

@@ -12,23 +12,11 @@
 #include "RecordingFeedback.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
+#include "WorkedExample.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-SettingsText sampleTexts() {
-    SettingsText t;
-    t.mapName = "SAMPLE MAP";
-    t.folderName = "area01";
-    t.topLeftLatitude = {"35", "40", "0"};
-    t.topLeftLongitude = {"139", "45", "0"};
-    t.bottomRightLatitude = {"35", "39", "0"};
-    t.bottomRightLongitude = {"139", "46", "0"};
-    t.eastWestDistance = "1852";
-    t.northSouthDistance = "926";
-    return t;
-}
 
 // Runs in a fresh folder that is also the current directory, as after the file dialog.
 class ConversionTest : public ::testing::Test {
@@ -66,7 +54,7 @@ protected:
 TEST_F(ConversionTest, WholeConversionByteForByte) {
     ConversionJob job = accept(makeBitmap(640, 480, patternPixel));
     RecordingFeedback feedback;
-    EXPECT_EQ(runConversion(job, sampleTexts(), feedback), ConversionOutcome::Converted);
+    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback), ConversionOutcome::Converted);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, "SUCCESS : File convert finish.");
     EXPECT_EQ(feedback.messages[0].caption, "");
@@ -100,14 +88,14 @@ TEST_F(ConversionTest, NoAcceptedBitmapShowsAndWritesNothing) {
     ConversionJob job = accept(makeBitmap(480, 480, patternPixel));
     job.bitmapAccepted = 0;
     RecordingFeedback feedback;
-    EXPECT_EQ(runConversion(job, sampleTexts(), feedback), ConversionOutcome::NoBitmap);
+    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback), ConversionOutcome::NoBitmap);
     EXPECT_EQ(feedback.events, (std::vector<std::string>{"wait", "arrow"}));
     EXPECT_EQ(listing(), std::vector<std::string>{"map.bmp"});
 }
 
 TEST_F(ConversionTest, RefusedSettingShowsItsMessageWithAnEmptyCaptionAndMakesNothing) {
     ConversionJob job = accept(makeBitmap(480, 480, patternPixel));
-    SettingsText texts = sampleTexts();
+    SettingsText texts = workedExampleSettings();
     texts.mapName.clear();
     RecordingFeedback feedback;
     EXPECT_EQ(runConversion(job, texts, feedback), ConversionOutcome::SettingsRefused);
@@ -122,11 +110,11 @@ TEST_F(ConversionTest, RefusedSettingShowsItsMessageWithAnEmptyCaptionAndMakesNo
 TEST_F(ConversionTest, SecondConversionStopsAtTheExistingIndex) {
     ConversionJob job = accept(makeBitmap(480, 480, patternPixel));
     RecordingFeedback first;
-    ASSERT_EQ(runConversion(job, sampleTexts(), first), ConversionOutcome::Converted);
+    ASSERT_EQ(runConversion(job, workedExampleSettings(), first), ConversionOutcome::Converted);
     fs::remove("area01/layer1/level000/smpl000000.map");
     std::vector<uint8_t> index = readFile("area01.vlm");
     RecordingFeedback second;
-    SettingsText texts = sampleTexts();
+    SettingsText texts = workedExampleSettings();
     texts.mapName = "OTHER";
     EXPECT_EQ(runConversion(job, texts, second), ConversionOutcome::OutputFailed);
     ASSERT_EQ(second.messages.size(), 1u);
@@ -142,7 +130,7 @@ TEST_F(ConversionTest, BitmapCutShortAfterItWasChosenIsRefusedBeforeAnythingIsWr
     bitmap.resize(bitmap.size() - 1);
     writeFile(job.bitmapPath, bitmap);
     RecordingFeedback feedback;
-    EXPECT_EQ(runConversion(job, sampleTexts(), feedback), ConversionOutcome::BitmapUnusable);
+    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback), ConversionOutcome::BitmapUnusable);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, messages::kBitmapTruncated);
     EXPECT_EQ(feedback.messages[0].caption, "Warning");
@@ -150,7 +138,7 @@ TEST_F(ConversionTest, BitmapCutShortAfterItWasChosenIsRefusedBeforeAnythingIsWr
 
     fs::remove(job.bitmapPath);
     RecordingFeedback gone;
-    EXPECT_EQ(runConversion(job, sampleTexts(), gone), ConversionOutcome::BitmapUnusable);
+    EXPECT_EQ(runConversion(job, workedExampleSettings(), gone), ConversionOutcome::BitmapUnusable);
     ASSERT_EQ(gone.messages.size(), 1u);
     EXPECT_EQ(gone.messages[0].text, messages::kCannotReadBitmap);
     EXPECT_TRUE(listing().empty());
@@ -164,7 +152,7 @@ TEST_F(ConversionTest, PixelOffsetPastTheEndIsRefused) {
     bitmap[13] = 0xFF;
     ConversionJob job = accept(bitmap);
     RecordingFeedback feedback;
-    EXPECT_EQ(runConversion(job, sampleTexts(), feedback), ConversionOutcome::BitmapUnusable);
+    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback), ConversionOutcome::BitmapUnusable);
 }
 
 TEST_F(ConversionTest, WriterFailureShowsOnlyTheWritersWarning) {
@@ -172,7 +160,7 @@ TEST_F(ConversionTest, WriterFailureShowsOnlyTheWritersWarning) {
     FaultyFileServices files(platformFileServices());
     files.failReplaceAt = 4;
     RecordingFeedback feedback;
-    EXPECT_EQ(runConversion(job, sampleTexts(), feedback, files), ConversionOutcome::OutputFailed);
+    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback, files), ConversionOutcome::OutputFailed);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, messages::kCannotCreateOutput);
     EXPECT_EQ(feedback.events.back(), "arrow");

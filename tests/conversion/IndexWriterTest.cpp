@@ -15,19 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<uint8_t> kWorkedExampleIndex = {
-    0x53, 0x41, 0x4D, 0x50, 0x4C, 0x45, 0x20, 0x4D, 0x41, 0x50, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0x73, 0x6D, 0x70, 0x6C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0x2E, 0x74, 0x78, 0x74, 0, 0, 0, 0, 0, 0,
-    0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x08, 0x00, 0x01,
-    0x00, 0x01, 0x00, 0x19, 0x00, 0x00, 0x48, 0x58, 0x00, 0x00, 0x24, 0x2C, 0x00, 0xA0, 0x00, 0xA0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0x07, 0xA7, 0x3A, 0x80, 0x1D, 0xFC, 0xB2, 0x60, 0x07, 0xA6, 0x50, 0x20, 0x1D, 0xFD, 0x9C, 0xC0,
-};
-
 class IndexWriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -45,7 +32,7 @@ TEST_F(IndexWriterTest, WorkedExampleMakesTheTreeAndTheRecordByteForByte) {
     RecordingFeedback feedback;
     ASSERT_EQ(IndexWriter().writeIndex(job, feedback), kIndexWritten);
     EXPECT_TRUE(feedback.messages.empty());
-    EXPECT_EQ(readFile("area01.vlm"), kWorkedExampleIndex);
+    EXPECT_EQ(readFile("area01.vlm"), workedExampleIndex());
     for (const char* level : {"level000", "level001", "level002"})
         EXPECT_TRUE(fs::is_directory(fs::path("area01") / "layer1" / level)) << level;
     EXPECT_FALSE(fs::exists(fs::path("area01") / "layer1" / "level003"));
@@ -89,7 +76,7 @@ TEST_F(IndexWriterTest, ExistingTreeWithoutIndexIsReused) {
     ConversionJob job = workedExampleJob();
     RecordingFeedback feedback;
     EXPECT_EQ(IndexWriter().writeIndex(job, feedback), kIndexWritten);
-    EXPECT_EQ(readFile("area01.vlm"), kWorkedExampleIndex);
+    EXPECT_EQ(readFile("area01.vlm"), workedExampleIndex());
 }
 
 TEST_F(IndexWriterTest, CreateFailureWarnsAndWritesNothing) {
@@ -116,7 +103,7 @@ TEST_F(IndexWriterTest, FailedWriteLeavesNoIndexToBlockTheNextConversion) {
         EXPECT_FALSE(fs::exists("area01.vlm"));
         RecordingFeedback retry;
         EXPECT_EQ(IndexWriter().writeIndex(workedExampleJob(), retry), kIndexWritten);
-        EXPECT_EQ(readFile("area01.vlm"), kWorkedExampleIndex);
+        EXPECT_EQ(readFile("area01.vlm"), workedExampleIndex());
         fs::remove("area01.vlm");
     }
 }

@@ -5,26 +5,13 @@
 
 #include "Messages.h"
 #include "Settings.h"
+#include "WorkedExample.h"
 
 namespace {
 
-// A valid set of texts: 35°40'0" N 139°45'0" E to 35°39'0" N 139°46'0" E, 1852 m by 926 m.
-SettingsText validTexts() {
-    SettingsText t;
-    t.mapName = "SAMPLE MAP";
-    t.folderName = "area01";
-    t.topLeftLatitude = {"35", "40", "0"};
-    t.topLeftLongitude = {"139", "45", "0"};
-    t.bottomRightLatitude = {"35", "39", "0"};
-    t.bottomRightLongitude = {"139", "46", "0"};
-    t.eastWestDistance = "1852";
-    t.northSouthDistance = "926";
-    return t;
-}
-
 TEST(ApplySettings, ValidTextsFillTheJob) {
     ConversionJob job;
-    ASSERT_EQ(applySettings(job, validTexts()), SettingsError::NoError);
+    ASSERT_EQ(applySettings(job, workedExampleSettings()), SettingsError::NoError);
     EXPECT_STREQ(job.mapName, "SAMPLE MAP");
     EXPECT_STREQ(job.folderName, "area01");
     EXPECT_EQ(job.topLeftLatitude, 128400000u);
@@ -45,7 +32,7 @@ struct Refusal {
 class ApplySettingsRefuses : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(ApplySettingsRefuses, WithTheFirstFailingCheck) {
-    SettingsText texts = validTexts();
+    SettingsText texts = workedExampleSettings();
     GetParam().change(texts);
     ConversionJob job;
     SettingsError error = applySettings(job, texts);
@@ -94,13 +81,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ApplySettings, ReservedDeviceNamesAreRefusedAndSimilarNamesAreNot) {
     for (const char* name : {"con", "prn", "aux", "nul", "com1", "com9", "lpt1", "lpt9"}) {
-        SettingsText texts = validTexts();
+        SettingsText texts = workedExampleSettings();
         texts.folderName = name;
         ConversionJob job;
         EXPECT_EQ(applySettings(job, texts), SettingsError::IllegalFolderName) << name;
     }
     for (const char* name : {"com0", "lpt0", "com10", "cons", "nul1", "console", "aux2x"}) {
-        SettingsText texts = validTexts();
+        SettingsText texts = workedExampleSettings();
         texts.folderName = name;
         ConversionJob job;
         EXPECT_EQ(applySettings(job, texts), SettingsError::NoError) << name;
@@ -108,7 +95,7 @@ TEST(ApplySettings, ReservedDeviceNamesAreRefusedAndSimilarNamesAreNot) {
 }
 
 TEST(ApplySettings, LongTextsAreCutToTheirFields) {
-    SettingsText texts = validTexts();
+    SettingsText texts = workedExampleSettings();
     texts.mapName = std::string(40, 'M');
     texts.folderName = "abcdefghijk";  // 11 bytes: the first 8 are used
     texts.topLeftLatitude = {"355", "401", "10"};  // degrees read as 35, minutes as 40
@@ -125,7 +112,7 @@ TEST(ApplySettings, LongTextsAreCutToTheirFields) {
 
 TEST(ApplySettings, ShorterNameClearsEveryByteOfTheLongerOne) {
     ConversionJob job;
-    SettingsText texts = validTexts();
+    SettingsText texts = workedExampleSettings();
     texts.mapName = std::string(32, 'L');
     ASSERT_EQ(applySettings(job, texts), SettingsError::NoError);
     texts.mapName = "ab";
@@ -134,7 +121,7 @@ TEST(ApplySettings, ShorterNameClearsEveryByteOfTheLongerOne) {
 }
 
 TEST(ApplySettings, ValuesReadBeforeAFailureStayInTheJob) {
-    SettingsText texts = validTexts();
+    SettingsText texts = workedExampleSettings();
     texts.bottomRightLongitude = {"1", "0", "0"};
     ConversionJob job;
     ASSERT_EQ(applySettings(job, texts), SettingsError::IllegalLongitude);
@@ -164,7 +151,7 @@ TEST(AngleFromText, FormsMillisecondsOfArcInUnsigned32Bits) {
 }
 
 TEST(ApplySettings, NegativeCornerIsAboveEveryUnsignedCorner) {
-    SettingsText texts = validTexts();
+    SettingsText texts = workedExampleSettings();
     texts.topLeftLatitude = {"-1", "0", "0"};
     texts.bottomRightLatitude = {"89", "59", "59"};
     ConversionJob job;

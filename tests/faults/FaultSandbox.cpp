@@ -12,19 +12,6 @@
 
 namespace fs = std::filesystem;
 
-SettingsText soundSettings(const char* folderName) {
-    SettingsText t;
-    t.mapName = "FAULT MAP";
-    t.folderName = folderName;
-    t.topLeftLatitude = {"35", "40", "0"};
-    t.topLeftLongitude = {"139", "45", "0"};
-    t.bottomRightLatitude = {"35", "39", "0"};
-    t.bottomRightLongitude = {"139", "46", "0"};
-    t.eastWestDistance = "1852";
-    t.northSouthDistance = "926";
-    return t;
-}
-
 std::string readWhole(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -48,7 +35,7 @@ FaultSandbox::FaultSandbox() {
     fs::current_path(root() / "clean");
     RecordingFeedback cleanFeedback;
     ConversionJob cleanJob = job_;
-    EXPECT_EQ(runConversion(cleanJob, soundSettings(), cleanFeedback), ConversionOutcome::Converted);
+    EXPECT_EQ(runConversion(cleanJob, workedExampleSettings("FAULT MAP"), cleanFeedback), ConversionOutcome::Converted);
     for (const auto& e : fs::recursive_directory_iterator(root() / "clean"))
         if (e.is_regular_file()) reference_[e.path().lexically_relative(root() / "clean").string()] = readWhole(e.path());
     fs::current_path(previous_);
@@ -62,7 +49,7 @@ void FaultSandbox::enterOutput() { fs::current_path(out()); }
 
 ConvertRun FaultSandbox::convert(FileServices& files) {
     ConvertRun run;
-    run.outcome = runConversion(job_, soundSettings(), run.feedback, files);
+    run.outcome = runConversion(job_, workedExampleSettings("FAULT MAP"), run.feedback, files);
     return run;
 }
 
@@ -113,5 +100,13 @@ std::vector<std::string> FaultSandbox::tileNames() {
             std::snprintf(name, sizeof name, "area01/layer1/level%03d/smpl%03d%03d.map", row, column, row);
             names.push_back(name);
         }
+    return names;
+}
+
+std::vector<std::string> FaultSandbox::expectedFiles(int tiles, bool index) {
+    std::vector<std::string> names = FaultSandbox::tileNames();
+    names.resize(static_cast<size_t>(tiles));
+    if (index) names.push_back("area01.vlm");
+    std::sort(names.begin(), names.end());
     return names;
 }

@@ -14,6 +14,7 @@
 #include "FileServices.h"
 #include "RecordingFeedback.h"
 #include "TempFolder.h"
+#include "WorkedExample.h"
 
 struct ConvertRun {
     ConversionOutcome outcome;
@@ -42,6 +43,8 @@ public:
     std::vector<std::string> completeMapFiles() const;
     // Tile names in writing order: smpl000000 ... smpl002002 with their level folders.
     static std::vector<std::string> tileNames();
+    // What mapFiles() lists after the first `tiles` tiles, and the index file if `index`.
+    static std::vector<std::string> expectedFiles(int tiles, bool index);
 
     // Changes the current folder to out/ again (after out/ was replaced, e.g. by a mount).
     void enterOutput();
@@ -53,5 +56,4 @@ private:
     std::map<std::string, std::string> reference_;  // map file name -> clean contents
 };
 
-SettingsText soundSettings(const char* folderName = "area01");
 std::string readWhole(const std::filesystem::path& path);

@@ -23,7 +23,7 @@ SettingsError folderVerdict(const std::string& folder) {
     ConversionJob job;
     job.tileColumns = 1001;  // so that tile names reach four digits
     job.tileRows = 3;
-    return applySettings(job, soundSettings(folder.c_str()));
+    return applySettings(job, workedExampleSettings("FAULT MAP", folder.c_str()));
 }
 
 TEST(FolderNameSafety, DeviceNamesAreRefusedWithTheFolderNameMessageAndNothingIsWritten) {
@@ -32,7 +32,8 @@ TEST(FolderNameSafety, DeviceNamesAreRefusedWithTheFolderNameMessageAndNothingIs
         SCOPED_TRACE(device);
         ConversionJob& job = sandbox.job();
         RecordingFeedback feedback;
-        EXPECT_EQ(runConversion(job, soundSettings(device), feedback), ConversionOutcome::SettingsRefused);
+        EXPECT_EQ(runConversion(job, workedExampleSettings("FAULT MAP", device), feedback),
+                  ConversionOutcome::SettingsRefused);
         ASSERT_EQ(feedback.messages.size(), 1u);
         EXPECT_EQ(feedback.messages[0].text, "ERROR : Illegal Folder Name.");
         EXPECT_EQ(feedback.messages[0].caption, "");
@@ -82,7 +83,7 @@ TEST(FolderNameSafety, EveryAcceptedShortNameStaysInsideTheOutputFolder) {
         ConversionJob job;
         job.tileColumns = 1001;
         job.tileRows = 3;
-        SettingsText texts = soundSettings();
+        SettingsText texts = workedExampleSettings("FAULT MAP");
         texts.folderName = name;
         SettingsError error = applySettings(job, texts);
         std::string_view field(name.c_str());  // the field ends at a zero byte
@@ -106,7 +107,7 @@ TEST(FolderNameSafety, EveryAcceptedShortNameStaysInsideTheOutputFolder) {
 TEST(FolderNameSafety, EightByteNamesAreCutBeforeTheyAreChecked) {
     EXPECT_EQ(folderVerdict("abcdefgh/../../x"), SettingsError::NoError);
     ConversionJob job;
-    applySettings(job, soundSettings("abcdefgh/../../x"));
+    applySettings(job, workedExampleSettings("FAULT MAP", "abcdefgh/../../x"));
     EXPECT_STREQ(job.folderName, "abcdefgh");
     EXPECT_EQ(folderVerdict("abcdefg/"), SettingsError::IllegalFolderCharacters);
 }

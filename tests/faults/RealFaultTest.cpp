@@ -56,14 +56,6 @@ bool canCreateFileIn(const fs::path& folder) {
     return true;
 }
 
-std::vector<std::string> expectedFiles(int tiles, bool index) {
-    std::vector<std::string> names = FaultSandbox::tileNames();
-    names.resize(static_cast<size_t>(tiles));
-    if (index) names.push_back("area01.vlm");
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void expectOneWarning(const ConvertRun& run, const char* text) {
     EXPECT_EQ(run.outcome, ConversionOutcome::OutputFailed);
     ASSERT_EQ(run.feedback.messages.size(), 1u);
@@ -77,7 +69,7 @@ void expectConverts(FaultSandbox& sandbox) {
     EXPECT_EQ(run.outcome, ConversionOutcome::Converted);
     ASSERT_EQ(run.feedback.messages.size(), 1u);
     EXPECT_EQ(run.feedback.messages[0].text, messages::kSuccess);
-    EXPECT_EQ(sandbox.completeMapFiles(), expectedFiles(9, true));
+    EXPECT_EQ(sandbox.completeMapFiles(), FaultSandbox::expectedFiles(9, true));
 }
 
 void expectStopsAtIndex(FaultSandbox& sandbox) {
@@ -133,7 +125,7 @@ TEST_P(FileStandsWhereAFolderGoes, TilesStopThereAndTheFileIsUntouched) {
     ConvertRun run = sandbox.convert();
     expectOneWarning(run, messages::kCannotCreateOutput);
     EXPECT_EQ(sandbox.mapFiles(), sandbox.completeMapFiles());
-    EXPECT_EQ(sandbox.completeMapFiles(), expectedFiles(GetParam().tilesLeft, true));
+    EXPECT_EQ(sandbox.completeMapFiles(), FaultSandbox::expectedFiles(GetParam().tilesLeft, true));
     EXPECT_EQ(readWhole(standing), "the user's own file");
     EXPECT_EQ(sandbox.outsideOutput(), outsideBefore);
 
@@ -247,7 +239,7 @@ TEST_P(DiskFullByFileSizeLimit, WarnsRemovesTheCutFileAndTheNextConvertBehaves) 
     EXPECT_EQ(child.messages, 1);
     EXPECT_EQ(child.text, messages::kCannotWriteOutput);
     EXPECT_EQ(sandbox.mapFiles(), sandbox.completeMapFiles()) << "a cut file was left behind";
-    EXPECT_EQ(sandbox.completeMapFiles(), expectedFiles(0, GetParam().indexLeft));
+    EXPECT_EQ(sandbox.completeMapFiles(), FaultSandbox::expectedFiles(0, GetParam().indexLeft));
     EXPECT_EQ(sandbox.outsideOutput(), outsideBefore);
 
     if (GetParam().indexLeft) {
@@ -281,7 +273,7 @@ TEST(RealFaults, TinyFileSystemFillsUpWhileTilesAreWritten) {
     int tiles = static_cast<int>(left.size()) - 1;
     EXPECT_GE(tiles, 1);
     EXPECT_LT(tiles, 9);
-    EXPECT_EQ(left, expectedFiles(tiles, true)) << "the tiles left are the first ones, whole";
+    EXPECT_EQ(left, FaultSandbox::expectedFiles(tiles, true)) << "the tiles left are the first ones, whole";
     EXPECT_EQ(sandbox.outsideOutput(), outsideBefore);
 
     ASSERT_TRUE(mount.remount("size=4m"));

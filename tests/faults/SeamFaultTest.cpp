@@ -36,14 +36,6 @@ struct SeamFault {
 
 void PrintTo(const SeamFault& fault, std::ostream* out) { *out << fault.what; }
 
-std::vector<std::string> expectedFiles(int tiles, bool index) {
-    std::vector<std::string> names = FaultSandbox::tileNames();
-    names.resize(static_cast<size_t>(tiles));
-    if (index) names.push_back("area01.vlm");
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void expectOneWarning(const ConvertRun& run, const char* text) {
     ASSERT_EQ(run.feedback.messages.size(), 1u);
     EXPECT_EQ(run.feedback.messages[0].text, text);
@@ -66,7 +58,7 @@ void expectSecondConvert(FaultSandbox& sandbox, Then then) {
     EXPECT_EQ(last.outcome, ConversionOutcome::Converted);
     ASSERT_EQ(last.feedback.messages.size(), 1u);
     EXPECT_EQ(last.feedback.messages[0].text, messages::kSuccess);
-    EXPECT_EQ(sandbox.completeMapFiles(), expectedFiles(9, true));
+    EXPECT_EQ(sandbox.completeMapFiles(), FaultSandbox::expectedFiles(9, true));
 }
 
 class SeamFaults : public ::testing::TestWithParam<SeamFault> {};
@@ -83,7 +75,7 @@ TEST_P(SeamFaults, OneWarningNothingTruncatedAndTheNextConvertBehaves) {
     EXPECT_EQ(run.outcome, ConversionOutcome::OutputFailed);
     expectOneWarning(run, fault.message);
     EXPECT_EQ(sandbox.mapFiles(), sandbox.completeMapFiles()) << "a file left behind is truncated or wrong";
-    EXPECT_EQ(sandbox.completeMapFiles(), expectedFiles(fault.tilesLeft, fault.indexLeft));
+    EXPECT_EQ(sandbox.completeMapFiles(), FaultSandbox::expectedFiles(fault.tilesLeft, fault.indexLeft));
     EXPECT_EQ(sandbox.outsideOutput(), outsideBefore) << "something outside the output folder changed";
 
     expectSecondConvert(sandbox, fault.then);

@@ -31,6 +31,7 @@
 #include "Messages.h"
 #include "RecordingFeedback.h"
 #include "TileWriter.h"
+#include "WorkedExample.h"
 
 namespace fs = std::filesystem;
 
@@ -120,19 +121,6 @@ void plantStaleOutput(const Places& p) {
     fs::create_symlink(p.outside / "new-file", p.out / "area01/layer1/level000/smpl002000.map");
 }
 
-SettingsText soundSettings() {
-    SettingsText t;
-    t.mapName = "FUZZ MAP";
-    t.folderName = "area01";
-    t.topLeftLatitude = {"35", "40", "0"};
-    t.topLeftLongitude = {"139", "45", "0"};
-    t.bottomRightLatitude = {"35", "39", "0"};
-    t.bottomRightLongitude = {"139", "46", "0"};
-    t.eastWestDistance = "1852";
-    t.northSouthDistance = "926";
-    return t;
-}
-
 // Every file of the map, byte for byte, from the bitmap's own bytes.
 void checkMap(const ConversionJob& job, const std::string& bitmap) {
     uint8_t record[kIndexRecordSize];
@@ -188,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::strncpy(job.bitmapPath, p.bitmap.c_str(), sizeof job.bitmapPath - 1);
         job.bitmapAccepted = 1;
         RecordingFeedback feedback;
-        ConversionOutcome outcome = runConversion(job, soundSettings(), feedback);
+        ConversionOutcome outcome = runConversion(job, workedExampleSettings("FUZZ MAP"), feedback);
         FUZZ_CHECK(feedback.messages.size() == 1, "CONVERT shows exactly one message");
         const ShownMessage& shown = feedback.messages[0];
         FUZZ_CHECK(feedback.events.back() == "arrow", "the arrow cursor comes back");

@@ -11,6 +11,7 @@
 #include "Expected.h"
 #include "Harness.h"
 #include "Scenario.h"
+#include "WorkedExampleIndex.h"
 
 namespace {
 
@@ -405,20 +406,8 @@ void checkConversion(ScenarioContext& context) {
     expectConvertedFiles(context, 3, 3);
     Bytes index;
     readBinaryFile(maps + "\\area01.vlm", index);
-    static const uint8_t kWorkedIndex[160] = {
-        0x53, 0x41, 0x4D, 0x50, 0x4C, 0x45, 0x20, 0x4D, 0x41, 0x50, 0, 0, 0, 0, 0, 0,
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0x73, 0x6D, 0x70, 0x6C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0x61, 0x72, 0x65, 0x61, 0x30, 0x31, 0x2E, 0x74, 0x78, 0x74, 0, 0, 0, 0, 0, 0,
-        0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x08, 0x00, 0x01,
-        0x00, 0x01, 0x00, 0x19, 0x00, 0x00, 0x48, 0x58, 0x00, 0x00, 0x24, 0x2C, 0x00, 0xA0, 0x00, 0xA0,
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0x07, 0xA7, 0x3A, 0x80, 0x1D, 0xFC, 0xB2, 0x60, 0x07, 0xA6, 0x50, 0x20, 0x1D, 0xFD, 0x9C, 0xC0,
-    };
     const std::string workedDifference =
-        firstDifference(index, Bytes(kWorkedIndex, kWorkedIndex + sizeof kWorkedIndex));
+        firstDifference(index, Bytes(std::begin(kWorkedExampleIndex), std::end(kWorkedExampleIndex)));
     checks.check(workedDifference.empty(), "area01.vlm against the worked example: " + workedDifference);
     Bytes tile;
     readBinaryFile(maps + "\\area01\\layer1\\level001\\smpl002001.map", tile);
