@@ -111,6 +111,12 @@ int exitCodeFor(ConversionOutcome outcome) {
     return kExitInternalError;
 }
 
+// The job's tile count is the 32-bit field of the index file, which wraps for pictures
+// of absurd size; what the user reads is the true number.
+std::string tileTotal(const ConversionJob& job) {
+    return std::to_string(static_cast<int64_t>(job.tileColumns) * job.tileRows);
+}
+
 int runProbe(const ProbeArguments& args) {
     TerminalFeedback feedback(writeStandardError, false);
     ConversionJob job;
@@ -122,7 +128,7 @@ int runProbe(const ProbeArguments& args) {
                         "\nheight: " + std::to_string(job.bitmapHeight) +
                         "\ncolumns: " + std::to_string(job.tileColumns) +
                         "\nrows: " + std::to_string(job.tileRows) +
-                        "\ntiles: " + std::to_string(job.tileCount) + "\n");
+                        "\ntiles: " + tileTotal(job) + "\n");
     // The probe reads the headers only; whether the pixels are all there decides whether
     // convert will take the bitmap, so say it here too.
     writeStandardOutput(bitmapDataComplete(job, platformFileServices())
@@ -158,7 +164,7 @@ int runConvert(const ConvertArguments& args) {
     ConversionOutcome outcome = runConversion(job, texts, feedback);
     if (outcome == ConversionOutcome::Converted) {
         writeStandardOutput("Wrote " + indexFilePath(job.folderName) + " and " +
-                            std::to_string(job.tileCount) + " tile files (" +
+                            tileTotal(job) + " tile files (" +
                             std::to_string(job.tileColumns) + " columns, " +
                             std::to_string(job.tileRows) + " rows) under " +
                             layerFolderPath(job.folderName) + " in " + currentFolder() + "\n");

@@ -488,11 +488,22 @@ TEST_F(TessellaCommand, ProbeTellsTheGridOrTheReason) {
               "verdict: accepted\nwidth: 480\nheight: 960\ncolumns: 3\nrows: 6\ntiles: 18\n"
               "pixel data: short of what the header says (convert refuses it)\n");
 
+    // Headers of an absurd size: the grid holds more tiles than 32 bits count.
+    BitmapHeaderFields huge;
+    huge.width = huge.height = 2147483520;
+    writeFile(file("huge.bmp"), bitmapHeaders(huge));
+    ProcessResult absurd = run({"probe", "huge.bmp"});
+    EXPECT_EQ(absurd.exitCode, 0);
+    EXPECT_EQ(absurd.out,
+              "verdict: accepted\nwidth: 2147483520\nheight: 2147483520\ncolumns: 13421772\n"
+              "rows: 13421772\ntiles: 180143963619984\n"
+              "pixel data: short of what the header says (convert refuses it)\n");
+
     ProcessResult missing = run({"probe", "nothing.bmp"});
     EXPECT_EQ(missing.exitCode, 3);
     EXPECT_EQ(missing.out, "verdict: refused\n");
     EXPECT_EQ(missing.err, "Warning: Error : Cannot find bmp-file\n");
-    EXPECT_EQ(tree(), (std::set<std::string>{"short.bmp", "wide.bmp"}));
+    EXPECT_EQ(tree(), (std::set<std::string>{"huge.bmp", "short.bmp", "wide.bmp"}));
 }
 
 TEST_F(TessellaCommand, HelpAndVersion) {
