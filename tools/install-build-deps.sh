@@ -13,17 +13,4 @@ if [ "${1:-}" != "--minimal" ]; then
     packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev imagemagick"
 fi
 
-if [ "$(id -u)" -eq 0 ]; then as_root=""; else as_root="sudo"; fi
-
-missing=""
-for p in $packages; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
-    fi
-done
-
-if [ -n "$missing" ]; then
-    echo "install-build-deps: installing$missing"
-    $as_root apt-get update
-    DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y --no-install-recommends $missing
-fi
+"$(dirname "$0")/install-missing.sh" install-build-deps $packages

@@ -11,21 +11,9 @@ set -eu
 
 packages="mingw-w64 wine wine64 xvfb xauth fonts-wine fonts-ipafont-gothic locales imagemagick"
 
+"$(dirname "$0")/install-missing.sh" install-windows-deps $packages
+
 if [ "$(id -u)" -eq 0 ]; then as_root=""; else as_root="sudo"; fi
-
-missing=""
-for p in $packages; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $p"
-    fi
-done
-
-if [ -n "$missing" ]; then
-    echo "install-windows-deps: installing$missing"
-    $as_root apt-get update
-    DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y --no-install-recommends $missing
-fi
-
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     echo "install-windows-deps: generating ja_JP.UTF-8"
     $as_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
