@@ -15,25 +15,21 @@
 #   vips        libvips `dzsave` into 160 x 160 tiles (uncompressed .ppm tiles)
 #   magick      ImageMagick `convert -crop 160x160` into BMP tiles
 # and prints medians, peak memory and ratios, and writes them with a description of the
-# machine into bench/RESULTS.md. Missing Debian packages (compilers, cmake, Google
-# Benchmark, libvips-tools, imagemagick, time, python3) are installed with apt-get.
+# machine into bench/RESULTS.md, followed by quantizeRow's pixels per second on one core
+# (bench/quantizer_bench). Missing Debian packages (compilers, cmake, Google Benchmark,
+# libvips-tools, imagemagick, time, python3) are installed with apt-get.
 # The page cache is warm (the bitmap is read once before the runs). Not part of CI.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(dirname "$here")"
 
-packages=(cmake g++ make libbenchmark-dev libvips-tools imagemagick time python3)
-missing=()
-for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
-if ((${#missing[@]})); then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$root/tools/install-missing.sh" compare.sh cmake g++ make libbenchmark-dev libvips-tools imagemagick time python3
 
 build="$root/build/bench"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSELLA_BUILD_TESTS=OFF \
       -DTESSELLA_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target tessella make_map convert_driver io_floor literal_convert >/dev/null
+cmake --build "$build" -j"$(nproc)" --target tessella make_map convert_driver io_floor literal_convert \
+    quantizer_bench >/dev/null
 
-exec python3 "$here/compare.py" --build "$build" --results "$here/RESULTS.md" "$@"
+exec python3 "$here/compare.py" --build "$build" --results "$here/RESULTS.md" \
+     --quantizer "$build/bench/quantizer_bench" "$@"
