@@ -123,5 +123,6 @@ for target in $targets; do
     summary="$summary$line
 "
 done
-printf '%s' "$summary"
+# Several targets: their lines again together at the end, after the fuzzers' noise.
+[ "$(echo $targets | wc -w)" -gt 1 ] && printf '%s' "$summary"
 exit $status
