@@ -6,7 +6,7 @@
 JOBS ?= 2
 SAMPLE_OUT := sample-output
 
-.PHONY: run test test-native test-windows build-windows windows run-windows bench fuzz clean deps deps-windows
+.PHONY: run test test-native test-windows build-windows windows run-windows bench clean deps deps-windows
 
 deps:
 	tools/install-build-deps.sh
@@ -48,7 +48,9 @@ build-windows:
 test-windows: build-windows
 	ctest --preset mingw
 
-windows: deps-windows
+windows:
+	tools/install-build-deps.sh --minimal
+	tools/install-windows-deps.sh
 	$(MAKE) build-windows
 
 run-windows: windows
