@@ -1,0 +1,160 @@
+// The tile writer's working memory does not grow with the bitmap's height: it holds a
+// row of tiles at a time, never the bitmap. Measured as the peak of heap bytes in use
+// while writeTiles runs (this program counts every allocation), over a bitmap served by
+// file services that make its bytes up on the fly and throw the tiles away, so neither
+// the disk nor the test holds the picture either.
+
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "ConversionJob.h"
+#include "FileServices.h"
+#include "TestBitmap.h"
+#include "TileWriter.h"
+#include "WorkedExample.h"
+
+namespace {
+
+std::atomic<size_t> heapInUse{0};
+std::atomic<size_t> heapPeak{0};
+
+void* counted(void* block) {
+    if (block == nullptr) throw std::bad_alloc();
+    size_t now = heapInUse += malloc_usable_size(block);
+    size_t peak = heapPeak.load();
+    while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
+    }
+    return block;
+}
+
+void uncounted(void* block) {
+    if (block == nullptr) return;
+    heapInUse -= malloc_usable_size(block);
+    std::free(block);
+}
+
+}  // namespace
+
+void* operator new(size_t size) { return counted(std::malloc(size == 0 ? 1 : size)); }
+void* operator new[](size_t size) { return counted(std::malloc(size == 0 ? 1 : size)); }
+void* operator new(size_t size, std::align_val_t align) {
+    size_t a = static_cast<size_t>(align);
+    return counted(std::aligned_alloc(a, (std::max<size_t>(size, 1) + a - 1) / a * a));
+}
+void* operator new[](size_t size, std::align_val_t align) { return operator new(size, align); }
+void operator delete(void* block) noexcept { uncounted(block); }
+void operator delete[](void* block) noexcept { uncounted(block); }
+void operator delete(void* block, size_t) noexcept { uncounted(block); }
+void operator delete[](void* block, size_t) noexcept { uncounted(block); }
+void operator delete(void* block, std::align_val_t) noexcept { uncounted(block); }
+void operator delete[](void* block, std::align_val_t) noexcept { uncounted(block); }
+void operator delete(void* block, size_t, std::align_val_t) noexcept { uncounted(block); }
+void operator delete[](void* block, size_t, std::align_val_t) noexcept { uncounted(block); }
+
+namespace {
+
+// A 24-bit bitmap of any size that exists only as a rule for its bytes; tiles written
+// to it are counted and dropped.
+class SyntheticBitmapFiles : public FileServices {
+public:
+    SyntheticBitmapFiles(int32_t width, int32_t height) {
+        BitmapHeaderFields fields;
+        fields.width = width;
+        fields.height = height;
+        headers_ = bitmapHeaders(fields);
+        size_ = static_cast<uint64_t>(headers_.size()) + 3ull * static_cast<uint64_t>(width) * height;
+    }
+
+    bool fileExists(const char*) override { return true; }
+    Handle openForReading(const char*) override { return 1; }
+    int64_t fileSize(Handle) override { return static_cast<int64_t>(size_); }
+    int64_t readAt(Handle, uint64_t offset, void* buffer, size_t size) override {
+        largestRead = std::max(largestRead, size);
+        auto* out = static_cast<uint8_t*>(buffer);
+        size_t count = offset >= size_ ? 0 : static_cast<size_t>(std::min<uint64_t>(size, size_ - offset));
+        for (size_t i = 0; i < count; ++i) {
+            uint64_t at = offset + i;
+            out[i] = at < headers_.size() ? headers_[at] : static_cast<uint8_t>(at * 2654435761u >> 13);
+        }
+        return static_cast<int64_t>(count);
+    }
+    Handle createNewFile(const char*) override { return 2; }
+    Handle replaceFile(const char*) override { return 2; }
+    bool writeAll(Handle, const void*, size_t size) override {
+        bytesWritten += size;
+        return true;
+    }
+    bool close(Handle) override { return true; }
+    bool makeFolder(const char*) override { return true; }
+    bool removeFile(const char*) override { return true; }
+
+    size_t largestRead = 0;
+    uint64_t bytesWritten = 0;
+
+private:
+    std::vector<uint8_t> headers_;
+    uint64_t size_ = 0;
+};
+
+class CountingFeedback : public UserFeedback {
+public:
+    void showMessage(const char*, const char*, MessageIcon) override { ++messages; }
+    void showWaitCursor() override {}
+    void showArrowCursor() override {}
+    int messages = 0;
+};
+
+struct WriteMeasure {
+    size_t peakHeap;    // bytes in use at the most, above what was in use before
+    size_t largestRead; // one read call, bytes
+};
+
+WriteMeasure writeAllTiles(int32_t width, int32_t height, int threads) {
+    ConversionJob job = workedExampleJob();
+    job.bitmapWidth = width;
+    job.bitmapHeight = height;
+    job.tileColumns = width / 160;
+    job.tileRows = height / 160;
+    job.tileCount = job.tileColumns * job.tileRows;
+    job.bitmapAccepted = 1;
+    SyntheticBitmapFiles files(width, height);
+    CountingFeedback feedback;
+    TileWriter writer(files, threads);
+
+    const size_t before = heapInUse.load();
+    heapPeak = before;
+    EXPECT_EQ(writer.writeTiles(job, feedback), kTilesWritten);
+    const size_t peak = heapPeak.load() - before;
+
+    EXPECT_EQ(feedback.messages, 0);
+    EXPECT_EQ(files.bytesWritten, static_cast<uint64_t>(job.tileCount) * kTileFileSize);
+    return {peak, files.largestRead};
+}
+
+TEST(TileWriterMemory, DoesNotGrowWithTheBitmapsHeight) {
+    for (int threads : {1, 2}) {
+        for (int32_t width : {480, 1600}) {
+            SCOPED_TRACE(::testing::Message() << threads << " thread(s), width " << width);
+            const WriteMeasure low = writeAllTiles(width, 480, threads);
+            const WriteMeasure tall = writeAllTiles(width, 16000, threads);
+            // A row of tiles of this width: what the writer may hold, twice over when
+            // it reads one row while writing the other.
+            const size_t tileRowBytes = static_cast<size_t>(width / 160) * kTileFileSize;
+            EXPECT_LE(low.peakHeap, 4 * tileRowBytes + (2u << 20));
+            // Thirty-three times the height: the same memory, but for the list of rows to do.
+            EXPECT_LE(tall.peakHeap, low.peakHeap + 64 * 1024)
+                << "480 rows: " << low.peakHeap << " bytes, 16000 rows: " << tall.peakHeap;
+            // No read reaches beyond one row of tiles (160 stored rows).
+            EXPECT_LE(tall.largestRead, static_cast<size_t>(width) * 3 * 160);
+        }
+    }
+}
+
+}  // namespace
