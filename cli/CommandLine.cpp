@@ -11,15 +11,6 @@ bool allDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string quoted(std::string_view text) {
-    std::string result;
-    result.reserve(text.size() + 2);
-    result += '"';
-    result.append(text);
-    result += '"';
-    return result;
-}
-
 // One D:M:S angle; degreesDigits is the length of the degrees field.
 std::optional<AngleText> parseAngle(std::string_view text, int degreesDigits, const char* what,
                                     std::string& error) {
@@ -224,4 +215,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     if (first == "probe") return parseProbe(args);
     if (!first.empty() && first[0] == '-') return failure("unknown option " + quoted(first), "");
     return failure("unknown command " + quoted(first) + "; the commands are convert and probe", "");
+}
+
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result.append(text);
+    result += '"';
+    return result;
 }

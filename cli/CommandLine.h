@@ -58,3 +58,6 @@ std::optional<CornerArgument> parseCorner(std::string_view text, std::string& er
 
 // Whole metres: 1 to 7 digits. On failure returns false and sets error.
 bool checkDistance(std::string_view text, std::string& error);
+
+// The text in double quotes, as the command's messages show what the user typed.
+std::string quoted(std::string_view text);

@@ -16,8 +16,6 @@ namespace {
 void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
 void printWarning(const std::string& text) { writeStandardError("tessella: warning: " + text + "\n"); }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
-
 // Probes the bitmap and checks that it opens again, as the dialog does before it lets
 // CONVERT run. On success the job holds the bitmap and is marked accepted.
 bool acceptBitmap(const std::string& utf8Path, ConversionJob& job, UserFeedback& feedback) {
