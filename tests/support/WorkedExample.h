@@ -1,7 +1,7 @@
 #pragma once
 // The worked example: SAMPLE MAP in folder area01, a 480 by 480 bitmap, 35°40' N 139°45' E
 // to 35°39' N 139°46' E, 1852 m by 926 m. Its settings as typed, the job they make, and
-// (WorkedExampleIndex.h) the index file it writes.
+// (WorkedExampleBytes.h) bytes of the files it writes.
 
 #include <cstring>
 #include <iterator>
@@ -9,7 +9,7 @@
 
 #include "ConversionJob.h"
 #include "Settings.h"
-#include "WorkedExampleIndex.h"
+#include "WorkedExampleBytes.h"
 
 // The texts of the worked example's fields; other names and folders for tests that keep
 // their output apart.
@@ -48,4 +48,11 @@ inline ConversionJob workedExampleJob() {
 
 inline std::vector<uint8_t> workedExampleIndex() {
     return {std::begin(kWorkedExampleIndex), std::end(kWorkedExampleIndex)};
+}
+
+// All 160 bytes of tile (2, 1)'s header.
+inline std::vector<uint8_t> workedExampleTile21Header() {
+    std::vector<uint8_t> header(std::begin(kWorkedExampleTile21Header), std::end(kWorkedExampleTile21Header));
+    header.resize(160, 0);
+    return header;
 }

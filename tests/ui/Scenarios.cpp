@@ -11,7 +11,7 @@
 #include "Expected.h"
 #include "Harness.h"
 #include "Scenario.h"
-#include "WorkedExampleIndex.h"
+#include "WorkedExampleBytes.h"
 
 namespace {
 
