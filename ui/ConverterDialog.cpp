@@ -172,9 +172,19 @@ void ConverterDialog::onBitmapFile() {
     // A refused file, or one that no longer opens, leaves the displays and controls as
     // they were.
     if (chooseBitmap(path, job_, *this) != BitmapChoice::Accepted) return;
+    showBitmapPath();
     SetDlgItemTextA(IDC_WIDTH_DISPLAY, std::to_string(job_.bitmapWidth).c_str());
     SetDlgItemTextA(IDC_HEIGHT_DISPLAY, std::to_string(job_.bitmapHeight).c_str());
     enableGatedControls(TRUE);
+}
+
+// The accepted bitmap's full path, scrolled so that its end, the file name, is in view
+// when the path is longer than the display.
+void ConverterDialog::showBitmapPath() {
+    SetDlgItemTextA(IDC_PATH_DISPLAY, job_.bitmapPath);
+    const WPARAM end = static_cast<WPARAM>(::lstrlenA(job_.bitmapPath));
+    SendDlgItemMessageA(IDC_PATH_DISPLAY, EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendDlgItemMessageA(IDC_PATH_DISPLAY, EM_SCROLLCARET);
 }
 
 // Each field is read into a buffer one byte longer than its limit, and cut there.

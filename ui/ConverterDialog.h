@@ -29,6 +29,7 @@ protected:
 private:
     void addAboutItemToSystemMenu();
     void showInitialTexts();
+    void showBitmapPath();
     void enableGatedControls(BOOL enable);
     void onBitmapFile();
     void onConvert();

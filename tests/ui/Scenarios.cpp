@@ -123,11 +123,12 @@ void expectGated(ScenarioContext& context, HWND main, bool enabled, const std::s
     }
 }
 
-void expectDisplays(ScenarioContext& context, HWND main, const std::string& width,
+// The displays after a choice: the accepted bitmap's path (empty before any) and its size.
+void expectDisplays(ScenarioContext& context, HWND main, const std::string& path, const std::string& width,
                     const std::string& height, const std::string& when) {
+    context.checks.equal(controlText(main, kPathDisplay), path, when + ": path shown");
     context.checks.equal(controlText(main, kWidthDisplay), width, when + ": width shown");
     context.checks.equal(controlText(main, kHeightDisplay), height, when + ": height shown");
-    context.checks.equal(controlText(main, kPathDisplay), "", when + ": path display");
 }
 
 bool expectExit(ScenarioContext& context, Program& program, const std::string& how) {
@@ -259,7 +260,7 @@ void checkTyping(ScenarioContext& context) {
 
     step("accept a 640 x 480 bitmap");
     if (!chooseBitmap(context, program, "wide.bmp")) return;
-    expectDisplays(context, main, "640", "480", "after the choice");
+    expectDisplays(context, main, mapsFolder(context) + "\\wide.bmp", "640", "480", "after the choice");
     expectGated(context, main, true, "after the choice");
 
     step("typing stops at each limit; digits-only fields refuse other characters");
@@ -301,7 +302,7 @@ void checkBitmapChoice(ScenarioContext& context) {
     if (!chooseBitmap(context, program, "notbmp.bmp")) return;
     expectMessage(context, program, "Error : this file is not bmp-file", "Warning", information,
                   "not a bitmap");
-    expectDisplays(context, main, "", "", "after the refusal");
+    expectDisplays(context, main, "", "", "", "after the refusal");
     expectGated(context, main, false, "after the refusal");
 
     step("a bitmap below 480 x 480 is refused");
@@ -312,7 +313,8 @@ void checkBitmapChoice(ScenarioContext& context) {
 
     step("a bitmap is accepted");
     if (!chooseBitmap(context, program, "tall.bmp")) return;
-    expectDisplays(context, main, "480", "640", "after the choice");
+    const std::string tallPath = mapsFolder(context) + "\\tall.bmp";
+    expectDisplays(context, main, tallPath, "480", "640", "after the choice");
     expectGated(context, main, true, "after the choice");
 
     step("a cancelled choice changes nothing");
@@ -327,14 +329,14 @@ void checkBitmapChoice(ScenarioContext& context) {
     cancelFileDialog(fileDialog);
     pause(200);
     context.checks.check(program.findWindow(WindowKind::MessageBox) == nullptr, "no message after cancel");
-    expectDisplays(context, main, "480", "640", "after cancelling");
+    expectDisplays(context, main, tallPath, "480", "640", "after cancelling");
     expectGated(context, main, true, "after cancelling");
 
     step("a refused choice keeps the accepted bitmap, and CONVERT converts it");
     if (!chooseBitmap(context, program, "small.bmp")) return;
     expectMessage(context, program, "This software only support Width>=480 and Height>=480 bitmap.",
                   "Warning", information, "small bitmap after an accepted one");
-    expectDisplays(context, main, "480", "640", "after the refusal");
+    expectDisplays(context, main, tallPath, "480", "640", "after the refusal");
     expectGated(context, main, true, "after the refusal");
     typeExampleSettings(main);
     clickButton(main, kConvert);
