@@ -27,8 +27,8 @@ run:
 	@echo "Written into $(SAMPLE_OUT)/:"
 	@cd $(SAMPLE_OUT) && find eastasia.vlm eastasia -type f | sort | xargs ls -l | awk '{print "  " $$5 "\t" $$9}'
 
-# The Windows programs are built first, so the native run also puts the command line's
-# end-to-end tests to tessella.exe under Wine; the dialog tests under Wine come last.
+# The Windows programs are built first, so that the native test run also runs the command
+# line's end-to-end tests against tessella.exe under Wine; the dialog tests come last.
 WINDOWS_CLI := $(CURDIR)/build/mingw/cli/tessella.exe
 
 test: deps deps-windows
