@@ -62,14 +62,9 @@ std::vector<std::string> sampleSettings(const std::string& name = "SAMPLE MAP") 
 
 // The job the sample settings make, for the expected tile headers.
 ConversionJob sampleJob(const std::string& cp932Name, int32_t width, int32_t height) {
-    ConversionJob job = workedExampleJob();
+    ConversionJob job = workedExampleJob(width, height);
     std::memset(job.mapName, 0, sizeof job.mapName);
     std::memcpy(job.mapName, cp932Name.data(), std::min<size_t>(cp932Name.size(), 32));
-    job.bitmapWidth = width;
-    job.bitmapHeight = height;
-    job.tileColumns = width / 160;
-    job.tileRows = height / 160;
-    job.tileCount = job.tileColumns * job.tileRows;
     return job;
 }
 

@@ -117,12 +117,7 @@ struct WriteMeasure {
 };
 
 WriteMeasure writeAllTiles(int32_t width, int32_t height, int threads) {
-    ConversionJob job = workedExampleJob();
-    job.bitmapWidth = width;
-    job.bitmapHeight = height;
-    job.tileColumns = width / 160;
-    job.tileRows = height / 160;
-    job.tileCount = job.tileColumns * job.tileRows;
+    ConversionJob job = workedExampleJob(width, height);
     job.bitmapAccepted = 1;
     SyntheticBitmapFiles files(width, height);
     CountingFeedback feedback;

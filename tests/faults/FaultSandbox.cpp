@@ -104,7 +104,7 @@ std::vector<std::string> FaultSandbox::tileNames() {
 }
 
 std::vector<std::string> FaultSandbox::expectedFiles(int tiles, bool index) {
-    std::vector<std::string> names = FaultSandbox::tileNames();
+    std::vector<std::string> names = tileNames();
     names.resize(static_cast<size_t>(tiles));
     if (index) names.push_back("area01.vlm");
     std::sort(names.begin(), names.end());

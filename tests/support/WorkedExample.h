@@ -27,16 +27,18 @@ inline SettingsText workedExampleSettings(const char* mapName = "SAMPLE MAP",
     return t;
 }
 
-inline ConversionJob workedExampleJob() {
+// The job those settings make; other bitmap sizes (multiples of 160) for tests that need
+// a larger grid.
+inline ConversionJob workedExampleJob(int32_t width = 480, int32_t height = 480) {
     ConversionJob job;
     std::strcpy(job.mapName, "SAMPLE MAP");
     std::strcpy(job.folderName, "area01");
     job.pixelDataOffset = 54;
-    job.bitmapWidth = 480;
-    job.bitmapHeight = 480;
-    job.tileColumns = 3;
-    job.tileRows = 3;
-    job.tileCount = 9;
+    job.bitmapWidth = width;
+    job.bitmapHeight = height;
+    job.tileColumns = width / 160;
+    job.tileRows = height / 160;
+    job.tileCount = job.tileColumns * job.tileRows;
     job.topLeftLatitude = 128400000;
     job.topLeftLongitude = 503100000;
     job.bottomRightLatitude = 128340000;
