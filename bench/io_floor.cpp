@@ -13,7 +13,7 @@
 
 #include "BenchJob.h"
 #include "OutputPaths.h"
-#include "TileStrip.h"
+#include "TileBatch.h"
 #include "TileWriter.h"
 
 namespace {

@@ -11,7 +11,8 @@
 #include "BenchJob.h"
 #include "ColorQuantizer.h"
 #include "OutputPaths.h"
-#include "TileWriter.h"
+#include "SourceRows.h"
+#include "TileFormat.h"
 
 int main(int argc, char** argv) {
     bench::Arguments args;

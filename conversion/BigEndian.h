@@ -25,3 +25,13 @@ inline uint32_t getLittleEndian32(const uint8_t* in) {
     return static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
            (static_cast<uint32_t>(in[2]) << 16) | (static_cast<uint32_t>(in[3]) << 24);
 }
+
+// Reading back what was written, for the programs that inspect maps.
+inline uint16_t getBigEndian16(const uint8_t* in) {
+    return static_cast<uint16_t>((in[0] << 8) | in[1]);
+}
+
+inline uint32_t getBigEndian32(const uint8_t* in) {
+    return (static_cast<uint32_t>(in[0]) << 24) | (static_cast<uint32_t>(in[1]) << 16) |
+           (static_cast<uint32_t>(in[2]) << 8) | static_cast<uint32_t>(in[3]);
+}

@@ -5,9 +5,8 @@
 
 #include "ConversionJob.h"
 #include "FileServices.h"
+#include "IndexFormat.h"
 #include "UserFeedback.h"
-
-inline constexpr int kIndexRecordSize = 160;
 
 enum IndexWriteResult : int {
     kIndexWritten = 0,
@@ -15,9 +14,6 @@ enum IndexWriteResult : int {
     kIndexCreateFailed = 2,
     kIndexWriteFailed = 3,    // disk full or I/O error; the half-written file is removed
 };
-
-// The 160-byte IndexRecord of a validated job.
-void buildIndexRecord(uint8_t record[kIndexRecordSize], const ConversionJob& job);
 
 class IndexWriter {
 public:

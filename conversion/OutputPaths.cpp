@@ -3,7 +3,7 @@
 #include <cstdio>
 
 std::string indexFilePath(const char* folderName) {
-    return std::string(folderName) + ".vlm";
+    return std::string(folderName) + kIndexSuffix;
 }
 
 std::string layerFolderPath(const char* folderName) {
@@ -22,3 +22,5 @@ std::string tileFilePath(const std::string& levelFolder, int32_t column, int32_t
                   static_cast<int>(row));
     return levelFolder + name;
 }
+
+std::string partFilePath(const std::string& finalPath) { return finalPath + kPartSuffix; }

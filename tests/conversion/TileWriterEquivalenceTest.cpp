@@ -20,7 +20,7 @@
 #include "ReferenceTileWriter.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
-#include "TileStrip.h"
+#include "TileBatch.h"
 #include "TileWriter.h"
 #include "WorkedExample.h"
 

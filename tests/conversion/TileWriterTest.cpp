@@ -10,6 +10,7 @@
 #include "IndexWriter.h"
 #include "Messages.h"
 #include "RecordingFeedback.h"
+#include "SourceRows.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
 #include "TileWriter.h"

@@ -6,6 +6,7 @@
 #include "ColorQuantizer.h"
 #include "Messages.h"
 #include "OutputPaths.h"
+#include "SourceRows.h"
 #include "TileWriter.h"
 
 int ReferenceTileWriter::writeTiles(const ConversionJob& job, UserFeedback& feedback) {

@@ -1,4 +1,4 @@
-#include "TileStrip.h"
+#include "TileBatch.h"
 
 #include <algorithm>
 

@@ -12,7 +12,7 @@
 
 #include "ConversionJob.h"
 #include "FileServices.h"
-#include "TileWriter.h"
+#include "TileFormat.h"
 
 // Up to this many tiles (8 MiB) are assembled at a time; a row of tiles wider than this
 // is written in several batches, so memory does not grow with the bitmap's width either.
