@@ -52,7 +52,7 @@ inline bool parseArguments(int argc, char** argv, Arguments& args) {
 // Probes the bitmap, fills the settings and makes the folders with the index file.
 inline bool prepareJob(const Arguments& args, ConversionJob& job) {
     PrintingFeedback feedback;
-    if (BitmapProbe().probeBitmap(args.bitmap.c_str(), job, feedback) != kBitmapAccepted) return false;
+    if (BitmapProbe().probeBitmap(args.bitmap.c_str(), job, feedback) != BitmapProbeResult::Accepted) return false;
     std::snprintf(job.bitmapPath, sizeof job.bitmapPath, "%s", args.bitmap.c_str());
     std::snprintf(job.mapName, sizeof job.mapName, "BENCH MAP");
     std::snprintf(job.folderName, sizeof job.folderName, "%s", args.folder.c_str());

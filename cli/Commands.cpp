@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include <cstring>
+#include <memory>
 
 #include "BitmapChoice.h"
 #include "Encoding.h"
@@ -9,6 +10,7 @@
 #include "HelpText.h"
 #include "OutputPaths.h"
 #include "Platform.h"
+#include "StopSignals.h"
 #include "TerminalFeedback.h"
 
 namespace {
@@ -21,33 +23,36 @@ void printWarning(const std::string& text) { writeStandardError("tessella: warni
 bool acceptBitmap(const std::string& utf8Path, ConversionJob& job, UserFeedback& feedback) {
     std::string path, reason;
     if (!conversionBitmapPath(utf8Path, path, reason)) {
-        printError("cannot use the bitmap path " + quoted(utf8Path) + ": " + reason);
-        return false;
+        // The system cannot find it where the path leads: the probe says so in its words.
+        path = utf8Path;
     }
-    if (path.size() >= sizeof job.bitmapPath) {
-        printError("the bitmap's full path is longer than " +
-                   std::to_string(sizeof job.bitmapPath - 1) + " bytes: " + quoted(displayPath(path)));
-        return false;
-    }
-    return chooseBitmap(path.c_str(), job, feedback) == BitmapChoice::Accepted;
+    if (chooseBitmap(path.c_str(), job, feedback) == BitmapChoice::Accepted) return true;
+    if (path.size() >= sizeof job.bitmapPath)
+        printError("the bitmap's full path is longer than " + std::to_string(sizeof job.bitmapPath - 1) +
+                   " bytes: " + quoted(displayPath(path)));
+    return false;
 }
 
-// Makes the output folder current. A missing one is made only when the conversion is
-// going to write, so a refused conversion leaves no empty folder behind.
-bool enterOutputFolder(const std::string& folder, const ConversionJob& job, const SettingsText& texts) {
+// Where the map goes: the folder asked for, made if missing (only now, when the checks
+// have passed, so a refused conversion leaves no empty folder behind), or the folder the
+// system found the bitmap in, as the dialog writes beside the bitmap.
+std::unique_ptr<OutputFolder> openOutput(const ConvertArguments& args, const ConversionJob& job) {
+    std::string folder = args.outputDir ? *args.outputDir : parentFolder(job.bitmapPath);
+    if (folder.empty()) folder = ".";
     std::string reason;
-    ConversionJob trial = job;
-    bool conversionWillWrite = applySettings(trial, texts) == SettingsError::NoError &&
-                               bitmapDataComplete(trial, platformFileServices());
-    if (!isFolder(folder) && conversionWillWrite && !makeFolders(folder, reason)) {
+    if (args.outputDir && !isFolder(folder) && !makeFolders(folder, reason)) {
         printError("cannot make the output folder " + quoted(folder) + ": " + reason);
-        return false;
+        return nullptr;
     }
-    if (isFolder(folder) && !enterFolder(folder, reason)) {
-        printError("cannot enter the output folder " + quoted(folder) + ": " + reason);
-        return false;
+    std::string path;
+    if (!conversionFolderPath(folder, path, reason)) {
+        printError("cannot use the output folder " + quoted(folder) + ": " + reason);
+        return nullptr;
     }
-    return true;
+    int error = 0;
+    std::unique_ptr<OutputFolder> output = openOutputFolder(path.c_str(), error);
+    if (!output) printError("cannot open the output folder " + quoted(folder) + ": " + systemErrorText(error));
+    return output;
 }
 
 }  // namespace
@@ -105,6 +110,8 @@ int exitCodeFor(ConversionOutcome outcome) {
         case ConversionOutcome::BitmapUnusable: return kExitBitmapRefused;
         case ConversionOutcome::OutputFailed: return kExitOutputFailed;
         case ConversionOutcome::NoBitmap: return kExitInternalError;
+        case ConversionOutcome::OutOfMemory: return kExitInternalError;
+        case ConversionOutcome::Interrupted: return kExitInternalError;
     }
     return kExitInternalError;
 }
@@ -113,6 +120,15 @@ int exitCodeFor(ConversionOutcome outcome) {
 // of absurd size; what the user reads is the true number.
 std::string tileTotal(const ConversionJob& job) {
     return std::to_string(static_cast<int64_t>(job.tileColumns) * job.tileRows);
+}
+
+// The one line an interrupted run leaves: what is there, and that the next run just works.
+void printInterruption(const ConversionJob& job, const ConversionReport& report, const std::string& where) {
+    writeStandardError("tessella: interrupted: no map was made in " + where + "; " +
+                       std::to_string(report.tilesWritten) + " of " + tileTotal(job) +
+                       " tiles were put in place under " + layerFolderPath(job.folderName) + ", each whole, and " +
+                       indexFilePath(job.folderName) +
+                       " was not written. Run the same convert again to make the map.\n");
 }
 
 int runProbe(const ProbeArguments& args) {
@@ -129,7 +145,7 @@ int runProbe(const ProbeArguments& args) {
                         "\ntiles: " + tileTotal(job) + "\n");
     // The probe reads the headers only; whether the pixels are all there decides whether
     // convert will take the bitmap, so say it here too.
-    writeStandardOutput(bitmapDataComplete(job, platformFileServices())
+    writeStandardOutput(checkBitmapData(job, platformFileReading()) == BitmapData::Complete
                             ? "pixel data: complete\n"
                             : "pixel data: short of what the header says (convert refuses it)\n");
     return kExitSuccess;
@@ -153,21 +169,30 @@ int runConvert(const ConvertArguments& args) {
     ConversionJob job;
     if (!acceptBitmap(args.bitmap, job, feedback)) return kExitBitmapRefused;
 
-    // Like the dialog, whose file dialog leaves the bitmap's folder current, the output
-    // lands beside the bitmap unless another folder is asked for.
-    SettingsText texts = settingsTextFor(args, name.bytes);
-    std::string outputFolder = args.outputDir ? *args.outputDir : parentFolder(args.bitmap);
-    if (!outputFolder.empty() && !enterOutputFolder(outputFolder, job, texts)) return kExitOutputFailed;
+    // Decide once: every check before anything is made, the output folder included.
+    CheckedConversion checked;
+    ConversionOutcome checkedOutcome = checkConversion(job, settingsTextFor(args, name.bytes), feedback, checked);
+    if (checkedOutcome == ConversionOutcome::OutOfMemory) printError("out of memory");
+    if (checkedOutcome != ConversionOutcome::Converted) return exitCodeFor(checkedOutcome);
+    std::unique_ptr<OutputFolder> output = openOutput(args, job);
+    if (!output) return kExitOutputFailed;
+    feedback.setOutputLocation(displayPath(output->location()));
 
-    ConversionOutcome outcome = runConversion(job, texts, feedback);
-    if (outcome == ConversionOutcome::Converted) {
-        writeStandardOutput("Wrote " + indexFilePath(job.folderName) + " and " +
-                            tileTotal(job) + " tile files (" +
-                            std::to_string(job.tileColumns) + " columns, " +
-                            std::to_string(job.tileRows) + " rows) under " +
-                            layerFolderPath(job.folderName) + " in " + currentFolder() + "\n");
+    WriteOptions options;
+    StopSignals signals;
+    options.stopRequested = signals.flag();
+    ConversionReport report = writeConversion(checked, *output, feedback, options);
+    if (report.outcome == ConversionOutcome::Interrupted) {
+        printInterruption(job, report, displayPath(output->location()));
+        return signals.exitCode();
     }
-    return exitCodeFor(outcome);
+    if (report.outcome == ConversionOutcome::Converted) {
+        writeStandardOutput("Wrote " + indexFilePath(job.folderName) + " and " + tileTotal(job) +
+                            " tile files (" + std::to_string(job.tileColumns) + " columns, " +
+                            std::to_string(job.tileRows) + " rows) under " + layerFolderPath(job.folderName) +
+                            " in " + displayPath(output->location()) + "\n");
+    }
+    return exitCodeFor(report.outcome);
 }
 
 int runTessella(const std::vector<std::string>& args) {

@@ -17,11 +17,16 @@ void writeStandardOutput(std::string_view utf8);
 void writeStandardError(std::string_view utf8);
 bool standardErrorIsTerminal();
 
-// The bitmap's path as the conversion takes it: absolute, so it stays valid when the
-// command moves to the output folder, and in the encoding of the platform's file
-// services (the bytes on POSIX, the ANSI code page on Windows). False with a reason when
-// it cannot be given so.
+// The bitmap's full path as the conversion takes it, resolved as the system resolves it
+// (links and ".." as the system follows them, never as text), in the encoding of the
+// platform's file services (the bytes on POSIX, the ANSI code page on Windows). False with
+// a reason when it cannot be given so (on POSIX: when nothing is there).
 bool conversionBitmapPath(const std::string& utf8Path, std::string& path, std::string& reason);
+// A folder's path in the encoding of the platform's file services.
+bool conversionFolderPath(const std::string& utf8Path, std::string& path, std::string& reason);
+
+// The system's words for an error code of the file services, in UTF-8.
+std::string systemErrorText(int errorCode);
 
 // A path from the conversion's encoding back to UTF-8, for messages.
 std::string displayPath(const std::string& conversionPath);
@@ -29,7 +34,3 @@ std::string displayPath(const std::string& conversionPath);
 bool isFolder(const std::string& utf8Path);
 // Makes the folder and any missing parents. False with a reason on failure.
 bool makeFolders(const std::string& utf8Path, std::string& reason);
-// Makes the folder the current directory, where the conversion writes.
-bool enterFolder(const std::string& utf8Path, std::string& reason);
-// The current directory, as UTF-8.
-std::string currentFolder();

@@ -1,3 +1,5 @@
+#include <climits>
+#include <cstdlib>
 #include <unistd.h>
 
 #include <cerrno>
@@ -6,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "FileServices.h"
 #include "Platform.h"
 
 namespace fs = std::filesystem;
@@ -27,14 +30,26 @@ void writeStandardError(std::string_view utf8) {
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 bool conversionBitmapPath(const std::string& utf8Path, std::string& path, std::string& reason) {
-    std::error_code error;
-    fs::path absolute = fs::absolute(fs::path(utf8Path), error);
-    if (error) {
-        reason = error.message();
+    // realpath resolves each name as the system does: "link/../map.bmp" is the map.bmp
+    // beside the link's target, and a path through a folder that is not there is refused.
+    char resolved[PATH_MAX];
+    if (::realpath(utf8Path.c_str(), resolved) == nullptr) {
+        reason = std::strerror(errno);
         return false;
     }
-    path = absolute.lexically_normal().string();
+    path = resolved;
     return true;
+}
+
+bool conversionFolderPath(const std::string& utf8Path, std::string& path, std::string&) {
+    path = utf8Path;
+    return true;
+}
+
+std::string systemErrorText(int errorCode) {
+    char text[256];
+    describeSystemError(errorCode, text, sizeof text);
+    return text;
 }
 
 std::string displayPath(const std::string& conversionPath) { return conversionPath; }
@@ -52,17 +67,4 @@ bool makeFolders(const std::string& utf8Path, std::string& reason) {
         return false;
     }
     return true;
-}
-
-bool enterFolder(const std::string& utf8Path, std::string& reason) {
-    if (chdir(utf8Path.c_str()) != 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-std::string currentFolder() {
-    std::error_code error;
-    return fs::current_path(error).string();
 }

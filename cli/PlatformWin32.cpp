@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "FileServices.h"
 #include "Platform.h"
 
 namespace {
@@ -73,7 +74,10 @@ bool standardErrorIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
-bool conversionBitmapPath(const std::string& utf8Path, std::string& path, std::string& reason) {
+namespace {
+
+// The full path as the system resolves it, in the ANSI code page the file services use.
+bool fullAnsiPath(const std::string& utf8Path, std::string& path, std::string& reason) {
     std::wstring wide = toWide(CP_UTF8, utf8Path);
     DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (size == 0) {
@@ -98,6 +102,22 @@ bool conversionBitmapPath(const std::string& utf8Path, std::string& path, std::s
     return true;
 }
 
+}  // namespace
+
+bool conversionBitmapPath(const std::string& utf8Path, std::string& path, std::string& reason) {
+    return fullAnsiPath(utf8Path, path, reason);
+}
+
+bool conversionFolderPath(const std::string& utf8Path, std::string& path, std::string& reason) {
+    return fullAnsiPath(utf8Path, path, reason);
+}
+
+std::string systemErrorText(int errorCode) {
+    char text[512];
+    describeSystemError(errorCode, text, sizeof text);
+    return toUtf8(toWide(CP_ACP, text));
+}
+
 std::string displayPath(const std::string& conversionPath) {
     return toUtf8(toWide(CP_ACP, conversionPath));
 }
@@ -115,20 +135,4 @@ bool makeFolders(const std::string& utf8Path, std::string& reason) {
         return false;
     }
     return true;
-}
-
-bool enterFolder(const std::string& utf8Path, std::string& reason) {
-    if (!SetCurrentDirectoryW(toWide(CP_UTF8, utf8Path).c_str())) {
-        reason = "cannot enter the folder (error " + std::to_string(GetLastError()) + ")";
-        return false;
-    }
-    return true;
-}
-
-std::string currentFolder() {
-    DWORD size = GetCurrentDirectoryW(0, nullptr);
-    std::wstring wide(size, L'\0');
-    size = GetCurrentDirectoryW(size, wide.data());
-    wide.resize(size);
-    return toUtf8(wide);
 }

@@ -1,6 +1,7 @@
 #include "TerminalFeedback.h"
 
 #include "Encoding.h"
+#include "Platform.h"
 
 std::string TerminalFeedback::formatMessage(const char* text, const char* caption) {
     std::string line = cp932ToUtf8(caption);
@@ -33,4 +34,22 @@ void TerminalFeedback::endProgressLine() {
     errorOutput_("\n");
     progressLineOpen_ = false;
     lastPercent_ = -1;
+}
+
+// The file a warning was about, and the system's reason: scripts and people can act on it.
+void TerminalFeedback::noteFailedFile(const char* path, int systemError) {
+    std::string line = "tessella: " + displayPath(path);
+    if (systemError != 0) line += ": " + systemErrorText(systemError);
+    errorOutput_(line + "\n");
+}
+
+void TerminalFeedback::noteExistingIndex(const char* path) {
+    std::string where = outputLocation_.empty() ? std::string() : " in " + outputLocation_;
+    errorOutput_("tessella: " + displayPath(path) + " already exists" + where +
+                 ": a map of this folder name is there (or another tessella is writing it); "
+                 "remove it to convert again\n");
+}
+
+void TerminalFeedback::noteLeftInPlace(const char* path) {
+    errorOutput_("tessella: warning: " + displayPath(path) + " is not part of a map; it was left where it is\n");
 }

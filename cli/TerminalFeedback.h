@@ -21,6 +21,12 @@ public:
     void showWaitCursor() override {}
     void showArrowCursor() override {}
     void showProgress(int32_t tilesWritten, int32_t tileCount) override;
+    void noteFailedFile(const char* path, int systemError) override;
+    void noteExistingIndex(const char* path) override;
+    void noteLeftInPlace(const char* path) override;
+
+    // The output folder as the user should read it, for the lines about its files.
+    void setOutputLocation(std::string location) { outputLocation_ = std::move(location); }
 
     // The line printed for a message: "Caption: text", or the text alone when the
     // caption is empty; both converted from code page 932.
@@ -36,4 +42,5 @@ private:
     bool progressLineOpen_ = false;
     int lastPercent_ = -1;
     int messagesShown_ = 0;
+    std::string outputLocation_;
 };

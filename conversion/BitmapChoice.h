@@ -16,4 +16,4 @@ enum class BitmapChoice {
 // path is the file's full path; a path that does not fit the job is refused like a file
 // that cannot be opened.
 BitmapChoice chooseBitmap(const char* path, ConversionJob& job, UserFeedback& feedback,
-                          FileServices& files = platformFileServices());
+                          FileReading& files = platformFileReading());

@@ -20,22 +20,35 @@ constexpr int32_t kMinimumSide = 480;
 
 }  // namespace
 
-unsigned BitmapProbe::probeBitmap(const char* path, ConversionJob& job, UserFeedback& feedback) {
-    if (!files_.fileExists(path)) {
-        feedback.showMessage(messages::kCannotFindBitmap, messages::kWarningCaption,
-                             MessageIcon::Exclamation);
-        return kBitmapNotFound;
+const char* bitmapProbeMessage(BitmapProbeResult result, bool opened) {
+    switch (result) {
+        case BitmapProbeResult::Accepted: return nullptr;
+        case BitmapProbeResult::NotFound: return messages::kCannotFindBitmap;
+        case BitmapProbeResult::Unreadable: return opened ? messages::kNotBitmap : messages::kCannotOpenBitmap;
+        case BitmapProbeResult::Not24Bit: return messages::kNot24Bit;
+        case BitmapProbeResult::Compressed: return messages::kCompressed;
+        case BitmapProbeResult::TooSmall: return messages::kTooSmall;
+        case BitmapProbeResult::NotTileMultiple: return messages::kNotTileMultiple;
     }
-    FileServices::Handle file = files_.openForReading(path);
-    if (file == FileServices::kNoFile) {
-        feedback.showMessage(messages::kCannotOpenBitmap, messages::kWarningCaption,
+    return nullptr;
+}
+
+BitmapProbeResult BitmapProbe::probeBitmap(const char* path, ConversionJob& job, UserFeedback& feedback) {
+    if (!files_.fileExists(path)) {
+        feedback.showMessage(bitmapProbeMessage(BitmapProbeResult::NotFound, false), messages::kWarningCaption,
+                             MessageIcon::Exclamation);
+        return BitmapProbeResult::NotFound;
+    }
+    FileReading::Handle file = files_.openForReading(path);
+    if (file == FileReading::kNoFile) {
+        feedback.showMessage(bitmapProbeMessage(BitmapProbeResult::Unreadable, false), messages::kWarningCaption,
                              MessageIcon::Information);
-        return kBitmapUnreadable;
+        return BitmapProbeResult::Unreadable;
     }
     feedback.showWaitCursor();
 
-    auto refuse = [&](const char* text, unsigned result) {
-        feedback.showMessage(text, messages::kWarningCaption, MessageIcon::Information);
+    auto refuse = [&](BitmapProbeResult result) {
+        feedback.showMessage(bitmapProbeMessage(result, true), messages::kWarningCaption, MessageIcon::Information);
         files_.close(file);
         feedback.showArrowCursor();
         return result;
@@ -45,9 +58,9 @@ unsigned BitmapProbe::probeBitmap(const char* path, ConversionJob& job, UserFeed
     // A file that ends inside its headers is no bitmap: none of its fields can be trusted.
     int64_t fileHeaderRead = files_.readAt(file, 0, headers, kFileHeaderSize);
     if (fileHeaderRead != kFileHeaderSize || headers[0] != 'B' || headers[1] != 'M')
-        return refuse(messages::kNotBitmap, kBitmapUnreadable);
+        return refuse(BitmapProbeResult::Unreadable);
     int64_t infoHeaderRead = files_.readAt(file, kFileHeaderSize, headers + kFileHeaderSize, kInfoHeaderSize);
-    if (infoHeaderRead != kInfoHeaderSize) return refuse(messages::kNotBitmap, kBitmapUnreadable);
+    if (infoHeaderRead != kInfoHeaderSize) return refuse(BitmapProbeResult::Unreadable);
 
     uint32_t pixelDataOffset = getLittleEndian32(headers + 10);
     auto width = static_cast<int32_t>(getLittleEndian32(headers + 18));
@@ -55,12 +68,12 @@ unsigned BitmapProbe::probeBitmap(const char* path, ConversionJob& job, UserFeed
     uint16_t bitsPerPixel = getLittleEndian16(headers + 28);
     uint32_t compression = getLittleEndian32(headers + 30);
 
-    if (bitsPerPixel != 24) return refuse(messages::kNot24Bit, kBitmapNot24Bit);
-    if (compression != 0) return refuse(messages::kCompressed, kBitmapCompressed);
+    if (bitsPerPixel != 24) return refuse(BitmapProbeResult::Not24Bit);
+    if (compression != 0) return refuse(BitmapProbeResult::Compressed);
     if (width < kMinimumSide || height < kMinimumSide)
-        return refuse(messages::kTooSmall, kBitmapTooSmall);
+        return refuse(BitmapProbeResult::TooSmall);
     if (width % kTileSide != 0 || height % kTileSide != 0)
-        return refuse(messages::kNotTileMultiple, kBitmapNotTileMultiple);
+        return refuse(BitmapProbeResult::NotTileMultiple);
 
     job.pixelDataOffset = pixelDataOffset;
     job.bitmapWidth = width;
@@ -73,5 +86,5 @@ unsigned BitmapProbe::probeBitmap(const char* path, ConversionJob& job, UserFeed
                                          static_cast<uint32_t>(job.tileRows));
     files_.close(file);
     feedback.showArrowCursor();
-    return kBitmapAccepted;
+    return BitmapProbeResult::Accepted;
 }

@@ -8,27 +8,31 @@
 #include "FileServices.h"
 #include "UserFeedback.h"
 
-enum BitmapProbeResult : unsigned {
-    kBitmapAccepted = 0,
-    kBitmapNotFound = 1,
-    kBitmapUnreadable = 2,  // cannot be opened, or not a bitmap at all
-    kBitmapNot24Bit = 3,
-    kBitmapCompressed = 4,
-    kBitmapTooSmall = 5,
-    kBitmapNotTileMultiple = 6,
+enum class BitmapProbeResult {
+    Accepted = 0,
+    NotFound = 1,
+    Unreadable = 2,  // cannot be opened, or not a bitmap at all
+    Not24Bit = 3,
+    Compressed = 4,
+    TooSmall = 5,
+    NotTileMultiple = 6,
 };
+
+// The message shown for a result that refuses the file; null for Accepted. Unreadable
+// has two: the file that cannot be opened, and the one that is no bitmap.
+const char* bitmapProbeMessage(BitmapProbeResult result, bool opened);
 
 inline constexpr int kBitmapHeadersSize = 54;  // 14-byte file header, 40-byte info header
 
 class BitmapProbe {
 public:
-    explicit BitmapProbe(FileServices& files = platformFileServices()) : files_(files) {}
+    explicit BitmapProbe(FileReading& files = platformFileReading()) : files_(files) {}
 
     // Reads the two headers of the file at path. On acceptance writes pixelDataOffset,
     // bitmapWidth, bitmapHeight, tileColumns, tileRows and tileCount into the job; on a
     // refusal shows its message (caption "Warning") and changes nothing in the job.
-    unsigned probeBitmap(const char* path, ConversionJob& job, UserFeedback& feedback);
+    BitmapProbeResult probeBitmap(const char* path, ConversionJob& job, UserFeedback& feedback);
 
 private:
-    FileServices& files_;
+    FileReading& files_;
 };

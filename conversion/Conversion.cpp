@@ -2,53 +2,139 @@
 
 #include "IndexWriter.h"
 #include "Messages.h"
-#include "TileWriter.h"
+#include "OutputChecks.h"
 
-BitmapData checkBitmapData(const ConversionJob& job, FileServices& files) {
-    FileServices::Handle bitmap = files.openForReading(job.bitmapPath);
-    if (bitmap == FileServices::kNoFile) return BitmapData::Unreadable;
-    int64_t size = files.fileSize(bitmap);
-    files.close(bitmap);
-    if (size < 0) return BitmapData::Unreadable;
-    // Width and height are positive once accepted; their product times 3 fits in 64 bits
-    // unsigned (below 2^31 * 2^31 * 3), and so does the sum with a 32-bit offset.
-    uint64_t pixelBytes = 3u * static_cast<uint64_t>(job.bitmapWidth) * static_cast<uint64_t>(job.bitmapHeight);
-    uint64_t needed = job.pixelDataOffset + pixelBytes;
-    bool complete = needed >= pixelBytes && static_cast<uint64_t>(size) >= needed;
-    return complete ? BitmapData::Complete : BitmapData::Short;
+namespace {
+
+ConversionOutcome finish(UserFeedback& feedback, ConversionOutcome outcome) {
+    feedback.showArrowCursor();
+    return outcome;
 }
 
-ConversionOutcome runConversion(ConversionJob& job, const SettingsText& texts, UserFeedback& feedback,
-                                FileServices& files) {
+void warn(UserFeedback& feedback, const char* text) {
+    feedback.showMessage(text, messages::kWarningCaption, MessageIcon::Exclamation);
+}
+
+bool stopRequested(const WriteOptions& options) {
+    return options.stopRequested != nullptr && *options.stopRequested != 0;
+}
+
+}  // namespace
+
+// The accepted mark and the settings, shared by both kinds of source.
+static ConversionOutcome checkSettings(ConversionJob& job, const SettingsText& texts, UserFeedback& feedback) {
     feedback.showWaitCursor();
-    if (job.bitmapAccepted == 0) {
-        feedback.showArrowCursor();
-        return ConversionOutcome::NoBitmap;
-    }
+    if (job.bitmapAccepted == 0) return finish(feedback, ConversionOutcome::NoBitmap);
     SettingsError error = applySettings(job, texts);
     if (error != SettingsError::NoError) {
         feedback.showMessage(settingsErrorMessage(error), messages::kNoCaption, MessageIcon::Information);
-        feedback.showArrowCursor();
-        return ConversionOutcome::SettingsRefused;
+        return finish(feedback, ConversionOutcome::SettingsRefused);
     }
-    // A bitmap changed or cut short after it was chosen would otherwise give tiles of
-    // garbage; refuse it before anything is written.
-    BitmapData data = checkBitmapData(job, files);
-    if (data != BitmapData::Complete) {
-        feedback.showMessage(data == BitmapData::Short ? messages::kBitmapTruncated : messages::kCannotReadBitmap,
-                             messages::kWarningCaption, MessageIcon::Exclamation);
-        feedback.showArrowCursor();
-        return ConversionOutcome::BitmapUnusable;
-    }
-    if (IndexWriter(files).writeIndex(job, feedback) != kIndexWritten) {
-        feedback.showArrowCursor();
-        return ConversionOutcome::OutputFailed;
-    }
-    if (TileWriter(files).writeTiles(job, feedback) != kTilesWritten) {
-        feedback.showArrowCursor();
-        return ConversionOutcome::OutputFailed;
-    }
-    feedback.showMessage(messages::kSuccess, messages::kNoCaption, MessageIcon::Information);
-    feedback.showArrowCursor();
     return ConversionOutcome::Converted;
+}
+
+ConversionOutcome checkBuffers(ConversionJob& job, UserFeedback& feedback, CheckedConversion& checked) {
+    if (!checked.buffers_.allocate(job)) {
+        warn(feedback, messages::kNotEnoughMemory);
+        return finish(feedback, ConversionOutcome::OutOfMemory);
+    }
+    checked.job_ = &job;
+    return ConversionOutcome::Converted;
+}
+
+ConversionOutcome checkConversion(ConversionJob& job, const SettingsText& texts, UserFeedback& feedback,
+                                  CheckedConversion& checked) {
+    ConversionOutcome outcome = checkSettings(job, texts, feedback);
+    if (outcome != ConversionOutcome::Converted) return outcome;
+    // A bitmap replaced, changed or cut short after it was chosen would otherwise give
+    // tiles of garbage; refuse it before anything is written.
+    BitmapData data = checked.bitmap_.open(job);
+    if (data != BitmapData::Complete) {
+        checked.bitmap_.close();
+        warn(feedback, data == BitmapData::Short ? messages::kBitmapTruncated : messages::kCannotReadBitmap);
+        return finish(feedback, ConversionOutcome::BitmapUnusable);
+    }
+    if (!checked.bitmap_.allocate()) {
+        checked.bitmap_.close();
+        warn(feedback, messages::kNotEnoughMemory);
+        return finish(feedback, ConversionOutcome::OutOfMemory);
+    }
+    checked.source_ = &checked.bitmap_;
+    return checkBuffers(job, feedback, checked);
+}
+
+ConversionOutcome checkConversion(ConversionJob& job, const SettingsText& texts, PixelSource& source,
+                                  UserFeedback& feedback, CheckedConversion& checked) {
+    ConversionOutcome outcome = checkSettings(job, texts, feedback);
+    if (outcome != ConversionOutcome::Converted) return outcome;
+    checked.source_ = &source;
+    return checkBuffers(job, feedback, checked);
+}
+
+ConversionReport writeConversion(CheckedConversion& checked, OutputFolder& output, UserFeedback& feedback,
+                                 const WriteOptions& options) {
+    const ConversionJob& job = checked.job();
+    ConversionReport report;
+    auto done = [&](ConversionOutcome outcome) {
+        report.outcome = finish(feedback, outcome);
+        return report;
+    };
+
+    // Writing the map would replace the very file it is made from.
+    if (const FileIdentity* bitmap = checked.bitmapIdentity()) {
+        OutputPath standing;
+        if (bitmapIsOutput(job, *bitmap, output, standing)) {
+            warn(feedback, messages::kCannotCreateOutput);
+            feedback.noteFailedFile(standing, 0);
+            return done(ConversionOutcome::OutputFailed);
+        }
+    }
+
+    IndexWriter index(output);
+    index.replaceExisting(options.replaceExistingMap);
+    if (index.writeIndex(job, feedback) != IndexWriteResult::Written) return done(ConversionOutcome::OutputFailed);
+    if (stopRequested(options)) return done(ConversionOutcome::Interrupted);
+
+    TileWriter tiles(output, checked.source(), checked.buffers(), options.threadCount);
+    tiles.stopWhen(options.stopRequested);
+    TileWriteResult written = tiles.writeTiles(job, feedback);
+    report.tilesWritten = tiles.tilesWritten();
+    if (written == TileWriteResult::Interrupted) return done(ConversionOutcome::Interrupted);
+    if (written != TileWriteResult::Written) return done(ConversionOutcome::OutputFailed);
+
+    // A bitmap rewritten while it was read gives a map of two pictures.
+    if (!checked.source().unchanged()) {
+        warn(feedback, messages::kCannotReadBitmap);
+        feedback.noteFailedFile(job.bitmapPath, 0);
+        return done(ConversionOutcome::OutputFailed);
+    }
+    if (options.replaceExistingMap) removeOldTiles(job, output, feedback);
+    if (stopRequested(options)) return done(ConversionOutcome::Interrupted);
+    if (index.publishIndex(job, feedback) != IndexWriteResult::Written) return done(ConversionOutcome::OutputFailed);
+
+    feedback.showMessage(messages::kSuccess, messages::kNoCaption, MessageIcon::Information);
+    return done(ConversionOutcome::Converted);
+}
+
+ConversionOutcome runConversion(ConversionJob& job, const SettingsText& texts, UserFeedback& feedback,
+                                FileReading& reading, OutputFolder& output, const WriteOptions& options) {
+    CheckedConversion checked(reading);
+    ConversionOutcome outcome = checkConversion(job, texts, feedback, checked);
+    if (outcome != ConversionOutcome::Converted) return outcome;
+    return writeConversion(checked, output, feedback, options).outcome;
+}
+
+ConversionOutcome runConversion(ConversionJob& job, const SettingsText& texts, UserFeedback& feedback,
+                                const char* outputFolder) {
+    CheckedConversion checked;
+    ConversionOutcome outcome = checkConversion(job, texts, feedback, checked);
+    if (outcome != ConversionOutcome::Converted) return outcome;
+    int error = 0;
+    std::unique_ptr<OutputFolder> output = openOutputFolder(outputFolder, error);
+    if (!output) {
+        warn(feedback, messages::kCannotCreateOutput);
+        feedback.noteFailedFile(outputFolder, error);
+        return finish(feedback, ConversionOutcome::OutputFailed);
+    }
+    return writeConversion(checked, *output, feedback).outcome;
 }

@@ -1,43 +1,118 @@
 #pragma once
-// The file operations the conversion needs, behind one seam: a POSIX implementation, a
-// Win32 (ANSI) one, and failing ones in the tests.
+// The file operations the conversion needs, behind two small seams: reading the bitmap
+// (FileReading) and writing one output folder (OutputFolder). Each has a POSIX and a Win32
+// (ANSI) implementation; the tests put failing ones in their place.
 //
-// Relative paths are resolved against the output folder the implementation was made
-// for (by default the current directory); absolute paths are used as they are.
+// Threads: while the tile writer runs, the reader thread calls readAt on the bitmap's
+// handle and nothing else; every other call, of both seams, comes from the thread that
+// runs the conversion. Implementations keep what a failed call leaves for lastError per
+// thread.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
-class FileServices {
+// Which file a handle or path leads to, and what it held when looked at: a file replaced,
+// rewritten or grown in between compares unequal.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t file = 0;      // inode, or the volume's file index
+    int64_t size = -1;
+    int64_t modified = 0;   // modification time in the system's finest unit
+
+    bool sameFile(const FileIdentity& other) const {
+        return device == other.device && file == other.file;
+    }
+    bool operator==(const FileIdentity& other) const {
+        return sameFile(other) && size == other.size && modified == other.modified;
+    }
+};
+
+// The bitmap side. Paths are taken as the system resolves them: absolute, or relative to
+// the process's current folder; links are followed.
+class FileReading {
 public:
     using Handle = intptr_t;
     static constexpr Handle kNoFile = -1;
 
-    virtual ~FileServices() = default;
+    virtual ~FileReading() = default;
 
     // A file (not a folder) can be found at the path, following links.
     virtual bool fileExists(const char* path) = 0;
     virtual Handle openForReading(const char* path) = 0;
-    // Size of an open file in bytes, or -1.
+    // Size of an open file in bytes, or -1 when it is no disk file or cannot be measured.
     virtual int64_t fileSize(Handle file) = 0;
     // Reads up to size bytes at an absolute offset. Returns the count read, which is less
     // than size only at the end of the file, or -1 on an error.
     virtual int64_t readAt(Handle file, uint64_t offset, void* buffer, size_t size) = 0;
-    // Creates a new file for writing; fails if anything already stands at the path.
-    virtual Handle createNewFile(const char* path) = 0;
-    // Replaces whatever file or link stands at the path (never a folder) by a new, empty
-    // file: the old entry is removed, not written through, so a link never leads the
-    // write elsewhere.
-    virtual Handle replaceFile(const char* path) = 0;
-    // Writes all bytes or returns false (disk full, I/O error).
+    // What the open file is now; false if that cannot be told.
+    virtual bool identify(Handle file, FileIdentity& identity) = 0;
+    // What the path leads to now; false if nothing is there.
+    virtual bool identifyPath(const char* path, FileIdentity& identity) = 0;
+    virtual void close(Handle file) = 0;
+    // The system's error code of this thread's last failed call.
+    virtual int lastError() = 0;
+};
+
+// The platform's implementation.
+FileReading& platformFileReading();
+
+// One output folder, opened once for one run. Paths are relative to it (the names of
+// OutputPaths.h); no link below the folder is ever followed, so nothing is written or
+// removed outside it. Links in the path to the folder itself are followed when it is
+// opened, as the system follows them.
+class OutputFolder {
+public:
+    using Handle = intptr_t;
+    static constexpr Handle kNoFile = -1;
+
+    // What stands at a path, links not followed.
+    enum class Entry { Missing, File, Folder, Link, Other };
+    enum class LockResult { Locked, Busy, Failed };
+    enum class MoveResult { Moved, TargetExists, Failed };
+
+    virtual ~OutputFolder() = default;
+
+    virtual Entry entryAt(const char* path) = 0;
+    // A file stands at the path, or a link that leads to one (the link is only looked
+    // through, never written through).
+    virtual bool fileExists(const char* path) = 0;
+    // Makes a folder; true if it was made or a real folder (not a link) is there already.
+    virtual bool makeFolder(const char* path) = 0;
+    // Creates a new, empty file, removing a file or link that stands at the path first.
+    virtual Handle createFile(const char* path) = 0;
+    // Opens or creates the file and takes the run's lock on it, held until close or the
+    // end of the process: Busy when another process holds it. Only a file the path still
+    // names once locked is returned, emptied.
+    virtual LockResult lockFile(const char* path, Handle& file) = 0;
+    // Writes all bytes or returns false (disk full, file too large, I/O error).
     virtual bool writeAll(Handle file, const void* data, size_t size) = 0;
     // Closes the file; false when data written may not have reached the file.
     virtual bool close(Handle file) = 0;
-    // Makes a folder; false if it could not be made (it may exist already).
-    virtual bool makeFolder(const char* path) = 0;
-    // Removes a file or link; false if nothing was removed.
+    // Renames a file, replacing a file or link at the target (never a folder).
+    virtual bool replaceWith(const char* from, const char* to) = 0;
+    // Renames a file only if nothing stands at the target.
+    virtual MoveResult moveNoReplace(const char* from, const char* to) = 0;
+    // Removes a file or link, never a folder; false if nothing was removed.
     virtual bool removeFile(const char* path) = 0;
+    // Removes an empty folder (not a link); false if it was not removed.
+    virtual bool removeFolder(const char* path) = 0;
+    // What stands at the path, links not followed; false if nothing.
+    virtual bool identify(const char* path, FileIdentity& identity) = 0;
+    // Calls found(name, isFolder) for each entry of the folder (not "." and ".."), and
+    // stops early when it returns false. False if the folder cannot be read.
+    using EntryCallback = bool (*)(void* context, const char* name, bool isFolder);
+    virtual bool listFolder(const char* path, EntryCallback found, void* context) = 0;
+    // The system's error code of this thread's last failed call.
+    virtual int lastError() = 0;
+    // The folder as the system resolved it when it was opened (for messages).
+    virtual const char* location() const = 0;
 };
 
-// The platform's implementation, resolving relative paths against the current directory.
-FileServices& platformFileServices();
+// Opens the output folder at path (absolute, or relative to the current folder) for one
+// run. Null when it cannot be opened; errorCode then holds the system's reason.
+std::unique_ptr<OutputFolder> openOutputFolder(const char* path, int& errorCode);
+
+// The system's text for an error code of these seams, in UTF-8 on POSIX and in the ANSI
+// code page on Windows, without a trailing line end.
+void describeSystemError(int errorCode, char* text, size_t size);

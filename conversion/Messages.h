@@ -54,4 +54,7 @@ inline constexpr char kBitmapTruncated[] =
 inline constexpr char kCannotReadBitmap[] =
     "Error : Cannot read bmp-file.\nIt was changed or removed after it was chosen.";
 
+// CONVERT: the memory the conversion needs cannot be had; nothing was written.
+inline constexpr char kNotEnoughMemory[] = "Error : Not enough memory.";
+
 }  // namespace messages

@@ -2,24 +2,51 @@
 
 #include <cstdio>
 
+void formatIndexPath(OutputPath out, const char* folderName) {
+    std::snprintf(out, kOutputPathSize, "%s%s", folderName, kIndexSuffix);
+}
+
+void formatLayerFolderPath(OutputPath out, const char* folderName) {
+    std::snprintf(out, kOutputPathSize, "%s%c%s", folderName, kPathSeparator, kLayerFolderName);
+}
+
+void formatLevelFolderPath(OutputPath out, const char* folderName, int32_t row) {
+    std::snprintf(out, kOutputPathSize, "%s%c%s%c%s%03d", folderName, kPathSeparator, kLayerFolderName,
+                  kPathSeparator, kLevelFolderPrefix, static_cast<int>(row));
+}
+
+void formatTilePath(OutputPath out, const char* folderName, int32_t column, int32_t row) {
+    std::snprintf(out, kOutputPathSize, "%s%c%s%c%s%03d%c%s%03d%03d%s", folderName, kPathSeparator,
+                  kLayerFolderName, kPathSeparator, kLevelFolderPrefix, static_cast<int>(row), kPathSeparator,
+                  kTileFilePrefix, static_cast<int>(column), static_cast<int>(row), kTileSuffix);
+}
+
+void formatPartPath(OutputPath out, const char* finalPath) {
+    std::snprintf(out, kOutputPathSize, "%s%s", finalPath, kPartSuffix);
+}
+
 std::string indexFilePath(const char* folderName) {
-    return std::string(folderName) + kIndexSuffix;
+    OutputPath path;
+    formatIndexPath(path, folderName);
+    return path;
 }
 
 std::string layerFolderPath(const char* folderName) {
-    return std::string(folderName) + kPathSeparator + "layer1";
+    OutputPath path;
+    formatLayerFolderPath(path, folderName);
+    return path;
 }
 
 std::string levelFolderPath(const char* folderName, int32_t row) {
-    char level[24];
-    std::snprintf(level, sizeof level, "%clevel%03d", kPathSeparator, static_cast<int>(row));
-    return layerFolderPath(folderName) + level;
+    OutputPath path;
+    formatLevelFolderPath(path, folderName, row);
+    return path;
 }
 
 std::string tileFilePath(const std::string& levelFolder, int32_t column, int32_t row) {
     char name[48];
-    std::snprintf(name, sizeof name, "%csmpl%03d%03d.map", kPathSeparator, static_cast<int>(column),
-                  static_cast<int>(row));
+    std::snprintf(name, sizeof name, "%c%s%03d%03d%s", kPathSeparator, kTileFilePrefix, static_cast<int>(column),
+                  static_cast<int>(row), kTileSuffix);
     return levelFolder + name;
 }
 

@@ -8,6 +8,7 @@
 // removes or reuses it.
 // The separator is '\' on Windows and '/' elsewhere; names and nesting are the same.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,8 +25,21 @@ inline constexpr char kLevelFolderPrefix[] = "level";
 inline constexpr char kTileFilePrefix[] = "smpl";
 inline constexpr char kTileSuffix[] = ".map";
 
-std::string indexFilePath(const char* folderName);                    // "<folder>.vlm"
-std::string layerFolderPath(const char* folderName);                  // "<folder>\layer1"
-std::string levelFolderPath(const char* folderName, int32_t row);     // "%s\layer1\level%03d"
-std::string tileFilePath(const std::string& levelFolder, int32_t column, int32_t row);  // "%s\smpl%03d%03d.map"
-std::string partFilePath(const std::string& finalPath);                 // "<path>.part"
+// Room for the longest output path, its ".part" form included.
+inline constexpr size_t kOutputPathSize = 96;
+using OutputPath = char[kOutputPathSize];
+
+// Each writes the path with its terminating zero (cut to fit, which no folder name of
+// 8 bytes and no 32-bit row or column can need).
+void formatIndexPath(OutputPath out, const char* folderName);                        // "<folder>.vlm"
+void formatLayerFolderPath(OutputPath out, const char* folderName);                  // "<folder>\layer1"
+void formatLevelFolderPath(OutputPath out, const char* folderName, int32_t row);     // "%s\layer1\level%03d"
+void formatTilePath(OutputPath out, const char* folderName, int32_t column, int32_t row);  // "...\smpl%03d%03d.map"
+void formatPartPath(OutputPath out, const char* finalPath);                          // "<path>.part"
+
+// The same as strings, for callers that are not writing a map.
+std::string indexFilePath(const char* folderName);
+std::string layerFolderPath(const char* folderName);
+std::string levelFolderPath(const char* folderName, int32_t row);
+std::string tileFilePath(const std::string& levelFolder, int32_t column, int32_t row);
+std::string partFilePath(const std::string& finalPath);

@@ -3,71 +3,37 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <mutex>
-#include <string>
-#include <system_error>
 #include <thread>
-#include <vector>
 
-#include "ColorQuantizer.h"
 #include "Messages.h"
-#include "OutputPaths.h"
-#include "TileBatch.h"
 
-bool TileWriter::writeTileHeader(FileServices::Handle file, const ConversionJob& job,
-                                 const uint8_t neighbourBlock[kNeighbourBlockSize],
-                                 uint32_t tileTopLatitude, uint32_t tileLeftLongitude) {
-    uint8_t header[kTileHeaderSize];
-    buildTileHeader(header, job, neighbourBlock, tileTopLatitude, tileLeftLongitude);
-    return files_.writeAll(file, header, kTileHeaderSize);
+const char* tileWriteMessage(TileWriteResult result) {
+    switch (result) {
+        case TileWriteResult::Written: return nullptr;
+        case TileWriteResult::CreateFailed: return messages::kCannotCreateOutput;
+        case TileWriteResult::WriteFailed: return messages::kCannotWriteOutput;
+        case TileWriteResult::SourceReadFailed: return messages::kCannotReadBitmap;
+        case TileWriteResult::Interrupted: return nullptr;
+    }
+    return nullptr;
+}
+
+void TileWriter::writeTileHeader(uint8_t* tileBytes, const ConversionJob& job,
+                                 const uint8_t neighbourBlock[kNeighbourBlockSize], uint32_t tileTopLatitude,
+                                 uint32_t tileLeftLongitude) {
+    buildTileHeader(tileBytes, job, neighbourBlock, tileTopLatitude, tileLeftLongitude);
 }
 
 namespace {
-
-// The writing half: replaces, writes and closes the complete tiles of one batch, in
-// order, on the calling thread. Returns kTilesWritten or the failure, whose warning the
-// caller shows.
-struct BatchWriter {
-    FileServices& files;
-    const ConversionJob& job;
-    UserFeedback& feedback;
-    int32_t tilesWritten = 0;
-    const char* failureText = nullptr;
-
-    int write(const TileBatch& batch) {
-        std::string levelFolder = levelFolderPath(job.folderName, batch.row);
-        for (int32_t i = 0; i < batch.completeTiles; ++i) {
-            std::string tilePath = tileFilePath(levelFolder, batch.firstColumn + i, batch.row);
-            FileServices::Handle tile = files.replaceFile(tilePath.c_str());
-            if (tile == FileServices::kNoFile) {
-                failureText = messages::kCannotCreateOutput;
-                return kTileCreateFailed;
-            }
-            bool written = files.writeAll(tile, batch.tile(i), kTileFileSize);
-            bool closed = files.close(tile);
-            if (!written || !closed) {
-                files.removeFile(tilePath.c_str());
-                failureText = messages::kCannotWriteOutput;
-                return kTileWriteFailed;
-            }
-            feedback.showProgress(++tilesWritten, job.tileCount);
-        }
-        if (batch.readFailed) {
-            failureText = messages::kCannotReadBitmap;
-            return kBitmapReadFailed;
-        }
-        return kTilesWritten;
-    }
-};
 
 // Two batches in flight: the reader thread fills one while the calling thread writes
 // the other. Each slot is owned by exactly one side at a time, handed over under the lock.
 class BatchPipeline {
 public:
-    BatchPipeline(TileBatchReader& reader, const std::vector<BatchPlan>& plans)
-        : reader_(reader), plans_(plans) {
-        for (TileBatch& slot : slots_) reader_.reserve(slot);
-    }
+    BatchPipeline(const ConversionJob& job, PixelSource& source, TileBuffers& buffers)
+        : job_(job), source_(source), buffers_(buffers), count_(batchCount(job)) {}
 
     ~BatchPipeline() { stop(); }
 
@@ -75,21 +41,21 @@ public:
     bool start() {
         try {
             thread_ = std::thread([this] { readAll(); });
-        } catch (const std::system_error&) {
+        } catch (const std::exception&) {
             return false;
         }
         return true;
     }
 
-    // Waits for batch n (in plan order) to be filled.
-    const TileBatch& take(size_t n) {
+    // Waits for batch n to be filled.
+    TileBatch& take(int64_t n) {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [&] { return filled_[n % 2] == n + 1; });
-        return slots_[n % 2];
+        return buffers_.slots[n % 2];
     }
 
     // Gives batch n's slot back to the reader.
-    void release(size_t n) {
+    void release(int64_t n) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             filled_[n % 2] = 0;
@@ -109,27 +75,28 @@ public:
 
 private:
     void readAll() {
-        for (size_t n = 0; n < plans_.size(); ++n) {
+        for (int64_t n = 0; n < count_; ++n) {
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 changed_.wait(lock, [&] { return stopping_ || filled_[n % 2] == 0; });
                 if (stopping_) return;
             }
-            TileBatch& batch = slots_[n % 2];
-            reader_.fill(plans_[n], batch);
+            TileBatch& batch = buffers_.slots[n % 2];
+            fillBatch(source_, batchPlan(job_, n), batch);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 filled_[n % 2] = n + 1;
             }
             changed_.notify_all();
-            if (batch.readFailed) return;  // nothing after a failed read is written
+            if (batch.readFailed()) return;  // nothing after a failed read is written
         }
     }
 
-    TileBatchReader& reader_;
-    const std::vector<BatchPlan>& plans_;
-    TileBatch slots_[2];
-    size_t filled_[2] = {0, 0};  // 1 + number of the batch a slot holds, 0 when free
+    const ConversionJob& job_;
+    PixelSource& source_;
+    TileBuffers& buffers_;
+    const int64_t count_;
+    int64_t filled_[2] = {0, 0};  // 1 + number of the batch a slot holds, 0 when free
     bool stopping_ = false;
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -143,42 +110,78 @@ int TileWriter::threadsToUse() const {
     return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
 }
 
-int TileWriter::writeTiles(const ConversionJob& job, UserFeedback& feedback) {
-    FileServices::Handle bitmap = files_.openForReading(job.bitmapPath);
-    if (bitmap == FileServices::kNoFile) {
-        feedback.showMessage(messages::kCannotReadBitmap, messages::kWarningCaption,
-                             MessageIcon::Exclamation);
-        return kBitmapReadFailed;
+TileWriteResult TileWriter::fail(TileWriteResult result, const char* path, int systemError) {
+    std::snprintf(failedPath_, sizeof failedPath_, "%s", path);
+    failedError_ = systemError;
+    return result;
+}
+
+// Writes the complete tiles of one batch in order: each under its ".part" name, closed,
+// then renamed over whatever file or link had the tile's name.
+TileWriteResult TileWriter::writeBatch(const ConversionJob& job, TileBatch& batch, UserFeedback& feedback) {
+    const BatchPlan& plan = batch.plan;
+    for (int32_t i = 0; i < batch.completeTiles; ++i) {
+        if (stop_ != nullptr && *stop_ != 0) return TileWriteResult::Interrupted;
+        const int32_t column = plan.firstColumn + i;
+        uint8_t neighbours[kNeighbourBlockSize];
+        fillNeighbourBlock(neighbours, column, plan.row, job.tileColumns, job.tileRows);
+        const TileCorner corner = tileCorner(job, column, plan.row);
+        writeTileHeader(batch.tile(i), job, neighbours, corner.topLatitude, corner.leftLongitude);
+
+        OutputPath tilePath, partPath;
+        formatTilePath(tilePath, job.folderName, column, plan.row);
+        formatPartPath(partPath, tilePath);
+        OutputFolder::Handle tile = output_.createFile(partPath);
+        if (tile == OutputFolder::kNoFile)
+            return fail(TileWriteResult::CreateFailed, tilePath, output_.lastError());
+        const bool written = output_.writeAll(tile, batch.tile(i), kTileFileSize);
+        int error = written ? 0 : output_.lastError();
+        const bool closed = output_.close(tile);
+        if (written && !closed) error = output_.lastError();
+        if (!written || !closed) {
+            output_.removeFile(partPath);
+            return fail(TileWriteResult::WriteFailed, tilePath, error);
+        }
+        if (!output_.replaceWith(partPath, tilePath)) {
+            error = output_.lastError();
+            output_.removeFile(partPath);
+            return fail(TileWriteResult::CreateFailed, tilePath, error);
+        }
+        feedback.showProgress(++tilesWritten_, job.tileCount);
     }
-    const std::vector<BatchPlan> plans = planBatches(job);
-    TileBatchReader reader(files_, bitmap, job);
-    BatchWriter writer{files_, job, feedback};
-    int result = kTilesWritten;
+    if (batch.readFailed()) return fail(TileWriteResult::SourceReadFailed, job.bitmapPath, 0);
+    return TileWriteResult::Written;
+}
+
+TileWriteResult TileWriter::writeTiles(const ConversionJob& job, UserFeedback& feedback) {
+    const int64_t count = batchCount(job);
+    TileWriteResult result = TileWriteResult::Written;
+    tilesWritten_ = 0;
 
     // Reading and converting on a second thread, writing on this one, which alone talks
     // to the user; or everything on this one.
     bool pipelined = false;
-    if (threadsToUse() >= 2 && plans.size() >= 2) {
-        BatchPipeline pipeline(reader, plans);
+    if (threadsToUse() >= 2 && count >= 2) {
+        BatchPipeline pipeline(job, source_, buffers_);
         if (pipeline.start()) {
             pipelined = true;
-            for (size_t n = 0; n < plans.size() && result == kTilesWritten; ++n) {
-                result = writer.write(pipeline.take(n));
+            for (int64_t n = 0; n < count && result == TileWriteResult::Written; ++n) {
+                result = writeBatch(job, pipeline.take(n), feedback);
                 pipeline.release(n);
             }
             pipeline.stop();
         }
     }
     if (!pipelined) {
-        TileBatch batch;
-        reader.reserve(batch);
-        for (size_t n = 0; n < plans.size() && result == kTilesWritten; ++n) {
-            reader.fill(plans[n], batch);
-            result = writer.write(batch);
+        TileBatch& batch = buffers_.slots[0];
+        for (int64_t n = 0; n < count && result == TileWriteResult::Written; ++n) {
+            fillBatch(source_, batchPlan(job, n), batch);
+            result = writeBatch(job, batch, feedback);
         }
     }
-    files_.close(bitmap);
-    if (result != kTilesWritten)
-        feedback.showMessage(writer.failureText, messages::kWarningCaption, MessageIcon::Exclamation);
+    if (const char* text = tileWriteMessage(result)) {
+        feedback.showMessage(text, messages::kWarningCaption, MessageIcon::Exclamation);
+        feedback.noteFailedFile(failedPath_, failedError_);
+    }
     return result;
 }

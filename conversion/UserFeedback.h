@@ -22,4 +22,18 @@ public:
         (void)tilesWritten;
         (void)tileCount;
     }
+
+    // Details that follow a message already shown, for those who can show more than the
+    // dialog's message boxes (the dialog ignores them; the command line prints them).
+    // The file an output warning is about (relative to the output folder; for the
+    // bitmap, its path) and the system's error code, 0 when the system reported none.
+    virtual void noteFailedFile(const char* path, int systemError) {
+        (void)path;
+        (void)systemError;
+    }
+    // The index that stopped the run with the same-name warning.
+    virtual void noteExistingIndex(const char* path) { (void)path; }
+    // A file or folder found where an old map was being replaced that is no part of a
+    // map: it is left where it is.
+    virtual void noteLeftInPlace(const char* path) { (void)path; }
 };

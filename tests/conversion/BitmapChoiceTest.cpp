@@ -4,6 +4,7 @@
 
 #include "BitmapChoice.h"
 #include "FaultyFileServices.h"
+#include "TestOutput.h"
 #include "Messages.h"
 #include "RecordingFeedback.h"
 #include "TempFolder.h"
@@ -54,8 +55,10 @@ TEST(ChooseBitmap, FileThatNoLongerOpensIsTakenButNotAccepted) {
     RecordingFeedback feedback;
     ASSERT_EQ(chooseBitmap(good.c_str(), job, feedback), BitmapChoice::Accepted);
 
-    FaultyFileServices files(platformFileServices());
-    files.failOpenForReadingAt = 2;  // the probe's open succeeds, the second one fails
+    auto output = openTestOutput(folder.path());
+    FaultyFileServices faults(platformFileReading(), *output);
+    FileReading& files = faults.reading();
+    faults.failOpenForReadingAt = 2;  // the probe's open succeeds, the second one fails
     RecordingFeedback second;
     EXPECT_EQ(chooseBitmap(other.c_str(), job, second, files), BitmapChoice::CannotReopen);
     ASSERT_EQ(second.messages.size(), 1u);

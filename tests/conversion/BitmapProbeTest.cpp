@@ -41,7 +41,7 @@ TEST_P(ProbeRefuses, WithItsMessageAndLeavesTheJobAlone) {
     job.bitmapWidth = 800;
     job.tileCount = 20;
     RecordingFeedback feedback;
-    EXPECT_EQ(BitmapProbe().probeBitmap(path.c_str(), job, feedback), GetParam().expected);
+    EXPECT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(path.c_str(), job, feedback)), GetParam().expected);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, GetParam().message);
     EXPECT_EQ(feedback.messages[0].caption, "Warning");
@@ -84,7 +84,7 @@ TEST(ProbeAccepts, RecordsGeometryAndTileGrid) {
         writeFile(path, bitmapHeaders(f));
         ConversionJob job;
         RecordingFeedback feedback;
-        EXPECT_EQ(BitmapProbe().probeBitmap(path.c_str(), job, feedback), 0u);
+        EXPECT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(path.c_str(), job, feedback)), 0u);
         EXPECT_TRUE(feedback.messages.empty());
         EXPECT_EQ(feedback.events, (std::vector<std::string>{"wait", "arrow"}));
         EXPECT_EQ(job.pixelDataOffset, 138u);
@@ -101,7 +101,7 @@ TEST(ProbeRefuses, MissingFileWithExclamationAndNoCursorChange) {
     TempFolder folder;
     ConversionJob job;
     RecordingFeedback feedback;
-    EXPECT_EQ(BitmapProbe().probeBitmap(folder.file("none.bmp").c_str(), job, feedback), 1u);
+    EXPECT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(folder.file("none.bmp").c_str(), job, feedback)), 1u);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, "Error : Cannot find bmp-file");
     EXPECT_EQ(feedback.messages[0].caption, "Warning");
@@ -113,7 +113,7 @@ TEST(ProbeRefuses, AFolderIsNoBitmapFile) {
     TempFolder folder;
     ConversionJob job;
     RecordingFeedback feedback;
-    EXPECT_EQ(BitmapProbe().probeBitmap(folder.path().string().c_str(), job, feedback), 1u);
+    EXPECT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(folder.path().string().c_str(), job, feedback)), 1u);
 }
 
 TEST(ProbeRefuses, FilesThatEndInsideTheirHeaders) {
@@ -124,7 +124,7 @@ TEST(ProbeRefuses, FilesThatEndInsideTheirHeaders) {
         writeFile(path, std::vector<uint8_t>(full.begin(), full.begin() + static_cast<long>(length)));
         ConversionJob job;
         RecordingFeedback feedback;
-        EXPECT_EQ(BitmapProbe().probeBitmap(path.c_str(), job, feedback), 2u) << length;
+        EXPECT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(path.c_str(), job, feedback)), 2u) << length;
         ASSERT_EQ(feedback.messages.size(), 1u);
         EXPECT_EQ(feedback.messages[0].text, messages::kNotBitmap);
         EXPECT_EQ(job.bitmapWidth, 0);
@@ -139,8 +139,8 @@ TEST(ProbeRefuses, ASecondFileKeepsTheFirstBitmapsGeometry) {
     writeFile(bad, bitmapHeaders(headers(500, 480)));
     ConversionJob job;
     RecordingFeedback feedback;
-    ASSERT_EQ(BitmapProbe().probeBitmap(good.c_str(), job, feedback), 0u);
-    EXPECT_EQ(BitmapProbe().probeBitmap(bad.c_str(), job, feedback), 6u);
+    ASSERT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(good.c_str(), job, feedback)), 0u);
+    EXPECT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(bad.c_str(), job, feedback)), 6u);
     EXPECT_EQ(job.bitmapWidth, 800);
     EXPECT_EQ(job.tileRows, 4);
     EXPECT_EQ(job.tileCount, 20);
@@ -149,6 +149,7 @@ TEST(ProbeRefuses, ASecondFileKeepsTheFirstBitmapsGeometry) {
 }  // namespace
 
 #include "FaultyFileServices.h"
+#include "TestOutput.h"
 
 namespace {
 
@@ -156,11 +157,13 @@ TEST(ProbeRefuses, FileThatCannotBeOpenedWithoutTouchingTheCursor) {
     TempFolder folder;
     std::string path = folder.file("locked.bmp");
     writeFile(path, bitmapHeaders(headers(480, 480)));
-    FaultyFileServices files(platformFileServices());
-    files.failOpenForReadingAt = 1;
+    auto output = openTestOutput(folder.path());
+    FaultyFileServices faults(platformFileReading(), *output);
+    FileReading& files = faults.reading();
+    faults.failOpenForReadingAt = 1;
     ConversionJob job;
     RecordingFeedback feedback;
-    EXPECT_EQ(BitmapProbe(files).probeBitmap(path.c_str(), job, feedback), 2u);
+    EXPECT_EQ(static_cast<unsigned>(BitmapProbe(files).probeBitmap(path.c_str(), job, feedback)), 2u);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, "Error : Cannot open bmp-file");
     EXPECT_EQ(feedback.messages[0].icon, MessageIcon::Information);

@@ -12,6 +12,7 @@
 #include "RecordingFeedback.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
+#include "TestOutput.h"
 #include "WorkedExample.h"
 
 namespace fs = std::filesystem;
@@ -33,7 +34,7 @@ protected:
         writeFile(path, bitmap);
         ConversionJob job;
         RecordingFeedback feedback;
-        EXPECT_EQ(BitmapProbe().probeBitmap(path.c_str(), job, feedback), 0u);
+        EXPECT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(path.c_str(), job, feedback)), 0u);
         std::strcpy(job.bitmapPath, path.c_str());
         job.bitmapAccepted = 1;
         return job;
@@ -157,14 +158,17 @@ TEST_F(ConversionTest, PixelOffsetPastTheEndIsRefused) {
 
 TEST_F(ConversionTest, WriterFailureShowsOnlyTheWritersWarning) {
     ConversionJob job = accept(makeBitmap(480, 480, patternPixel));
-    FaultyFileServices files(platformFileServices());
-    files.failReplaceAt = 4;
+    auto output = openTestOutput(folder_.path());
+    FaultyFileServices files(platformFileReading(), *output);
+    files.failCreateAt = 4;
     RecordingFeedback feedback;
-    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback, files), ConversionOutcome::OutputFailed);
+    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback, files.reading(), files.output()),
+              ConversionOutcome::OutputFailed);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, messages::kCannotCreateOutput);
     EXPECT_EQ(feedback.events.back(), "arrow");
-    EXPECT_TRUE(fs::exists("area01.vlm"));
+    EXPECT_FALSE(fs::exists("area01.vlm")) << "an index stands only over a whole map";
+    EXPECT_FALSE(fs::exists("area01.vlm.part"));
     EXPECT_TRUE(fs::exists("area01/layer1/level000/smpl002000.map"));
 }
 

@@ -9,6 +9,7 @@
 #include "RecordingFeedback.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
+#include "TestOutput.h"
 #include "WorkedExample.h"
 
 namespace fs = std::filesystem;
@@ -20,18 +21,25 @@ protected:
     void SetUp() override {
         previous_ = fs::current_path();
         fs::current_path(folder_.path());
+        output_ = openTestOutput(folder_.path());
     }
     void TearDown() override { fs::current_path(previous_); }
 
     TempFolder folder_;
     fs::path previous_;
+    std::unique_ptr<OutputFolder> output_;
 };
 
 TEST_F(IndexWriterTest, WorkedExampleMakesTheTreeAndTheRecordByteForByte) {
     ConversionJob job = workedExampleJob();
     RecordingFeedback feedback;
-    ASSERT_EQ(IndexWriter().writeIndex(job, feedback), kIndexWritten);
+    IndexWriter writer(*output_);
+    ASSERT_EQ(writer.writeIndex(job, feedback), IndexWriteResult::Written);
+    EXPECT_FALSE(fs::exists("area01.vlm")) << "the index is put in place only after the tiles";
+    EXPECT_EQ(readFile("area01.vlm.part"), workedExampleIndex());
+    ASSERT_EQ(writer.publishIndex(job, feedback), IndexWriteResult::Written);
     EXPECT_TRUE(feedback.messages.empty());
+    EXPECT_FALSE(fs::exists("area01.vlm.part"));
     EXPECT_EQ(readFile("area01.vlm"), workedExampleIndex());
     for (const char* level : {"level000", "level001", "level002"})
         EXPECT_TRUE(fs::is_directory(fs::path("area01") / "layer1" / level)) << level;
@@ -62,7 +70,7 @@ TEST_F(IndexWriterTest, ExistingIndexIsNeverTouchedButMissingFoldersAreMade) {
     job.bitmapHeight = 960;
     job.tileRows = 6;
     RecordingFeedback feedback;
-    EXPECT_EQ(IndexWriter().writeIndex(job, feedback), kIndexExists);
+    EXPECT_EQ(IndexWriter(*output_).writeIndex(job, feedback), IndexWriteResult::Exists);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, messages::kIndexExists);
     EXPECT_EQ(feedback.messages[0].caption, "Warning");
@@ -75,15 +83,17 @@ TEST_F(IndexWriterTest, ExistingTreeWithoutIndexIsReused) {
     fs::create_directories("area01/layer1/level000");
     ConversionJob job = workedExampleJob();
     RecordingFeedback feedback;
-    EXPECT_EQ(IndexWriter().writeIndex(job, feedback), kIndexWritten);
+    IndexWriter writer(*output_);
+    EXPECT_EQ(writer.writeIndex(job, feedback), IndexWriteResult::Written);
+    EXPECT_EQ(writer.publishIndex(job, feedback), IndexWriteResult::Written);
     EXPECT_EQ(readFile("area01.vlm"), workedExampleIndex());
 }
 
 TEST_F(IndexWriterTest, CreateFailureWarnsAndWritesNothing) {
-    FaultyFileServices files(platformFileServices());
-    files.failCreateNewAt = 1;
+    FaultyFileServices files(platformFileReading(), *output_);
+    files.failLockAt = 1;
     RecordingFeedback feedback;
-    EXPECT_EQ(IndexWriter(files).writeIndex(workedExampleJob(), feedback), kIndexCreateFailed);
+    EXPECT_EQ(IndexWriter(files.output()).writeIndex(workedExampleJob(), feedback), IndexWriteResult::CreateFailed);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, messages::kCannotCreateOutput);
     EXPECT_EQ(feedback.messages[0].caption, "Warning");
@@ -92,19 +102,55 @@ TEST_F(IndexWriterTest, CreateFailureWarnsAndWritesNothing) {
     EXPECT_TRUE(fs::is_directory("area01/layer1/level002"));
 }
 
-TEST_F(IndexWriterTest, FailedWriteLeavesNoIndexToBlockTheNextConversion) {
-    for (bool failClose : {false, true}) {
-        FaultyFileServices files(platformFileServices());
-        (failClose ? files.failCloseAt : files.failWriteAt) = 1;
+TEST_F(IndexWriterTest, FailedWriteOrAbandonedRunLeavesNoIndexToBlockTheNextConversion) {
+    {
+        FaultyFileServices files(platformFileReading(), *output_);
+        files.failWriteAt = 1;
         RecordingFeedback feedback;
-        EXPECT_EQ(IndexWriter(files).writeIndex(workedExampleJob(), feedback), kIndexWriteFailed);
+        EXPECT_EQ(IndexWriter(files.output()).writeIndex(workedExampleJob(), feedback), IndexWriteResult::WriteFailed);
         ASSERT_EQ(feedback.messages.size(), 1u);
         EXPECT_EQ(feedback.messages[0].text, messages::kCannotWriteOutput);
-        EXPECT_FALSE(fs::exists("area01.vlm"));
-        RecordingFeedback retry;
-        EXPECT_EQ(IndexWriter().writeIndex(workedExampleJob(), retry), kIndexWritten);
-        EXPECT_EQ(readFile("area01.vlm"), workedExampleIndex());
-        fs::remove("area01.vlm");
+    }
+    {
+        RecordingFeedback feedback;
+        IndexWriter abandoned(*output_);
+        EXPECT_EQ(abandoned.writeIndex(workedExampleJob(), feedback), IndexWriteResult::Written);
+    }
+    EXPECT_FALSE(fs::exists("area01.vlm"));
+    EXPECT_FALSE(fs::exists("area01.vlm.part"));
+    RecordingFeedback retry;
+    IndexWriter writer(*output_);
+    EXPECT_EQ(writer.writeIndex(workedExampleJob(), retry), IndexWriteResult::Written);
+    EXPECT_EQ(writer.publishIndex(workedExampleJob(), retry), IndexWriteResult::Written);
+    EXPECT_EQ(readFile("area01.vlm"), workedExampleIndex());
+}
+
+TEST_F(IndexWriterTest, ARunHoldingTheMapStopsASecondOneWithTheSameNameWarning) {
+    RecordingFeedback first, second;
+    IndexWriter holder(*output_);
+    ASSERT_EQ(holder.writeIndex(workedExampleJob(), first), IndexWriteResult::Written);
+    auto otherOutput = openTestOutput(folder_.path());
+    EXPECT_EQ(IndexWriter(*otherOutput).writeIndex(workedExampleJob(), second), IndexWriteResult::Exists);
+    ASSERT_EQ(second.messages.size(), 1u);
+    EXPECT_EQ(second.messages[0].text, messages::kIndexExists);
+    EXPECT_EQ(readFile("area01.vlm.part"), workedExampleIndex()) << "the holder's file is untouched";
+    EXPECT_EQ(holder.publishIndex(workedExampleJob(), first), IndexWriteResult::Written);
+}
+
+// A link where a folder of the tree goes would lead the tiles outside the output folder.
+TEST_F(IndexWriterTest, LinkInTheTreeStopsItBeforeAnythingIsWritten) {
+    for (const char* place : {"area01", "area01/layer1", "area01/layer1/level001"}) {
+        TempFolder elsewhere;
+        fs::remove_all("area01");
+        fs::create_directories(fs::path(place).parent_path().empty() ? "." : fs::path(place).parent_path());
+        fs::create_symlink(elsewhere.path(), place);
+        RecordingFeedback feedback;
+        EXPECT_EQ(IndexWriter(*output_).writeIndex(workedExampleJob(), feedback), IndexWriteResult::CreateFailed)
+            << place;
+        ASSERT_EQ(feedback.messages.size(), 1u);
+        EXPECT_EQ(feedback.messages[0].text, messages::kCannotCreateOutput);
+        EXPECT_TRUE(fs::is_empty(elsewhere.path())) << place;
+        EXPECT_FALSE(fs::exists("area01.vlm.part")) << place;
     }
 }
 

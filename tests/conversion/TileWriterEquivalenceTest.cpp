@@ -22,6 +22,9 @@
 #include "TestBitmap.h"
 #include "TileBatch.h"
 #include "TileWriter.h"
+#include "OutputPaths.h"
+#include "TestOutput.h"
+#include "TileWriting.h"
 #include "WorkedExample.h"
 
 namespace fs = std::filesystem;
@@ -75,7 +78,7 @@ struct Picture {
 
 // Everything one writer left behind and told.
 struct Outcome {
-    int result = -1;
+    TileWriteResult result = TileWriteResult::Interrupted;
     std::map<std::string, std::vector<uint8_t>> files;  // every file under the map folder
     std::vector<std::string> created;                  // paths in the order they were created
     std::vector<ShownMessage> messages;
@@ -115,9 +118,9 @@ protected:
     Outcome run(const ConversionJob& job, const Arrange& arrange, Writer&& write) {
         outputs_.push_back(std::make_unique<TempFolder>());
         fs::current_path(outputs_.back()->path());
-        RecordingFeedback indexFeedback;
-        EXPECT_EQ(IndexWriter().writeIndex(job, indexFeedback), kIndexWritten);
-        FaultyFileServices files(platformFileServices());
+        for (int32_t row = 0; row < job.tileRows; ++row) fs::create_directories(levelFolderPath(job.folderName, row));
+        auto output = openTestOutput(outputs_.back()->path());
+        FaultyFileServices files(platformFileReading(), *output);
         if (arrange) arrange(files, job);
         CallerCheckingFeedback feedback;
         Outcome out;
@@ -133,14 +136,14 @@ protected:
     }
 
     Outcome reference(const ConversionJob& job, const Arrange& arrange = {}) {
-        return run(job, arrange, [&](FileServices& files, UserFeedback& feedback) {
-            return ReferenceTileWriter(files).writeTiles(job, feedback);
+        return run(job, arrange, [&](FaultyFileServices& files, UserFeedback& feedback) {
+            return ReferenceTileWriter(files.reading(), files.output()).writeTiles(job, feedback);
         });
     }
 
     Outcome fast(const ConversionJob& job, int threads, const Arrange& arrange = {}) {
-        return run(job, arrange, [&](FileServices& files, UserFeedback& feedback) {
-            return TileWriter(files, threads).writeTiles(job, feedback);
+        return run(job, arrange, [&](FaultyFileServices& files, UserFeedback& feedback) {
+            return writeTilesOf(job, files.reading(), files.output(), feedback, threads);
         });
     }
 
@@ -179,7 +182,7 @@ TEST_F(TileWriterEquivalence, SameBytesForBitmapsOfEveryShape) {
         SCOPED_TRACE(picture.what);
         ConversionJob job = prepare(picture);
         Outcome expected = reference(job);
-        ASSERT_EQ(expected.result, kTilesWritten);
+        ASSERT_EQ(expected.result, TileWriteResult::Written);
         ASSERT_EQ(expected.files.size(), static_cast<size_t>(job.tileCount));
         for (int threads : {1, 2}) {
             SCOPED_TRACE(threads);
@@ -193,7 +196,7 @@ TEST_F(TileWriterEquivalence, SameBytesWhenARowOfTilesTakesSeveralBatches) {
     const int32_t columns = kMaxTilesPerBatch + 2;
     ConversionJob job = prepare({"very wide", columns * kTileSide, kTileSide, 54, 40, noisePixel});
     Outcome expected = reference(job);
-    ASSERT_EQ(expected.result, kTilesWritten);
+    ASSERT_EQ(expected.result, TileWriteResult::Written);
     for (int threads : {1, 2}) {
         SCOPED_TRACE(threads);
         expectSame(fast(job, threads), expected);
@@ -213,7 +216,7 @@ TEST_F(TileWriterEquivalence, ExistingTilesAreReplacedAlike) {
 struct FailureCase {
     const char* what;
     Arrange arrange;
-    int result;
+    TileWriteResult result;
 };
 
 // Byte offset of stored row s, column c, of the job's bitmap.
@@ -225,53 +228,50 @@ TEST_F(TileWriterEquivalence, SameFilesAndWarningWhenSomethingFails) {
     const FailureCase cases[] = {
         {"first tile cannot be created",
          [](FaultyFileServices& f, const ConversionJob&) { f.failCreateOf = "smpl000000.map"; },
-         kTileCreateFailed},
+         TileWriteResult::CreateFailed},
         {"a tile in the second row cannot be created",
          [](FaultyFileServices& f, const ConversionJob&) { f.failCreateOf = "smpl003001.map"; },
-         kTileCreateFailed},
+         TileWriteResult::CreateFailed},
         {"writing a tile fails",
          [](FaultyFileServices& f, const ConversionJob&) { f.failWriteTo = "smpl004002.map"; },
-         kTileWriteFailed},
+         TileWriteResult::WriteFailed},
         {"disk full inside a tile's pixels",
          [](FaultyFileServices& f, const ConversionJob&) { f.diskSpace = 7 * kTileFileSize + 3000; },
-         kTileWriteFailed},
+         TileWriteResult::WriteFailed},
         {"disk full right after a header",
          [](FaultyFileServices& f, const ConversionJob&) { f.diskSpace = 9 * kTileFileSize + 100; },
-         kTileWriteFailed},
+         TileWriteResult::WriteFailed},
         {"closing the first tile fails",
-         [](FaultyFileServices& f, const ConversionJob&) { f.failCloseAt = 1; }, kTileWriteFailed},
-        {"bitmap cannot be opened",
-         [](FaultyFileServices& f, const ConversionJob&) { f.failOpenForReadingAt = 1; },
-         kBitmapReadFailed},
-        {"no read succeeds",
-         [](FaultyFileServices& f, const ConversionJob&) {
-             f.failReadAt = 1;
-             f.failFromThenOn = true;
+         [](FaultyFileServices& f, const ConversionJob&) { f.failCloseAt = 1; }, TileWriteResult::WriteFailed},
+        {"no read of the pixels succeeds",
+         [](FaultyFileServices& f, const ConversionJob& job) {
+             uint64_t pixels = job.pixelDataOffset;
+             f.readFails = [pixels](uint64_t offset, size_t) { return offset >= pixels; };
          },
-         kBitmapReadFailed},
+         TileWriteResult::SourceReadFailed},
         // The top row of tiles is stored last: a bitmap cut inside its last stored row
         // still gives the tiles west of the cut.
         {"bitmap cut in its last stored row",
          [](FaultyFileServices& f, const ConversionJob& job) {
              f.shortReadFrom = storedAt(job, job.bitmapHeight - 1, 3) + 17;
          },
-         kBitmapReadFailed},
+         TileWriteResult::SourceReadFailed},
         {"bitmap cut at its last stored row",
          [](FaultyFileServices& f, const ConversionJob& job) {
              f.shortReadFrom = storedAt(job, job.bitmapHeight - 1);
          },
-         kBitmapReadFailed},
+         TileWriteResult::SourceReadFailed},
         {"bitmap cut in its middle",
          [](FaultyFileServices& f, const ConversionJob& job) {
              f.shortReadFrom = storedAt(job, job.bitmapHeight / 2, 2);
          },
-         kBitmapReadFailed},
+         TileWriteResult::SourceReadFailed},
         {"a damaged stretch in the first tile of the second row of tiles",
          [](FaultyFileServices& f, const ConversionJob& job) {
              uint64_t bad = storedAt(job, job.bitmapHeight - 280) + 5;
              f.readFails = [bad](uint64_t offset, size_t size) { return offset <= bad && bad < offset + size; };
          },
-         kBitmapReadFailed},
+         TileWriteResult::SourceReadFailed},
     };
     ConversionJob job = prepare({"5 by 3 tiles", 800, 480, 54, 40, noisePixel});
     for (const FailureCase& c : cases) {
@@ -296,11 +296,11 @@ TEST_F(TileWriterEquivalence, ADamagedStretchStopsNoLaterThanTheReference) {
         f.readFails = [bad](uint64_t offset, size_t size) { return offset <= bad && bad < offset + size; };
     };
     Outcome expected = reference(job, damaged);
-    ASSERT_EQ(expected.result, kBitmapReadFailed);
+    ASSERT_EQ(expected.result, TileWriteResult::SourceReadFailed);
     ASSERT_EQ(expected.files.size(), 3u);  // tiles (0, 0) to (2, 0)
     for (int threads : {1, 2}) {
         Outcome got = fast(job, threads, damaged);
-        EXPECT_EQ(got.result, kBitmapReadFailed);
+        EXPECT_EQ(got.result, TileWriteResult::SourceReadFailed);
         ASSERT_EQ(got.messages.size(), 1u);
         EXPECT_EQ(got.messages[0].text, messages::kCannotReadBitmap);
         for (const auto& [path, bytes] : got.files) EXPECT_TRUE(expected.files.at(path) == bytes) << path;

@@ -17,7 +17,8 @@
 #include "ConversionJob.h"
 #include "FileServices.h"
 #include "TestBitmap.h"
-#include "TileWriter.h"
+#include "Buffer.h"
+#include "TileWriting.h"
 #include "WorkedExample.h"
 
 namespace {
@@ -60,11 +61,10 @@ void operator delete[](void* block, size_t, std::align_val_t) noexcept { uncount
 
 namespace {
 
-// A 24-bit bitmap of any size that exists only as a rule for its bytes; tiles written
-// to it are counted and dropped.
-class SyntheticBitmapFiles : public FileServices {
+// A 24-bit bitmap of any size that exists only as a rule for its bytes.
+class SyntheticBitmap final : public FileReading {
 public:
-    SyntheticBitmapFiles(int32_t width, int32_t height) {
+    SyntheticBitmap(int32_t width, int32_t height) {
         BitmapHeaderFields fields;
         fields.width = width;
         fields.height = height;
@@ -85,23 +85,52 @@ public:
         }
         return static_cast<int64_t>(count);
     }
-    Handle createNewFile(const char*) override { return 2; }
-    Handle replaceFile(const char*) override { return 2; }
-    bool writeAll(Handle, const void*, size_t size) override {
-        bytesWritten += size;
+    bool identify(Handle, FileIdentity& identity) override { return identifyPath("", identity); }
+    bool identifyPath(const char*, FileIdentity& identity) override {
+        identity.file = 1;
+        identity.size = static_cast<int64_t>(size_);
         return true;
     }
-    bool close(Handle) override { return true; }
-    bool makeFolder(const char*) override { return true; }
-    bool removeFile(const char*) override { return true; }
+    void close(Handle) override {}
+    int lastError() override { return 0; }
 
     size_t largestRead = 0;
-    uint64_t bytesWritten = 0;
 
 private:
     std::vector<uint8_t> headers_;
     uint64_t size_ = 0;
 };
+
+// An output folder where every file is counted and dropped.
+class DroppingOutput final : public OutputFolder {
+public:
+    Entry entryAt(const char*) override { return Entry::Missing; }
+    bool fileExists(const char*) override { return false; }
+    bool makeFolder(const char*) override { return true; }
+    Handle createFile(const char*) override { return 2; }
+    LockResult lockFile(const char*, Handle& file) override {
+        file = 3;
+        return LockResult::Locked;
+    }
+    bool writeAll(Handle, const void*, size_t size) override {
+        bytesWritten += size;
+        return true;
+    }
+    bool close(Handle) override { return true; }
+    bool replaceWith(const char*, const char*) override { return true; }
+    MoveResult moveNoReplace(const char*, const char*) override { return MoveResult::Moved; }
+    bool removeFile(const char*) override { return true; }
+    bool removeFolder(const char*) override { return true; }
+    bool identify(const char*, FileIdentity&) override { return false; }
+    bool listFolder(const char*, EntryCallback, void*) override { return false; }
+    int lastError() override { return 0; }
+    const char* location() const override { return "memory"; }
+
+    uint64_t bytesWritten = 0;
+};
+
+// The conversion's buffers, counted like every other block.
+void* countedBuffer(size_t size) { return counted(std::calloc(size == 0 ? 1 : size, 1)); }
 
 class CountingFeedback : public UserFeedback {
 public:
@@ -119,18 +148,20 @@ struct WriteMeasure {
 WriteMeasure writeAllTiles(int32_t width, int32_t height, int threads) {
     ConversionJob job = workedExampleJob(width, height);
     job.bitmapAccepted = 1;
-    SyntheticBitmapFiles files(width, height);
+    SyntheticBitmap bitmap(width, height);
+    DroppingOutput output;
     CountingFeedback feedback;
-    TileWriter writer(files, threads);
+    setBufferAllocatorForTesting(countedBuffer);
 
     const size_t before = heapInUse.load();
     heapPeak = before;
-    EXPECT_EQ(writer.writeTiles(job, feedback), kTilesWritten);
+    EXPECT_EQ(writeTilesOf(job, bitmap, output, feedback, threads), TileWriteResult::Written);
     const size_t peak = heapPeak.load() - before;
+    setBufferAllocatorForTesting(nullptr);
 
     EXPECT_EQ(feedback.messages, 0);
-    EXPECT_EQ(files.bytesWritten, static_cast<uint64_t>(job.tileCount) * kTileFileSize);
-    return {peak, files.largestRead};
+    EXPECT_EQ(output.bytesWritten, static_cast<uint64_t>(job.tileCount) * kTileFileSize);
+    return {peak, bitmap.largestRead};
 }
 
 TEST(TileWriterMemory, DoesNotGrowWithTheBitmapsHeight) {

@@ -14,7 +14,10 @@
 #include "TempFolder.h"
 #include "TestBitmap.h"
 #include "TileWriter.h"
+#include "TestOutput.h"
+#include "TileWriting.h"
 #include "WorkedExample.h"
+#include "OutputPaths.h"
 
 namespace fs = std::filesystem;
 
@@ -121,6 +124,7 @@ protected:
     void SetUp() override {
         previous_ = fs::current_path();
         fs::current_path(folder_.path());
+        output_ = openTestOutput(folder_.path());
     }
     void TearDown() override { fs::current_path(previous_); }
 
@@ -135,19 +139,23 @@ protected:
         job.tileColumns = width / kTileSide;
         job.tileRows = height / kTileSide;
         job.tileCount = job.tileColumns * job.tileRows;
-        RecordingFeedback feedback;
-        EXPECT_EQ(IndexWriter().writeIndex(job, feedback), kIndexWritten);
+        for (int32_t row = 0; row < job.tileRows; ++row) fs::create_directories(levelFolderPath(job.folderName, row));
         return job;
+    }
+
+    TileWriteResult write(const ConversionJob& job, UserFeedback& feedback) {
+        return writeTilesOf(job, platformFileReading(), *output_, feedback);
     }
 
     TempFolder folder_;
     fs::path previous_;
+    std::unique_ptr<OutputFolder> output_;
 };
 
 TEST_F(TileWriterTest, EveryTileOfANonSquareBitmapByteForByte) {
     ConversionJob job = prepare(800, 480, 70);
     RecordingFeedback feedback;
-    ASSERT_EQ(TileWriter().writeTiles(job, feedback), kTilesWritten);
+    ASSERT_EQ(write(job, feedback), TileWriteResult::Written);
     EXPECT_TRUE(feedback.messages.empty());
     EXPECT_EQ(feedback.lastProgress, 15);
     for (int32_t row = 0; row < 3; ++row)
@@ -167,7 +175,7 @@ TEST_F(TileWriterTest, ExistingTilesAndLinksAreReplacedNotWrittenThrough) {
     writeFile(folder_.file("outside.txt"), {1, 2, 3});
     fs::create_symlink(folder_.file("outside.txt"), "area01/layer1/level000/smpl001000.map");
     RecordingFeedback feedback;
-    ASSERT_EQ(TileWriter().writeTiles(job, feedback), kTilesWritten);
+    ASSERT_EQ(write(job, feedback), TileWriteResult::Written);
     EXPECT_EQ(readFile("area01/layer1/level000/smpl000000.map"), expectedTile(job, 0, 0));
     EXPECT_FALSE(fs::is_symlink("area01/layer1/level000/smpl001000.map"));
     EXPECT_EQ(readFile(folder_.file("outside.txt")), (std::vector<uint8_t>{1, 2, 3}));
@@ -176,7 +184,7 @@ TEST_F(TileWriterTest, ExistingTilesAndLinksAreReplacedNotWrittenThrough) {
 struct TileFailure {
     const char* what;
     void (*arrange)(FaultyFileServices&);
-    int result;
+    TileWriteResult result;
     const char* message;
     int tilesLeft;  // complete tiles on disk afterwards; -1: any number (read-ahead may vary)
 };
@@ -185,10 +193,10 @@ class TileWriterFails : public TileWriterTest, public ::testing::WithParamInterf
 
 TEST_P(TileWriterFails, WarnsOnceStopsAndLeavesOnlyCompleteTiles) {
     ConversionJob job = prepare(480, 480);
-    FaultyFileServices files(platformFileServices());
+    FaultyFileServices files(platformFileReading(), *output_);
     GetParam().arrange(files);
     RecordingFeedback feedback;
-    EXPECT_EQ(TileWriter(files).writeTiles(job, feedback), GetParam().result);
+    EXPECT_EQ(writeTilesOf(job, files.reading(), files.output(), feedback), GetParam().result);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_EQ(feedback.messages[0].text, GetParam().message);
     EXPECT_EQ(feedback.messages[0].caption, "Warning");
@@ -196,6 +204,7 @@ TEST_P(TileWriterFails, WarnsOnceStopsAndLeavesOnlyCompleteTiles) {
     int complete = 0;
     for (const auto& entry : fs::recursive_directory_iterator("area01")) {
         if (!entry.is_regular_file()) continue;
+        EXPECT_EQ(entry.path().extension(), ".map") << "a temporary was left: " << entry.path();
         EXPECT_EQ(entry.file_size(), static_cast<uintmax_t>(kTileFileSize)) << entry.path();
         ++complete;
     }
@@ -207,29 +216,27 @@ TEST_P(TileWriterFails, WarnsOnceStopsAndLeavesOnlyCompleteTiles) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, TileWriterFails,
     ::testing::Values(
-        TileFailure{"first tile cannot be created", [](FaultyFileServices& f) { f.failReplaceAt = 1; },
-                    kTileCreateFailed, messages::kCannotCreateOutput, 0},
-        TileFailure{"middle tile cannot be created", [](FaultyFileServices& f) { f.failReplaceAt = 5; },
-                    kTileCreateFailed, messages::kCannotCreateOutput, 4},
-        TileFailure{"last tile cannot be created", [](FaultyFileServices& f) { f.failReplaceAt = 9; },
-                    kTileCreateFailed, messages::kCannotCreateOutput, 8},
+        TileFailure{"first tile cannot be created", [](FaultyFileServices& f) { f.failCreateAt = 1; },
+                    TileWriteResult::CreateFailed, messages::kCannotCreateOutput, 0},
+        TileFailure{"middle tile cannot be created", [](FaultyFileServices& f) { f.failCreateAt = 5; },
+                    TileWriteResult::CreateFailed, messages::kCannotCreateOutput, 4},
+        TileFailure{"last tile cannot be put in place", [](FaultyFileServices& f) { f.failRenameTo = "smpl002002.map"; },
+                    TileWriteResult::CreateFailed, messages::kCannotCreateOutput, 8},
         TileFailure{"disk full in the third tile",
                     [](FaultyFileServices& f) { f.diskSpace = 2 * kTileFileSize + 1000; },
-                    kTileWriteFailed, messages::kCannotWriteOutput, 2},
+                    TileWriteResult::WriteFailed, messages::kCannotWriteOutput, 2},
         TileFailure{"close fails", [](FaultyFileServices& f) { f.failCloseAt = 1; },
-                    kTileWriteFailed, messages::kCannotWriteOutput, 0},
-        TileFailure{"bitmap gone", [](FaultyFileServices& f) { f.failOpenForReadingAt = 1; },
-                    kBitmapReadFailed, messages::kCannotReadBitmap, 0},
-        TileFailure{"short read", [](FaultyFileServices& f) { f.shortReadAt = 2; },
-                    kBitmapReadFailed, messages::kCannotReadBitmap, -1},
-        TileFailure{"read error", [](FaultyFileServices& f) { f.failReadAt = 1; },
-                    kBitmapReadFailed, messages::kCannotReadBitmap, 0}));
+                    TileWriteResult::WriteFailed, messages::kCannotWriteOutput, 0},
+        TileFailure{"short read", [](FaultyFileServices& f) { f.shortReadAt = 3; },
+                    TileWriteResult::SourceReadFailed, messages::kCannotReadBitmap, -1},
+        TileFailure{"read error", [](FaultyFileServices& f) { f.failReadAt = 2; },
+                    TileWriteResult::SourceReadFailed, messages::kCannotReadBitmap, 0}));
 
 TEST_F(TileWriterTest, MissingLevelFolderStopsAtItsFirstTile) {
     ConversionJob job = prepare(480, 480);
     fs::remove_all("area01/layer1/level001");
     RecordingFeedback feedback;
-    EXPECT_EQ(TileWriter().writeTiles(job, feedback), kTileCreateFailed);
+    EXPECT_EQ(write(job, feedback), TileWriteResult::CreateFailed);
     EXPECT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(fs::exists("area01/layer1/level000/smpl002000.map"));
     EXPECT_FALSE(fs::exists("area01/layer1/level002/smpl000002.map"));

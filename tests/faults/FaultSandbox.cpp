@@ -25,7 +25,7 @@ FaultSandbox::FaultSandbox() {
     writeFile(bitmap().string(), makeBitmap(480, 480, patternPixel));
 
     RecordingFeedback probeFeedback;
-    EXPECT_EQ(BitmapProbe().probeBitmap(bitmap().c_str(), job_, probeFeedback), 0u);
+    EXPECT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(bitmap().c_str(), job_, probeFeedback)), 0u);
     std::strncpy(job_.bitmapPath, bitmap().c_str(), sizeof job_.bitmapPath - 1);
     job_.bitmapAccepted = 1;
 
@@ -47,10 +47,23 @@ FaultSandbox::~FaultSandbox() { fs::current_path(previous_); }
 
 void FaultSandbox::enterOutput() { fs::current_path(out()); }
 
-ConvertRun FaultSandbox::convert(FileServices& files) {
+ConvertRun FaultSandbox::convert() {
     ConvertRun run;
-    run.outcome = runConversion(job_, workedExampleSettings("FAULT MAP"), run.feedback, files);
+    run.outcome = runConversion(job_, workedExampleSettings("FAULT MAP"), run.feedback, out().c_str());
     return run;
+}
+
+ConvertRun FaultSandbox::convert(FileReading& reading, OutputFolder& output) {
+    ConvertRun run;
+    run.outcome = runConversion(job_, workedExampleSettings("FAULT MAP"), run.feedback, reading, output);
+    return run;
+}
+
+std::unique_ptr<OutputFolder> FaultSandbox::openOutput() const {
+    int error = 0;
+    std::unique_ptr<OutputFolder> output = openOutputFolder(out().c_str(), error);
+    EXPECT_TRUE(output) << "error " << error;
+    return output;
 }
 
 std::map<std::string, std::string> FaultSandbox::outsideOutput() const {

@@ -7,11 +7,13 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Conversion.h"
 #include "FileServices.h"
+#include "FaultyFileServices.h"
 #include "RecordingFeedback.h"
 #include "TempFolder.h"
 #include "WorkedExample.h"
@@ -33,7 +35,12 @@ public:
     // The 480 x 480 bitmap (3 x 3 tiles), accepted as the dialog accepts it.
     ConversionJob& job() { return job_; }
 
-    ConvertRun convert(FileServices& files = platformFileServices());
+    // CONVERT into out/, as the dialog runs it there.
+    ConvertRun convert();
+    // CONVERT with the file services a test arranged faults on.
+    ConvertRun convert(FileReading& reading, OutputFolder& output);
+    // out/ opened as a conversion opens it.
+    std::unique_ptr<OutputFolder> openOutput() const;
 
     // Every entry under the sandbox but outside out/, with contents.
     std::map<std::string, std::string> outsideOutput() const;

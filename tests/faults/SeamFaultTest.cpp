@@ -68,9 +68,10 @@ TEST_P(SeamFaults, OneWarningNothingTruncatedAndTheNextConvertBehaves) {
     FaultSandbox sandbox;
     auto outsideBefore = sandbox.outsideOutput();
 
-    FaultyFileServices files(platformFileServices());
+    auto output = sandbox.openOutput();
+    FaultyFileServices files(platformFileReading(), *output);
     fault.inject(files);
-    ConvertRun run = sandbox.convert(files);
+    ConvertRun run = sandbox.convert(files.reading(), files.output());
 
     EXPECT_EQ(run.outcome, ConversionOutcome::OutputFailed);
     expectOneWarning(run, fault.message);
@@ -90,53 +91,51 @@ constexpr uint64_t kFirstThirdEnd = kPixelData + 160 * kPictureRowBytes;
 INSTANTIATE_TEST_SUITE_P(
     Faults, SeamFaults,
     ::testing::Values(
-        SeamFault{"index cannot be created", [](FaultyFileServices& f) { f.failCreateNewAt = 1; },
+        SeamFault{"index cannot be created", [](FaultyFileServices& f) { f.failLockAt = 1; },
                   messages::kCannotCreateOutput, 0, false, Then::Converts},
         SeamFault{"index write stops halfway", [](FaultyFileServices& f) { f.failWriteTo = "area01.vlm"; },
                   messages::kCannotWriteOutput, 0, false, Then::Converts},
         SeamFault{"disk already full", [](FaultyFileServices& f) { f.diskSpace = 0; },
                   messages::kCannotWriteOutput, 0, false, Then::Converts},
         SeamFault{"first tile cannot be created", [](FaultyFileServices& f) { f.failCreateOf = "smpl000000.map"; },
-                  messages::kCannotCreateOutput, 0, true, Then::StopsAtIndex},
+                  messages::kCannotCreateOutput, 0, false, Then::Converts},
         SeamFault{"middle tile cannot be created", [](FaultyFileServices& f) { f.failCreateOf = "smpl001001.map"; },
-                  messages::kCannotCreateOutput, 4, true, Then::StopsAtIndex},
+                  messages::kCannotCreateOutput, 4, false, Then::Converts},
         SeamFault{"last tile cannot be created", [](FaultyFileServices& f) { f.failCreateOf = "smpl002002.map"; },
-                  messages::kCannotCreateOutput, 8, true, Then::StopsAtIndex},
+                  messages::kCannotCreateOutput, 8, false, Then::Converts},
         SeamFault{"first tile write stops halfway", [](FaultyFileServices& f) { f.failWriteTo = "smpl000000.map"; },
-                  messages::kCannotWriteOutput, 0, true, Then::StopsAtIndex},
+                  messages::kCannotWriteOutput, 0, false, Then::Converts},
         SeamFault{"middle tile write stops halfway", [](FaultyFileServices& f) { f.failWriteTo = "smpl001001.map"; },
-                  messages::kCannotWriteOutput, 4, true, Then::StopsAtIndex},
+                  messages::kCannotWriteOutput, 4, false, Then::Converts},
         SeamFault{"last tile write stops halfway", [](FaultyFileServices& f) { f.failWriteTo = "smpl002002.map"; },
-                  messages::kCannotWriteOutput, 8, true, Then::StopsAtIndex},
+                  messages::kCannotWriteOutput, 8, false, Then::Converts},
         SeamFault{"disk fills inside the fourth tile",
                   [](FaultyFileServices& f) { f.diskSpace = 160 + 3 * kTileBytes + 1000; },
-                  messages::kCannotWriteOutput, 3, true, Then::StopsAtIndex},
+                  messages::kCannotWriteOutput, 3, false, Then::Converts},
         SeamFault{"bitmap cut short while tiles are read",
                   [](FaultyFileServices& f) { f.shortReadFrom = kLastThird + 1000; },
-                  messages::kCannotReadBitmap, 0, true, Then::StopsAtIndex},
+                  messages::kCannotReadBitmap, 0, false, Then::Converts},
         SeamFault{"bitmap read error in the last tile row",
                   [](FaultyFileServices& f) {
-                      f.readFails = [](uint64_t offset, size_t) { return offset < kFirstThirdEnd; };
+                      f.readFails = [](uint64_t offset, size_t) { return offset >= kPixelData && offset < kFirstThirdEnd; };
                   },
-                  messages::kCannotReadBitmap, 6, true, Then::StopsAtIndex},
+                  messages::kCannotReadBitmap, 6, false, Then::Converts},
         SeamFault{"bitmap read error in the middle tile row",
                   [](FaultyFileServices& f) {
                       f.readFails = [](uint64_t offset, size_t size) {
                           return offset + size > kFirstThirdEnd + 1000 && offset < kLastThird;
                       };
                   },
-                  messages::kCannotReadBitmap, 3, true, Then::StopsAtIndex},
-        SeamFault{"bitmap cannot be opened for the tiles",
-                  [](FaultyFileServices& f) {
-                      f.failOpenForReadingAt = 2;  // the first opening is the completeness check
-                      f.failFromThenOn = true;
-                  },
-                  messages::kCannotReadBitmap, 0, true, Then::StopsAtIndex},
+                  messages::kCannotReadBitmap, 3, false, Then::Converts},
+        SeamFault{"last tile cannot be put in place", [](FaultyFileServices& f) { f.failRenameTo = "smpl002002.map"; },
+                  messages::kCannotCreateOutput, 8, false, Then::Converts},
+        SeamFault{"index cannot be put in place", [](FaultyFileServices& f) { f.failRenameTo = "area01.vlm"; },
+                  messages::kCannotCreateOutput, 9, false, Then::Converts},
         SeamFault{"output folder read-only",
                   [](FaultyFileServices& f) {
                       f.failMakeFolder = true;
-                      f.failCreateNewAt = 1;
-                      f.failReplaceAt = 1;
+                      f.failLockAt = 1;
+                      f.failCreateAt = 1;
                       f.failFromThenOn = true;
                   },
                   messages::kCannotCreateOutput, 0, false, Then::Converts}),

@@ -171,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     ConversionJob job;
     RecordingFeedback probeFeedback;
-    unsigned verdict = BitmapProbe().probeBitmap(p.bitmap.c_str(), job, probeFeedback);
+    unsigned verdict = static_cast<unsigned>(BitmapProbe().probeBitmap(p.bitmap.c_str(), job, probeFeedback));
     if (verdict == kBitmapAccepted) {
         std::strncpy(job.bitmapPath, p.bitmap.c_str(), sizeof job.bitmapPath - 1);
         job.bitmapAccepted = 1;

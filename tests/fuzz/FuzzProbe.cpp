@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ConversionJob before = job;
     RecordingFeedback feedback;
 
-    unsigned result = BitmapProbe(files).probeBitmap("map.bmp", job, feedback);
+    unsigned result = static_cast<unsigned>(BitmapProbe(files).probeBitmap("map.bmp", job, feedback));
     Expected expected = expectedVerdict(data, size);
 
     FUZZ_CHECK(result == expected.result, "the probe's verdict follows the two headers");

@@ -1,20 +1,22 @@
 #pragma once
 // The straightforward tile writer, kept as the baseline the fast one is measured and
 // checked against: for each tile in order, each of its 160 pixel rows is read with one
-// 480-byte read and converted on its own, then the tile file is replaced and written
-// (header, then pixels) and closed.
+// 480-byte read and converted on its own, then the tile file is written whole under its
+// ".part" name and renamed into place.
 
 #include "ConversionJob.h"
 #include "FileServices.h"
+#include "TileWriter.h"
 #include "UserFeedback.h"
 
 class ReferenceTileWriter {
 public:
-    explicit ReferenceTileWriter(FileServices& files = platformFileServices()) : files_(files) {}
+    ReferenceTileWriter(FileReading& reading, OutputFolder& output) : reading_(reading), output_(output) {}
 
     // Same results, warnings and files as TileWriter::writeTiles.
-    int writeTiles(const ConversionJob& job, UserFeedback& feedback);
+    TileWriteResult writeTiles(const ConversionJob& job, UserFeedback& feedback);
 
 private:
-    FileServices& files_;
+    FileReading& reading_;
+    OutputFolder& output_;
 };

@@ -1,0 +1,18 @@
+#pragma once
+// Looks at what stands in the output folder before and after a map is written.
+
+#include "ConversionJob.h"
+#include "FileServices.h"
+#include "OutputPaths.h"
+#include "UserFeedback.h"
+
+// Whether the bitmap is itself one of the map's files: its index, or a file in one of its
+// level folders (a tile, a temporary, or another name for the same file). Writing the
+// map would then delete the picture it is made from. On true, path names it.
+bool bitmapIsOutput(const ConversionJob& job, const FileIdentity& bitmap, OutputFolder& output, OutputPath path);
+
+// After a map has replaced an older one of the same folder name: removes the older map's
+// tiles outside the new grid, ".part" files left by interrupted runs, and level folders
+// that end up empty. Only names of the map format are removed; anything else found in the
+// layer and level folders is left and named through feedback.noteLeftInPlace.
+void removeOldTiles(const ConversionJob& job, OutputFolder& output, UserFeedback& feedback);
