@@ -419,7 +419,10 @@ TEST_F(TessellaCommand, ExistingIndexIsLeftUntouched) {
     ProcessResult result = run(args);
 
     EXPECT_EQ(result.exitCode, 5);
-    EXPECT_EQ(result.err, "Warning: " + kIndexExistsUtf8 + "\n");
+    // The warning, then the index's path and what to do.
+    EXPECT_EQ(result.err.rfind("Warning: " + kIndexExistsUtf8 + "\ntessella: area01.vlm already exists in ", 0), 0u)
+        << result.err;
+    EXPECT_NE(result.err.find("remove it to convert again\n"), std::string::npos) << result.err;
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(readFile(file("area01.vlm")), old);
     for (const std::string& entry : tree()) EXPECT_EQ(entry.find(".map"), std::string::npos) << entry;
@@ -427,7 +430,8 @@ TEST_F(TessellaCommand, ExistingIndexIsLeftUntouched) {
 
 TEST_F(TessellaCommand, OutputThatCannotBeMadeIsAFailedOutput) {
     writeBitmap("map.bmp");
-    // A file where the second row's level folder belongs: its tiles cannot be created.
+    // A file where the second row's level folder belongs: the map cannot be whole, so
+    // nothing is written.
     fs::create_directories(folder_.path() / "area01" / "layer1");
     writeFile(file("area01/layer1/level001"), {'x'});
     writeFile(file("taken"), {'x'});
@@ -438,10 +442,15 @@ TEST_F(TessellaCommand, OutputThatCannotBeMadeIsAFailedOutput) {
     ProcessResult tileFailed = run(args);
 
     EXPECT_EQ(tileFailed.exitCode, 5);
-    EXPECT_EQ(tileFailed.err, "Warning: " + kCannotCreateOutputUtf8 + "\n");
+    // The warning, then the folder it is about and the system's reason (worded by each
+    // system in its own way).
+    EXPECT_EQ(tileFailed.err.rfind("Warning: " + kCannotCreateOutputUtf8 + "\ntessella: area01", 0), 0u)
+        << tileFailed.err;
+    EXPECT_NE(tileFailed.err.find("level001: "), std::string::npos) << tileFailed.err;
     EXPECT_EQ(tileFailed.out, "");
-    EXPECT_TRUE(fs::exists(folder_.path() / tileName(2, 0)));  // the first row was written
-    EXPECT_FALSE(fs::exists(folder_.path() / "area01/layer1/level002/smpl000002.map"));
+    EXPECT_FALSE(fs::exists(folder_.path() / tileName(2, 0)));
+    EXPECT_FALSE(fs::exists(folder_.path() / "area01.vlm"));
+    EXPECT_FALSE(fs::exists(folder_.path() / "area01.vlm.part"));
 
     // An output folder that is a file.
     args.insert(args.end(), {"--output-dir", "taken"});

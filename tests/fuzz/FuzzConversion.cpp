@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ConversionJob job;
     RecordingFeedback probeFeedback;
     unsigned verdict = static_cast<unsigned>(BitmapProbe().probeBitmap(p.bitmap.c_str(), job, probeFeedback));
-    if (verdict == kBitmapAccepted) {
+    if (verdict == static_cast<unsigned>(BitmapProbeResult::Accepted)) {
         std::strncpy(job.bitmapPath, p.bitmap.c_str(), sizeof job.bitmapPath - 1);
         job.bitmapAccepted = 1;
         RecordingFeedback feedback;
@@ -198,6 +198,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FUZZ_CHECK(outcome == ConversionOutcome::Converted, "a whole bitmap converts");
             FUZZ_CHECK(shown.text == messages::kSuccess && shown.caption.empty(), "with the success message");
             checkMap(job, bitmap);
+            for (const auto& [name, what] : snapshot(p.out))
+                FUZZ_CHECK(name.size() < 5 || name.compare(name.size() - 5, 5, ".part") != 0,
+                           "no temporary is left");
         }
     } else {
         FUZZ_CHECK(probeFeedback.messages.size() == 1, "a refused bitmap shows one message");

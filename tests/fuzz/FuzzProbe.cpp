@@ -52,7 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     FUZZ_CHECK(result == expected.result, "the probe's verdict follows the two headers");
     FUZZ_CHECK(files.openFiles == 0, "the bitmap is closed on every path");
-    FUZZ_CHECK(files.writeAttempts == 0, "the probe writes nothing");
     FUZZ_CHECK(files.furthestRead <= 54, "only the 54 header bytes are read");
     FUZZ_CHECK(!feedback.events.empty() && feedback.events.front() == "wait" &&
                    feedback.events.back() == "arrow",

@@ -1,6 +1,6 @@
 #pragma once
 // File services over one file held in memory, for fuzzing the probe without touching the
-// disk. Remembers how far into the file anything was read; creates nothing.
+// disk. Remembers how far into the file anything was read; it offers no way to write.
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,7 @@
 
 #include "FileServices.h"
 
-class MemoryFileServices : public FileServices {
+class MemoryFileServices : public FileReading {
 public:
     MemoryFileServices(std::string path, const uint8_t* data, size_t size)
         : path_(std::move(path)), bytes_(data, data + size) {}
@@ -28,18 +28,17 @@ public:
         furthestRead = std::max<uint64_t>(furthestRead, offset + size);
         return static_cast<int64_t>(count);
     }
-    Handle createNewFile(const char*) override { ++writeAttempts; return kNoFile; }
-    Handle replaceFile(const char*) override { ++writeAttempts; return kNoFile; }
-    bool writeAll(Handle, const void*, size_t) override { ++writeAttempts; return false; }
-    bool close(Handle) override {
-        --openFiles;
+    bool identify(Handle, FileIdentity& identity) override { return identifyPath(path_.c_str(), identity); }
+    bool identifyPath(const char* path, FileIdentity& identity) override {
+        if (path_ != path) return false;
+        identity.file = 1;
+        identity.size = static_cast<int64_t>(bytes_.size());
         return true;
     }
-    bool makeFolder(const char*) override { ++writeAttempts; return false; }
-    bool removeFile(const char*) override { ++writeAttempts; return false; }
+    void close(Handle) override { --openFiles; }
+    int lastError() override { return 0; }
 
     int openFiles = 0;
-    int writeAttempts = 0;
     uint64_t furthestRead = 0;  // end of the furthest read asked for
 
 private:
