@@ -97,3 +97,42 @@ ProcessResult runProcessOnTerminal(const std::vector<std::string>& argv,
     result.exitCode = statusToCode(status);
     return result;
 }
+
+#include <sys/resource.h>
+
+StartedProcess startProcess(const std::vector<std::string>& argv, const std::string& workingFolder,
+                            long fileSizeLimit) {
+    StartedProcess started;
+    int outPipe[2], errPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return started;
+    pid_t child = fork();
+    if (child == 0) {
+        int in = openDevNull(O_RDONLY);
+        dup2(in, 0);
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        close(outPipe[0]);
+        close(errPipe[0]);
+        if (fileSizeLimit >= 0) {
+            rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        execIn(argv, workingFolder);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    started.pid = child;
+    started.out = outPipe[0];
+    started.err = errPipe[0];
+    return started;
+}
+
+ProcessResult finishProcess(const StartedProcess& process) {
+    ProcessResult result;
+    drain({{process.out, &result.out}, {process.err, &result.err}});
+    int status = 0;
+    while (waitpid(process.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exitCode = statusToCode(status);
+    return result;
+}

@@ -17,3 +17,16 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
 // returned in err, standard output is discarded.
 ProcessResult runProcessOnTerminal(const std::vector<std::string>& argv,
                                    const std::string& workingFolder);
+
+// Starts a program in a folder without waiting for it: standard input empty, standard
+// output and error into pipes (small outputs: read once it has ended), and a limit on
+// the size of the files it writes when fileSizeLimit is not negative.
+struct StartedProcess {
+    int pid = -1;
+    int out = -1;
+    int err = -1;
+};
+StartedProcess startProcess(const std::vector<std::string>& argv, const std::string& workingFolder,
+                            long fileSizeLimit = -1);
+// Waits for a started program and collects what it printed.
+ProcessResult finishProcess(const StartedProcess& process);

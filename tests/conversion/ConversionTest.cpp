@@ -6,6 +6,7 @@
 
 #include "BitmapProbe.h"
 #include "ColorQuantizer.h"
+#include "Buffer.h"
 #include "Conversion.h"
 #include "FaultyFileServices.h"
 #include "Messages.h"
@@ -170,6 +171,30 @@ TEST_F(ConversionTest, WriterFailureShowsOnlyTheWritersWarning) {
     EXPECT_FALSE(fs::exists("area01.vlm")) << "an index stands only over a whole map";
     EXPECT_FALSE(fs::exists("area01.vlm.part"));
     EXPECT_TRUE(fs::exists("area01/layer1/level000/smpl002000.map"));
+}
+
+// Each of the conversion's buffers in turn cannot be had: the check step says so and
+// nothing is written; the next CONVERT, with memory, converts.
+TEST_F(ConversionTest, TooLittleMemoryWritesNothing) {
+    ConversionJob job = accept(makeBitmap(480, 480, patternPixel));
+    static int allocations, failAt;
+    for (failAt = 1; failAt <= 3; ++failAt) {
+        allocations = 0;
+        setBufferAllocatorForTesting([](size_t size) -> void* {
+            return ++allocations == failAt ? nullptr : std::calloc(size, 1);
+        });
+        RecordingFeedback feedback;
+        EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback), ConversionOutcome::OutOfMemory) << failAt;
+        setBufferAllocatorForTesting(nullptr);
+        ASSERT_EQ(feedback.messages.size(), 1u);
+        EXPECT_EQ(feedback.messages[0].text, messages::kNotEnoughMemory);
+        EXPECT_EQ(feedback.messages[0].caption, "Warning");
+        EXPECT_EQ(feedback.messages[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(feedback.events.back(), "arrow");
+        EXPECT_EQ(listing(), std::vector<std::string>{"map.bmp"});
+    }
+    RecordingFeedback feedback;
+    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback), ConversionOutcome::Converted);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <functional>
 
@@ -171,6 +172,26 @@ TEST(BitmapGone, ReplacedByAFolderBetweenTheProbeAndConvert) {
     EXPECT_EQ(run.outcome, ConversionOutcome::BitmapUnusable);
     expectOneWarning(run, messages::kCannotReadBitmap);
     EXPECT_TRUE(fs::is_empty(sandbox.out()));
+}
+
+// The bitmap is rewritten while its tiles are written: the map would be made of two
+// pictures, so no index is put in place; the tiles in place are whole.
+TEST(BitmapChanged, DuringTheRunNoIndexIsPutInPlace) {
+    FaultSandbox sandbox;
+    fs::last_write_time(sandbox.bitmap(), fs::file_time_type::clock::now() - std::chrono::hours(1));
+    auto output = sandbox.openOutput();
+    FaultyFileServices files(platformFileReading(), *output);
+    std::string bitmap = readWhole(sandbox.bitmap());
+    files.onPutInPlace = [&](const std::string& path) {
+        if (path.ends_with("smpl000000.map"))
+            writeFile(sandbox.bitmap().string(), std::vector<uint8_t>(bitmap.begin(), bitmap.end()));
+    };
+    ConvertRun run = sandbox.convert(files.reading(), files.output());
+    EXPECT_EQ(run.outcome, ConversionOutcome::OutputFailed);
+    expectOneWarning(run, messages::kCannotReadBitmap);
+    EXPECT_FALSE(fs::exists(sandbox.out() / "area01.vlm"));
+    EXPECT_EQ(sandbox.mapFiles(), sandbox.completeMapFiles());
+    expectSecondConvert(sandbox, Then::Converts);
 }
 
 }  // namespace
