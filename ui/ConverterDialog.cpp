@@ -5,6 +5,7 @@
 #include "Conversion.h"
 #include "FileServices.h"
 #include "IconPosition.h"
+#include "Messages.h"
 #include "framework/FileDialog.h"
 #include "framework/PaintDC.h"
 #include "framework/Resources.h"
@@ -215,7 +216,13 @@ SettingsText ConverterDialog::readSettingsTexts() const {
     return texts;
 }
 
+// The output goes to the current folder at CONVERT, where the file dialog left the user.
 void ConverterDialog::onConvert() { runConversion(job_, readSettingsTexts(), *this); }
+
+void ConverterDialog::OnOutOfMemory() {
+    showMessage(messages::kNotEnoughMemory, messages::kWarningCaption, MessageIcon::Exclamation);
+    showArrowCursor();
+}
 
 bool ConverterDialog::onSystemCommand(WPARAM command) {
     if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;  // the system's own commands

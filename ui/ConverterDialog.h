@@ -25,6 +25,7 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT notification) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnOutOfMemory() override;
 
 private:
     void addAboutItemToSystemMenu();

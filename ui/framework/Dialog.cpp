@@ -77,7 +77,15 @@ INT_PTR CALLBACK CDialog::dialogProcedure(HWND window, UINT message, WPARAM wPar
     if (dialog == nullptr) return FALSE;  // messages before WM_INITDIALOG
 
     LRESULT result = 0;
-    const bool handled = dialog->OnMessage(message, wParam, lParam, result);
+    bool handled = false;
+    // Nothing may unwind through the system's frames: a handler that runs out of memory
+    // ends here, and the dialog tells the user.
+    try {
+        handled = dialog->OnMessage(message, wParam, lParam, result);
+    } catch (...) {
+        dialog->OnOutOfMemory();
+        handled = true;
+    }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(window, DWLP_USER, 0);
         dialog->m_hWnd = nullptr;

@@ -47,6 +47,8 @@ protected:
     virtual void OnCancel();
     // A WM_COMMAND other than IDOK and IDCANCEL; true when handled.
     virtual bool OnCommand(UINT id, UINT notification);
+    // A handler ran out of memory; nothing of it unwinds further.
+    virtual void OnOutOfMemory() {}
     // Every message; true when handled, with result set.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
