@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "OptionTable.h"
+#include "Quoted.h"
 #include "Settings.h"
 
 // One corner: latitude and longitude, each as the three texts the dialog's fields hold.
@@ -45,7 +47,7 @@ struct ParseResult {
     ParsedCommand command;
     std::string error;         // one line, when !ok
     std::string errorCommand;  // the command whose usage the error concerns, or ""
-
+    std::vector<std::string> warnings;  // about values taken as they are, one line each
 };
 
 // args excludes the program name.
@@ -59,5 +61,9 @@ std::optional<CornerArgument> parseCorner(std::string_view text, std::string& er
 // Whole metres: 1 to 7 digits. On failure returns false and sets error.
 bool checkDistance(std::string_view text, std::string& error);
 
-// The text in double quotes, as the command's messages show what the user typed.
-std::string quoted(std::string_view text);
+// Reads a command's arguments (args[0] is the command's name) through its table, whose
+// targets point into result. Returns help on the command when it was asked for, a failure
+// naming the command for a mistake, else result marked ok as a command of the given kind,
+// with the checks' warnings. Each command's parser builds its table and ends here.
+ParseResult readCommand(OptionTable& table, const std::vector<std::string>& args, CommandKind kind,
+                        ParseResult& result);

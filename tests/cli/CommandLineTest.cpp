@@ -92,6 +92,16 @@ TEST(CommandLine, HelpAndVersion) {
         EXPECT_EQ(result.command.helpTopic, c.helpTopic) << c.args.back();
     }
     EXPECT_EQ(parseCommandLine({"probe", "--", "--help"}).command.probe.bitmap, "--help");
+    // Given as a value, -h and --help are that value.
+    for (std::string name : {"-h", "--help"}) {
+        std::vector<std::string> args = without(convertArgs(), "--name");
+        args.insert(args.end(), {"--name=" + name, "--output-dir", "-h"});
+        ParseResult result = parseCommandLine(args);
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.command.kind, CommandKind::Convert);
+        EXPECT_EQ(result.command.convert.name, name);
+        EXPECT_EQ(result.command.convert.outputDir, "-h");
+    }
 }
 
 struct ErrorCase {
