@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ColorQuantizerKernels.h"
+#include "ColorQuantizer.h"
 
 std::vector<BatchPlan> planBatches(const ConversionJob& job) {
     std::vector<BatchPlan> plans;
@@ -70,9 +70,9 @@ void TileBatchReader::fill(const BatchPlan& plan, TileBatch& batch) {
     // One stored row becomes pixel row 159 - k of each of the first `tiles` tiles.
     auto convertRow = [&](const uint8_t* stored, int32_t k, int32_t tiles) {
         int32_t pixelRow = kTileSide - 1 - k;
-        ColorQuantizer::detail::quantizePieces(stored, tiles, kTileSide,
-                                               batch.tile(0) + kTileHeaderSize + pixelRow * kTileSide,
-                                               kTileFileSize);
+        ColorQuantizer::quantizePieces(stored, tiles, kTileSide,
+                                       batch.tile(0) + kTileHeaderSize + pixelRow * kTileSide,
+                                       kTileFileSize);
     };
 
     for (int32_t k = 0; k < kTileSide;) {

@@ -39,7 +39,9 @@ int ReferenceTileWriter::writeTiles(const ConversionJob& job, UserFeedback& feed
                                             sizeof source);
                 if (got != static_cast<int64_t>(sizeof source))
                     return fail({}, messages::kCannotReadBitmap, kBitmapReadFailed);
-                ColorQuantizer::quantizeRow(source, pixels.data() + j * kTileSide, kTileSide);
+                for (int32_t x = 0; x < kTileSide; ++x)
+                    pixels[j * kTileSide + x] = ColorQuantizer::quantizePixel(
+                        source[3 * x], source[3 * x + 1], source[3 * x + 2]);
             }
             FileServices::Handle tile = files_.replaceFile(tilePath.c_str());
             if (tile == FileServices::kNoFile)
