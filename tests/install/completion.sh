@@ -4,8 +4,8 @@
 #
 # Usage: completion.sh COMPLETION_SCRIPT TESSELLA WORK_DIR
 set -u
-completion=$1
-tessella=$2
+completion=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+tessella=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 work=$3
 
 rm -rf "$work"
