@@ -7,7 +7,8 @@
 # and standard error together. The blocks run in README order, as one shell session, in
 # a folder that holds east-asia.bmp (the bundled sample) and earth.jpg (a 2048 x 1024
 # stand-in for the picture the README prepares); the README shows that folder as
-# /home/me/maps. `tessella` is the built one.
+# /home/me/maps. `tessella` is the built one. The command line's usage block must be the
+# usage that tessella --help prints.
 #
 # Usage: readme-examples.sh SOURCE_DIR TESSELLA_DIR WORK_DIR
 set -eu
@@ -57,4 +58,17 @@ if ! diff -u "$work/expected.txt" "$work/actual.txt"; then
     cat "$work/examples.sh" >&2
     exit 1
 fi
+# The usage block (marked "checked: tessella --help usage") is the usage of --help.
+awk '/^<!-- checked: tessella --help usage -->$/ { armed = 1; next }
+     armed && /^```/ { armed = 0; inside = 1; next }
+     armed { armed = 0 }
+     inside && /^```/ { inside = 0; next }
+     inside' "$src/README.md" > "$work/usage-readme.txt"
+[ -s "$work/usage-readme.txt" ] || { echo "FAIL: README.md has no checked usage block" >&2; exit 1; }
+"$bin_dir/tessella" --help | sed -n '/^Usage:$/,/^$/{/^Usage:$/d; /^$/d; s/^  //; p}' > "$work/usage-help.txt"
+if ! diff -u "$work/usage-readme.txt" "$work/usage-help.txt"; then
+    echo "FAIL: README.md's usage block is not that of tessella --help (- README, + tessella)" >&2
+    exit 1
+fi
+
 echo "README.md's examples print what the README shows ($(grep -c '^=== ' "$work/expected.txt") blocks)"
