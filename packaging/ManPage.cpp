@@ -25,15 +25,20 @@ std::string escaped(const std::string& line) {
 
 bool indented(const std::string& line) { return !line.empty() && line[0] == ' '; }
 
+// A line kept as it is, less the two spaces the help indents it by: the page indents it.
+std::string literalLine(const std::string& line) {
+    return escaped(line.substr(line.rfind("  ", 0) == 0 ? 2 : 0));
+}
+
 // A paragraph as the help shows it: unindented lines are filled as prose, indented ones
 // (usage, option tables, examples) are kept line for line. A first line such as
-// "Commands:" over indented lines is a heading.
+// "Commands:" over indented lines is a heading, the lines indented under it.
 void writeParagraph(const Paragraph& paragraph, std::string& out) {
     out += ".PP\n";
     size_t first = 0;
     if (paragraph.size() > 1 && !indented(paragraph[0]) && paragraph[0].back() == ':' &&
         indented(paragraph[1])) {
-        out += ".B \"" + escaped(paragraph[0]) + "\"\n";
+        out += ".B \"" + escaped(paragraph[0]) + "\"\n.RS 2\n";
         first = 1;
     }
     bool keepLines = false;
@@ -41,9 +46,10 @@ void writeParagraph(const Paragraph& paragraph, std::string& out) {
         bool literal = indented(paragraph[i]);
         if (literal != keepLines) out += literal ? ".nf\n" : ".fi\n";
         keepLines = literal;
-        out += escaped(paragraph[i]) + "\n";
+        out += (literal ? literalLine(paragraph[i]) : escaped(paragraph[i])) + "\n";
     }
     if (keepLines) out += ".fi\n";
+    if (first == 1) out += ".RE\n";
 }
 
 std::string withoutNewline(std::string text) {
@@ -77,7 +83,7 @@ std::string manPage() {
     for (const Paragraph& paragraph : overview) {
         if (paragraph[0] == "Usage:") {
             out += ".SH SYNOPSIS\n.nf\n";
-            for (size_t i = 1; i < paragraph.size(); ++i) out += escaped(paragraph[i]) + "\n";
+            for (size_t i = 1; i < paragraph.size(); ++i) out += literalLine(paragraph[i]) + "\n";
             out += ".fi\n";
             continue;
         }
