@@ -11,43 +11,6 @@ bool allDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// One D:M:S angle; degreesDigits is the length of the degrees field.
-std::optional<AngleText> parseAngle(std::string_view text, int degreesDigits, const char* what,
-                                    std::string& error) {
-    std::string_view parts[3];
-    size_t count = 0;
-    size_t start = 0;
-    for (size_t i = 0; i <= text.size(); ++i) {
-        if (i == text.size() || text[i] == ':') {
-            if (count == 3) {
-                count = 4;
-                break;
-            }
-            parts[count++] = text.substr(start, i - start);
-            start = i + 1;
-        }
-    }
-    if (count != 3) {
-        error = std::string(what) + " " + quoted(text) + " is not D:M:S (degrees:minutes:seconds)";
-        return std::nullopt;
-    }
-    static constexpr const char* kPartNames[3] = {"degrees", "minutes", "seconds"};
-    const int limits[3] = {degreesDigits, kMinutesMaxLength, kSecondsMaxLength};
-    for (int k = 0; k < 3; ++k) {
-        if (!allDigits(parts[k])) {
-            error = std::string(what) + " " + quoted(text) + ": " + kPartNames[k] +
-                    " must be digits 0-9";
-            return std::nullopt;
-        }
-        if (parts[k].size() > static_cast<size_t>(limits[k])) {
-            error = std::string(what) + " " + quoted(text) + ": " + kPartNames[k] + " " +
-                    quoted(parts[k]) + " has more than " + std::to_string(limits[k]) + " digits";
-            return std::nullopt;
-        }
-    }
-    return AngleText{std::string(parts[0]), std::string(parts[1]), std::string(parts[2])};
-}
-
 ParseResult failure(std::string error, std::string command) {
     ParseResult result;
     result.error = std::move(error);
@@ -65,9 +28,9 @@ ParseResult help(std::string topic) {
 
 // The check of a corner option: reads LAT,LON into the corner.
 OptionTable::Check readCorner(CornerArgument& corner) {
-    return [&corner](const std::string& value, std::vector<std::string>&) {
+    return [&corner](const std::string& value, std::vector<std::string>& warnings) {
         std::string error;
-        std::optional<CornerArgument> read = parseCorner(value, error);
+        std::optional<CornerArgument> read = parseCorner(value, error, warnings);
         if (read) corner = *read;
         return error;
     };
@@ -109,21 +72,6 @@ ParseResult parseConvert(const std::vector<std::string>& args) {
 }
 
 }  // namespace
-
-std::optional<CornerArgument> parseCorner(std::string_view text, std::string& error) {
-    size_t comma = text.find(',');
-    if (comma == std::string_view::npos || text.find(',', comma + 1) != std::string_view::npos) {
-        error = quoted(text) + " is not LAT,LON (for example 35:40:10,139:45:30)";
-        return std::nullopt;
-    }
-    std::optional<AngleText> latitude =
-        parseAngle(text.substr(0, comma), kLatitudeDegreesMaxLength, "latitude", error);
-    if (!latitude) return std::nullopt;
-    std::optional<AngleText> longitude =
-        parseAngle(text.substr(comma + 1), kLongitudeDegreesMaxLength, "longitude", error);
-    if (!longitude) return std::nullopt;
-    return CornerArgument{*latitude, *longitude};
-}
 
 bool checkDistance(std::string_view text, std::string& error) {
     if (!allDigits(text)) {

@@ -1,22 +1,17 @@
 #pragma once
 // The tessella command line, read into typed commands. Values are checked for their form
-// here (an angle is D:M:S, a distance whole metres); whether the settings make a map is
-// for the conversion to decide, as it does for the dialog's fields.
+// here (an angle is D:M:S or decimal degrees, a distance whole metres); whether the
+// settings make a map is for the conversion to decide, as it does for the dialog's fields.
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Angles.h"
 #include "OptionTable.h"
 #include "Quoted.h"
 #include "Settings.h"
-
-// One corner: latitude and longitude, each as the three texts the dialog's fields hold.
-struct CornerArgument {
-    AngleText latitude;
-    AngleText longitude;
-};
 
 struct ConvertArguments {
     std::string bitmap;
@@ -52,11 +47,6 @@ struct ParseResult {
 
 // args excludes the program name.
 ParseResult parseCommandLine(const std::vector<std::string>& args);
-
-// "D:M:S,D:M:S" into a corner. Each part is 1 or more digits and no longer than the
-// dialog's field for it (latitude degrees 2, longitude degrees 3, minutes and seconds 2).
-// On failure returns nullopt and sets error.
-std::optional<CornerArgument> parseCorner(std::string_view text, std::string& error);
 
 // Whole metres: 1 to 7 digits. On failure returns false and sets error.
 bool checkDistance(std::string_view text, std::string& error);

@@ -184,6 +184,7 @@ int runTessella(const std::vector<std::string>& args) {
         writeStandardError("Run '" + helpCommand + "' for usage.\n");
         return kExitUsage;
     }
+    for (const std::string& warning : parsed.warnings) printWarning(warning);
     switch (parsed.command.kind) {
         case CommandKind::Help:
             writeStandardOutput(helpText(parsed.command.helpTopic));

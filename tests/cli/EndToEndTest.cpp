@@ -14,6 +14,7 @@
 
 #include "ColorQuantizer.h"
 #include "ConversionJob.h"
+#include "IndexFormat.h"
 #include "ProcessRunner.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
@@ -406,6 +407,62 @@ TEST_F(TessellaCommand, BadArgumentsAreUsageErrors) {
     EXPECT_EQ(nothing.exitCode, 2);
     EXPECT_EQ(nothing.out, "");
     EXPECT_NE(nothing.err.find("Usage:\n  tessella convert BITMAP"), std::string::npos) << nothing.err;
+}
+
+struct CornerRun {
+    std::string topLeft, bottomRight;
+    int exitCode;
+    std::string err;
+    std::vector<uint32_t> corners;  // the index's four corners, milliseconds of arc, when written
+};
+
+uint32_t bigEndianAt(const std::vector<uint8_t>& bytes, int offset) {
+    return static_cast<uint32_t>(bytes[offset]) << 24 | static_cast<uint32_t>(bytes[offset + 1]) << 16 |
+           static_cast<uint32_t>(bytes[offset + 2]) << 8 | bytes[offset + 3];
+}
+
+TEST_F(TessellaCommand, CornersAsPeopleTypeThem) {
+    const std::string success = "SUCCESS : File convert finish.\n";
+    const std::string usage = "\nRun 'tessella convert --help' for usage.\n";
+    const CornerRun cases[] = {
+        {"35.66944,139.7563", "35.65N,139.77E", 0, success, {128409984, 503122680, 128340000, 503172000}},
+        {"35:75:0,139:45:0", "35:39:0,139:46:0", 0,
+         "tessella: warning: --top-left: latitude \"35:75:0\" has 75 minutes: it amounts to 36:15:00 "
+         "(36.250000 degrees)\n" + success,
+         {130500000, 503100000, 128340000, 503160000}},
+        {"35:40:0,139:45:0", "35.5S,139.77", 2,
+         "tessella: error: --bottom-right: latitude \"35.5S\" is south of the equator: Tessella converts "
+         "maps north of the equator and east of Greenwich only" + usage, {}},
+        {"91,139", "35:39:0,139:46:0", 2, "tessella: error: --top-left: latitude \"91\" is over 90 degrees" + usage,
+         {}},
+    };
+    writeBitmap("map.bmp");
+    for (const CornerRun& c : cases) {
+        SCOPED_TRACE(c.topLeft + " " + c.bottomRight);
+        fs::remove_all(folder_.path() / "area01");
+        fs::remove(folder_.path() / "area01.vlm");
+        std::vector<std::string> settings = sampleSettings();
+        *(std::find(settings.begin(), settings.end(), "--top-left") + 1) = c.topLeft;
+        *(std::find(settings.begin(), settings.end(), "--bottom-right") + 1) = c.bottomRight;
+        std::vector<std::string> args = {"convert", "map.bmp"};
+        args.insert(args.end(), settings.begin(), settings.end());
+
+        ProcessResult result = run(args);
+
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.err, c.err);
+        if (c.corners.empty()) {
+            EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
+            continue;
+        }
+        std::vector<uint8_t> index = readFile(file("area01.vlm"));
+        ASSERT_EQ(index.size(), 160u);
+        EXPECT_EQ((std::vector<uint32_t>{bigEndianAt(index, index_format::kTopLeftLatitudeOffset),
+                                         bigEndianAt(index, index_format::kTopLeftLongitudeOffset),
+                                         bigEndianAt(index, index_format::kBottomRightLatitudeOffset),
+                                         bigEndianAt(index, index_format::kBottomRightLongitudeOffset)}),
+                  c.corners);
+    }
 }
 
 TEST_F(TessellaCommand, ExistingIndexIsLeftUntouched) {
