@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "BitmapChoice.h"
@@ -10,6 +11,7 @@
 #include "OutputPaths.h"
 #include "Platform.h"
 #include "TerminalFeedback.h"
+#include "TileFormat.h"
 
 namespace {
 
@@ -82,13 +84,28 @@ SettingsText settingsTextFor(const ConvertArguments& args, const std::string& cp
     return texts;
 }
 
+std::string storedMapName(const std::string& cp932Name) {
+    return cp932Name.substr(0, cp932CutLength(cp932Name, kMapNameMaxLength));
+}
+
 std::vector<std::string> cutWarnings(const std::string& cp932Name, const std::string& folder) {
     std::vector<std::string> warnings;
+    std::string stored = storedMapName(cp932Name);
     if (cp932Name.size() > static_cast<size_t>(kMapNameMaxLength)) {
+        // Cut between characters, as the dialog's field cuts what is typed into it.
+        std::string kept = stored.size() == static_cast<size_t>(kMapNameMaxLength)
+                               ? std::to_string(kMapNameMaxLength) + " are kept"
+                               : std::to_string(stored.size()) + " are kept, so that no character is cut in two";
         warnings.push_back("the map name is " + std::to_string(cp932Name.size()) +
-                           " bytes in Shift-JIS; only its first " +
-                           std::to_string(kMapNameMaxLength) + " are kept: " +
-                           quoted(cp932ToUtf8(cp932Name.substr(0, kMapNameMaxLength))));
+                           " bytes in Shift-JIS; only its first " + kept + ": " + quoted(cp932ToUtf8(stored)));
+    }
+    const size_t headerLength = tile_format::kMapNameLength;
+    size_t headerCut = cp932CutLength(stored, headerLength);
+    if (stored.size() > headerLength && headerCut < headerLength) {
+        warnings.push_back("tile headers keep the map name's first " + std::to_string(headerLength) +
+                           " bytes, which cut the character " +
+                           quoted(cp932ToUtf8(stored.substr(headerCut, 2))) + " in two: they hold " +
+                           quoted(cp932ToUtf8(stored.substr(0, headerCut))) + " and its first byte");
     }
     if (folder.size() > static_cast<size_t>(kFolderNameMaxLength)) {
         warnings.push_back("the folder name is longer than " +
@@ -147,6 +164,13 @@ int runConvert(const ConvertArguments& args) {
                    "nothing was written");
         return kExitSettingsRefused;
     }
+    if (name.status == EncodeStatus::Control) {
+        char codePoint[16];
+        std::snprintf(codePoint, sizeof codePoint, "U+%04X", static_cast<unsigned>(utf8CodePoint(name.offending)));
+        printError("--name: the control character " + std::string(codePoint) +
+                   " cannot be part of a map name; nothing was written");
+        return kExitSettingsRefused;
+    }
     for (const std::string& warning : cutWarnings(name.bytes, args.folder)) printWarning(warning);
 
     TerminalFeedback feedback(writeStandardError, standardErrorIsTerminal());
@@ -155,7 +179,7 @@ int runConvert(const ConvertArguments& args) {
 
     // Like the dialog, whose file dialog leaves the bitmap's folder current, the output
     // lands beside the bitmap unless another folder is asked for.
-    SettingsText texts = settingsTextFor(args, name.bytes);
+    SettingsText texts = settingsTextFor(args, storedMapName(name.bytes));
     std::string outputFolder = args.outputDir ? *args.outputDir : parentFolder(args.bitmap);
     if (!outputFolder.empty() && !enterOutputFolder(outputFolder, job, texts)) return kExitOutputFailed;
 

@@ -231,7 +231,10 @@ TEST_F(TessellaCommand, JapaneseMapNameIsWrittenInShiftJis) {
     ProcessResult result = run(args);
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err, "SUCCESS : File convert finish.\n");
+    EXPECT_EQ(result.err,
+              "tessella: warning: tile headers keep the map name's first 16 bytes, which cut the character "
+              "\"\xE3\x82\xA2\" in two: they hold \"" + kTokyoBayMap.substr(0, 22) + "\" and its first byte\n"
+              "SUCCESS : File convert finish.\n");
     // 21 bytes in the index; the tile headers keep 16, the last a lead byte cut from its pair.
     std::vector<uint8_t> index = readFile(file("area01.vlm"));
     ASSERT_EQ(index.size(), 160u);
@@ -283,6 +286,62 @@ TEST_F(TessellaCommand, NameThatShiftJisCannotHoldWritesNothing) {
               "Shift-JIS (CP932), the encoding of the map files; nothing was written\n");
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
+}
+
+struct NameRun {
+    std::string name;  // UTF-8, as typed
+    int exitCode;
+    std::string err;
+    std::string stored;  // the index's 32 name bytes, when written
+};
+
+TEST_F(TessellaCommand, NamesAsJapaneseUsersTypeThem) {
+    const std::string success = "SUCCESS : File convert finish.\n";
+    std::string tokyo16, tokyo16Cp932;  // 東 sixteen times
+    for (int i = 0; i < 16; ++i) {
+        tokyo16 += "\xE6\x9D\xB1";
+        tokyo16Cp932 += "\x93\x8C";
+    }
+    const NameRun cases[] = {
+        // 〜‖−¢£¬— as input methods type them outside Windows: Windows' bytes for the signs.
+        {"A\xE3\x80\x9C\xE2\x80\x96\xE2\x88\x92\xC2\xA2\xC2\xA3\xC2\xAC\xE2\x80\x94", 0, success,
+         "A\x81\x60\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA\x81\x5C" + std::string(17, '\0')},
+        // 33 bytes: the cut keeps 31, not the first byte of the sixteenth character.
+        {"A" + tokyo16, 0,
+         "tessella: warning: the map name is 33 bytes in Shift-JIS; only its first 31 are kept, so that no "
+         "character is cut in two: \"A" + tokyo16.substr(0, 45) + "\"\n"
+         "tessella: warning: tile headers keep the map name's first 16 bytes, which cut the character \"" +
+             tokyo16.substr(0, 3) + "\" in two: they hold \"A" + tokyo16.substr(0, 21) + "\" and its first byte\n" +
+             success,
+         "A" + tokyo16Cp932.substr(0, 30) + std::string(1, '\0')},
+        {"Tab\there", 4,
+         "tessella: error: --name: the control character U+0009 cannot be part of a map name; nothing was "
+         "written\n", ""},
+        {"Seoul \xEC\x84\x9C\xEC\x9A\xB8", 4,
+         "tessella: error: --name: the character \"\xEC\x84\x9C\" cannot be written in Shift-JIS (CP932), the "
+         "encoding of the map files; nothing was written\n", ""},
+    };
+    writeBitmap("map.bmp");
+    for (const NameRun& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder_.path() / "area01");
+        fs::remove(folder_.path() / "area01.vlm");
+        std::vector<std::string> args = {"convert", "map.bmp"};
+        std::vector<std::string> settings = sampleSettings(c.name);
+        args.insert(args.end(), settings.begin(), settings.end());
+
+        ProcessResult result = run(args);
+
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.err, c.err);
+        if (c.stored.empty()) {
+            EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
+            continue;
+        }
+        std::vector<uint8_t> index = readFile(file("area01.vlm"));
+        ASSERT_EQ(index.size(), 160u);
+        EXPECT_EQ(std::string(index.begin(), index.begin() + 32), c.stored);
+    }
 }
 
 struct RefusedBitmap {
