@@ -1,34 +1,10 @@
-// What the convert command hands the conversion, and what it warns about beforehand.
+// What the convert command warns about beforehand, and where its output goes.
 
 #include <gtest/gtest.h>
 
 #include "Commands.h"
 
 namespace {
-
-TEST(Commands, SettingsTextHoldsTheArgumentsAndTheCp932Name) {
-    ConvertArguments args;
-    args.name = "\xE6\x9D\xB1";
-    args.folder = "area01";
-    args.topLeft = {{"35", "40", "10"}, {"139", "45", "30"}};
-    args.bottomRight = {{"35", "39", "0"}, {"139", "46", "0"}};
-    args.eastWest = "1852";
-    args.northSouth = "926";
-    SettingsText texts = settingsTextFor(args, "\x93\x8C");
-    EXPECT_EQ(texts.mapName, "\x93\x8C");
-    EXPECT_EQ(texts.folderName, "area01");
-    EXPECT_EQ(texts.topLeftLongitude.degrees, "139");
-    EXPECT_EQ(texts.topLeftLatitude.seconds, "10");
-    EXPECT_EQ(texts.bottomRightLatitude.minutes, "39");
-    EXPECT_EQ(texts.bottomRightLongitude.minutes, "46");
-    EXPECT_EQ(texts.eastWestDistance, "1852");
-    EXPECT_EQ(texts.northSouthDistance, "926");
-
-    ConversionJob job;
-    ASSERT_EQ(applySettings(job, texts), SettingsError::NoError);
-    EXPECT_EQ(job.topLeftLatitude, 128410000u);
-    EXPECT_EQ(job.topLeftLongitude, 503130000u);
-}
 
 TEST(Commands, TextsLongerThanTheirFieldsAreWarnedAbout) {
     EXPECT_TRUE(cutWarnings(std::string(32, 'n'), "abcdefgh").empty());
