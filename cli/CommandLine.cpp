@@ -47,7 +47,10 @@ OptionTable::Check readDistance() {
 ParseResult parseProbe(const std::vector<std::string>& args) {
     ParseResult result;
     OptionTable table;
-    table.positional("BITMAP", "the bitmap file to read", result.command.probe.bitmap);
+    ProbeArguments& probe = result.command.probe;
+    table.positional("BITMAP", "the bitmap file to read", probe.bitmap);
+    table.flag("--json", probe.json);
+    table.flag("--quiet", probe.quiet);
     return readCommand(table, args, CommandKind::Probe, result);
 }
 

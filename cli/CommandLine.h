@@ -26,6 +26,8 @@ struct ConvertArguments {
 
 struct ProbeArguments {
     std::string bitmap;
+    bool json = false;   // one JSON object on standard output instead of the report
+    bool quiet = false;  // nothing printed but failures
 };
 
 enum class CommandKind { Help, Version, Probe, Convert };

@@ -10,6 +10,7 @@
 #include "HelpText.h"
 #include "OutputPaths.h"
 #include "Platform.h"
+#include "ProbeCommand.h"
 #include "TerminalFeedback.h"
 #include "TileFormat.h"
 
@@ -132,26 +133,6 @@ std::string tileTotal(const ConversionJob& job) {
     return std::to_string(static_cast<int64_t>(job.tileColumns) * job.tileRows);
 }
 
-int runProbe(const ProbeArguments& args) {
-    TerminalFeedback feedback(writeStandardError, false);
-    ConversionJob job;
-    if (!acceptBitmap(args.bitmap, job, feedback)) {
-        writeStandardOutput("verdict: refused\n");
-        return kExitBitmapRefused;
-    }
-    writeStandardOutput("verdict: accepted\nwidth: " + std::to_string(job.bitmapWidth) +
-                        "\nheight: " + std::to_string(job.bitmapHeight) +
-                        "\ncolumns: " + std::to_string(job.tileColumns) +
-                        "\nrows: " + std::to_string(job.tileRows) +
-                        "\ntiles: " + tileTotal(job) + "\n");
-    // The probe reads the headers only; whether the pixels are all there decides whether
-    // convert will take the bitmap, so say it here too.
-    writeStandardOutput(bitmapDataComplete(job, platformFileServices())
-                            ? "pixel data: complete\n"
-                            : "pixel data: short of what the header says (convert refuses it)\n");
-    return kExitSuccess;
-}
-
 int runConvert(const ConvertArguments& args) {
     EncodeResult name = utf8ToCp932(args.name);
     if (name.status == EncodeStatus::InvalidUtf8) {
@@ -175,7 +156,11 @@ int runConvert(const ConvertArguments& args) {
 
     TerminalFeedback feedback(writeStandardError, standardErrorIsTerminal());
     ConversionJob job;
-    if (!acceptBitmap(args.bitmap, job, feedback)) return kExitBitmapRefused;
+    if (!acceptBitmap(args.bitmap, job, feedback)) {
+        CommandOutput explanation(false);
+        explainRefusedBitmap(args.bitmap, explanation);
+        return kExitBitmapRefused;
+    }
 
     // Like the dialog, whose file dialog leaves the bitmap's folder current, the output
     // lands beside the bitmap unless another folder is asked for.
@@ -190,6 +175,10 @@ int runConvert(const ConvertArguments& args) {
                             std::to_string(job.tileColumns) + " columns, " +
                             std::to_string(job.tileRows) + " rows) under " +
                             layerFolderPath(job.folderName) + " in " + currentFolder() + "\n");
+    }
+    if (outcome == ConversionOutcome::BitmapUnusable) {
+        CommandOutput explanation(false);
+        explainRefusedBitmap(args.bitmap, explanation);
     }
     return exitCodeFor(outcome);
 }

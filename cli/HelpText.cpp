@@ -32,7 +32,7 @@ std::string overview() {
                "  tessella convert BITMAP --name NAME --folder FOLDER\n"
                "                   --top-left LAT,LON --bottom-right LAT,LON\n"
                "                   --east-west METRES --north-south METRES [--output-dir DIR]\n"
-               "  tessella probe BITMAP\n"
+               "  tessella probe BITMAP [--json] [--quiet]\n"
                "  tessella help [COMMAND]\n"
                "  tessella --help | --version\n"
                "\n"
@@ -97,10 +97,10 @@ std::string convertHelp() {
 }
 
 std::string probeHelp() {
-    return "Usage: tessella probe BITMAP\n"
+    return "Usage: tessella probe BITMAP [--json] [--quiet]\n"
            "\n"
-           "Checks BITMAP without writing anything and prints the verdict; for an\n"
-           "accepted bitmap also its size and tile grid:\n"
+           "Checks BITMAP without writing anything, prints the verdict, the tile grid of\n"
+           "an accepted bitmap, and what its headers say, accepted or not:\n"
            "\n"
            "  $ tessella probe tokyo.bmp\n"
            "  verdict: accepted\n"
@@ -110,13 +110,29 @@ std::string probeHelp() {
            "  rows: 4\n"
            "  tiles: 20\n"
            "  pixel data: complete\n"
+           "  bits per pixel: 24\n"
+           "  compression: none\n"
+           "  header size: 40 bytes\n"
+           "  rows stored: bottom-up\n"
+           "  file size: 1536054 bytes\n"
+           "  size needed: 1536054 bytes\n"
            "\n"
            "The probe reads the bitmap's headers, as the dialog does when a bitmap is\n"
-           "picked; \"pixel data\" tells whether the file also holds every pixel the\n"
-           "headers promise (convert refuses it otherwise).\n"
+           "picked, and checks that the file holds every pixel the headers promise, as\n"
+           "convert does: it exits with 3 whenever convert would refuse the bitmap. For a\n"
+           "refused bitmap it prints \"verdict: refused\", what it could read, the reason on\n"
+           "standard error, and what would make the bitmap one Tessella converts: the\n"
+           "nearest accepted sizes, or the ImageMagick command that writes a 24-bit\n"
+           "uncompressed bottom-up bitmap.\n"
            "\n"
-           "A refused bitmap prints \"verdict: refused\" and the reason on standard error,\n"
-           "and exits with 3. Exit codes as for 'tessella --help'.\n";
+           "  --json               print one JSON object instead: what was found, the\n"
+           "                       verdict, the grid, the hints, the messages shown and\n"
+           "                       the exit code\n"
+           "  --quiet              print nothing but failures\n"
+           "  -h, --help           show this help\n"
+           "\n"
+           "Exit codes as for 'tessella --help'; a failure to write standard output\n"
+           "exits with 1.\n";
 }
 
 }  // namespace

@@ -92,6 +92,8 @@ TEST(CommandLine, HelpAndVersion) {
         EXPECT_EQ(result.command.helpTopic, c.helpTopic) << c.args.back();
     }
     EXPECT_EQ(parseCommandLine({"probe", "--", "--help"}).command.probe.bitmap, "--help");
+    ParseResult probe = parseCommandLine({"probe", "--quiet", "map.bmp", "--json"});
+    EXPECT_TRUE(probe.command.probe.json && probe.command.probe.quiet);
     // Given as a value, -h and --help are that value.
     for (std::string name : {"-h", "--help"}) {
         std::vector<std::string> args = without(convertArgs(), "--name");
@@ -119,6 +121,7 @@ TEST(CommandLine, MistakesAreRefusedWithAReason) {
         {{"probe"}, "missing BITMAP", "probe"},
         {{"probe", "a.bmp", "b.bmp"}, "unexpected argument \"b.bmp\"", "probe"},
         {{"probe", "a.bmp", "--name", "x"}, "unknown option \"--name\"", "probe"},
+        {{"probe", "a.bmp", "--json=yes"}, "--json takes no value", "probe"},
         {without(convertArgs(), "--north-south"), "missing --north-south", "convert"},
         {without(without(convertArgs(), "--name"), "--folder"), "missing --name, --folder", "convert"},
         {{"convert", "--name", "x"}, "missing BITMAP", "convert"},

@@ -347,12 +347,24 @@ TEST_F(TessellaCommand, NamesAsJapaneseUsersTypeThem) {
 struct RefusedBitmap {
     const char* name;
     std::vector<uint8_t> bytes;  // empty: no file at all
-    std::string message;
+    std::string message;         // the conversion's
+    std::string read;            // what convert says it read, "" for nothing
+    std::string hints;           // the hint lines both commands print
+    std::string probeOut;        // the probe's report after its verdict
+    std::string probeError = "";  // the probe's own line instead of the conversion's message
 };
 
 std::vector<uint8_t> headersOnly(BitmapHeaderFields fields) { return bitmapHeaders(fields); }
 
-TEST_F(TessellaCommand, RefusedBitmapsShowTheirWarningAndWriteNothing) {
+// The probe's lines for what a bitmap's headers say.
+std::string factLines(int width, int height, int bits, const std::string& compression, int fileSize, int needed) {
+    return "width: " + std::to_string(width) + "\nheight: " + std::to_string(height) + "\nbits per pixel: " +
+           std::to_string(bits) + "\ncompression: " + compression + "\nheader size: 40 bytes\n" +
+           "rows stored: bottom-up\nfile size: " + std::to_string(fileSize) + " bytes\n" +
+           (needed != 0 ? "size needed: " + std::to_string(needed) + " bytes\n" : "");
+}
+
+TEST_F(TessellaCommand, RefusedBitmapsAreExplainedAndWriteNothing) {
     BitmapHeaderFields eightBit, compressed, narrow, offGrid;
     eightBit.bitsPerPixel = 8;
     eightBit.width = 640;
@@ -362,18 +374,51 @@ TEST_F(TessellaCommand, RefusedBitmapsShowTheirWarningAndWriteNothing) {
     offGrid.width = 500;
     std::vector<uint8_t> truncated = makeBitmap(480, 480, patternPixel);
     truncated.resize(truncated.size() - 1);
+    const std::string kindHints =
+        "tessella: hint: Tessella converts 24-bit uncompressed bottom-up bitmaps; ImageMagick makes one: convert "
+        "map.bmp -alpha off -type TrueColor BMP3:map-24bit.bmp\n"
+        "tessella: hint: or let 'tessella import' read the picture as it is, where this build has it\n";
+    const std::string cornersMove =
+        "tessella: hint: both keep the top-left corner and move the bottom-right one with the picture's edge: give "
+        "the corners and distances of the new picture\n";
     const RefusedBitmap cases[] = {
-        {"missing", {}, "Warning: Error : Cannot find bmp-file\n"},
-        {"text", {'h', 'e', 'l', 'l', 'o', '\n'}, "Warning: Error : this file is not bmp-file\n"},
-        {"8-bit", headersOnly(eightBit),
-         "Warning: This software support 24bpp color.\nThis file is not 24bpp.\n"},
+        {"missing", {}, "Warning: Error : Cannot find bmp-file\n", "", "", ""},
+        {"text", {'h', 'e', 'l', 'l', 'o', '\n'}, "Warning: Error : this file is not bmp-file\n",
+         "6 bytes, not a bitmap", kindHints, "kind: not a bitmap (it does not start with \"BM\")\nfile size: 6 bytes\n"},
+        {"8-bit", headersOnly(eightBit), "Warning: This software support 24bpp color.\nThis file is not 24bpp.\n",
+         "640 \xC3\x97 480 pixels, 8 bits per pixel, compression none, 40-byte header, bottom-up, 54 bytes (307254 "
+         "needed)",
+         kindHints, factLines(640, 480, 8, "none", 54, 307254)},
         {"compressed", headersOnly(compressed),
-         "Warning: This bmp-file is compressed.\nThis software only support non-compress bmp-file.\n"},
-        {"too small", headersOnly(narrow),
-         "Warning: This software only support Width>=480 and Height>=480 bitmap.\n"},
-        {"off the grid", headersOnly(offGrid), "Warning: Error : Width and Height must be divide by 160.\n"},
+         "Warning: This bmp-file is compressed.\nThis software only support non-compress bmp-file.\n",
+         "480 \xC3\x97 480 pixels, 24 bits per pixel, compression RLE8, 40-byte header, bottom-up, 54 bytes", kindHints,
+         factLines(480, 480, 24, "RLE8", 54, 0)},
+        {"too small", headersOnly(narrow), "Warning: This software only support Width>=480 and Height>=480 bitmap.\n",
+         "470 \xC3\x97 640 pixels, 24 bits per pixel, compression none, 40-byte header, bottom-up, 54 bytes (903734 "
+         "needed)",
+         "tessella: hint: the nearest size Tessella converts: pad 470 \xC3\x97 640 to 480 \xC3\x97 640\n"
+         "tessella: hint: with ImageMagick: convert map.bmp -background white -extent 480x640 -alpha off -type "
+         "TrueColor BMP3:map-480x640.bmp\n" + cornersMove,
+         factLines(470, 640, 24, "none", 54, 903734)},
+        {"off the grid", headersOnly(offGrid), "Warning: Error : Width and Height must be divide by 160.\n",
+         "500 \xC3\x97 480 pixels, 24 bits per pixel, compression none, 40-byte header, bottom-up, 54 bytes (720054 "
+         "needed)",
+         "tessella: hint: the nearest sizes Tessella converts: crop 500 \xC3\x97 480 to 480 \xC3\x97 480 or pad it to "
+         "640 \xC3\x97 480\n"
+         "tessella: hint: with ImageMagick: convert map.bmp -crop 480x480+0+0 +repage -alpha off -type TrueColor "
+         "BMP3:map-480x480.bmp, or convert map.bmp -background white -extent 640x480 -alpha off -type TrueColor "
+         "BMP3:map-640x480.bmp\n" + cornersMove,
+         factLines(500, 480, 24, "none", 54, 720054)},
         {"short of pixels", truncated,
-         "Warning: Error : bmp-file is shorter than its header says.\nNo file was written.\n"},
+         "Warning: Error : bmp-file is shorter than its header says.\nNo file was written.\n",
+         "480 \xC3\x97 480 pixels, 24 bits per pixel, compression none, 40-byte header, bottom-up, 691253 bytes "
+         "(691254 needed)",
+         "",
+         "width: 480\nheight: 480\ncolumns: 3\nrows: 3\ntiles: 9\n"
+         "pixel data: short of what the header says (convert refuses it)\n"
+         "bits per pixel: 24\ncompression: none\nheader size: 40 bytes\nrows stored: bottom-up\n"
+         "file size: 691253 bytes\nsize needed: 691254 bytes\n",
+         "tessella: error: the file is 691253 bytes, short of the 691254 its headers need; convert refuses it\n"},
     };
     for (const RefusedBitmap& c : cases) {
         SCOPED_TRACE(c.name);
@@ -386,15 +431,23 @@ TEST_F(TessellaCommand, RefusedBitmapsShowTheirWarningAndWriteNothing) {
         argv.insert(argv.end(), settings.begin(), settings.end());
         argv.insert(argv.end(), {"--output-dir", "out"});
 
-        ProcessResult result = runProcess(argv, fresh.path().string());
+        ProcessResult converted = runProcess(argv, fresh.path().string());
 
-        EXPECT_EQ(result.exitCode, 3);
-        EXPECT_EQ(result.err, c.message);
-        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(converted.exitCode, 3);
+        EXPECT_EQ(converted.err, c.message + (c.read.empty() ? "" : "tessella: read: " + c.read + "\n") + c.hints);
+        EXPECT_EQ(converted.out, "");
         std::set<std::string> left;
         for (const auto& entry : fs::recursive_directory_iterator(fresh.path()))
             left.insert(entry.path().filename().string());
         EXPECT_EQ(left, c.bytes.empty() ? std::set<std::string>{} : std::set<std::string>{"map.bmp"});
+
+        // The probe refuses what convert refuses, and says what it read.
+        argv = commandPrefix();
+        argv.insert(argv.end(), {"probe", "map.bmp"});
+        ProcessResult probed = runProcess(argv, fresh.path().string());
+        EXPECT_EQ(probed.exitCode, 3);
+        EXPECT_EQ(probed.err, (c.probeError.empty() ? c.message : c.probeError) + c.hints);
+        EXPECT_EQ(probed.out, "verdict: refused\n" + c.probeOut);
     }
 }
 
@@ -568,40 +621,68 @@ TEST_F(TessellaCommand, OutputThatCannotBeMadeIsAFailedOutput) {
     EXPECT_EQ(readFile(file("taken")), std::vector<uint8_t>{'x'});
 }
 
-TEST_F(TessellaCommand, ProbeTellsTheGridOrTheReason) {
+TEST_F(TessellaCommand, ProbeTellsTheGridAndWhatItRead) {
     writeBitmap("wide.bmp", 800, 640);
+    const std::string wideFacts = "bits per pixel: 24\ncompression: none\nheader size: 40 bytes\n"
+                                  "rows stored: bottom-up\nfile size: 1536054 bytes\nsize needed: 1536054 bytes\n";
     ProcessResult accepted = run({"probe", "wide.bmp"});
     EXPECT_EQ(accepted.exitCode, 0);
     EXPECT_EQ(accepted.out,
               "verdict: accepted\nwidth: 800\nheight: 640\ncolumns: 5\nrows: 4\ntiles: 20\n"
-              "pixel data: complete\n");
+              "pixel data: complete\n" + wideFacts);
     EXPECT_EQ(accepted.err, "");
-
-    std::vector<uint8_t> bytes = makeBitmap(480, 960, patternPixel);
-    bytes.resize(bytes.size() - 3);
-    writeFile(file("short.bmp"), bytes);
-    ProcessResult shortOfPixels = run({"probe", "short.bmp"});
-    EXPECT_EQ(shortOfPixels.exitCode, 0);
-    EXPECT_EQ(shortOfPixels.out,
-              "verdict: accepted\nwidth: 480\nheight: 960\ncolumns: 3\nrows: 6\ntiles: 18\n"
-              "pixel data: short of what the header says (convert refuses it)\n");
 
     // Headers of an absurd size: the grid holds more tiles than 32 bits count.
     BitmapHeaderFields huge;
     huge.width = huge.height = 2147483520;
     writeFile(file("huge.bmp"), bitmapHeaders(huge));
     ProcessResult absurd = run({"probe", "huge.bmp"});
-    EXPECT_EQ(absurd.exitCode, 0);
-    EXPECT_EQ(absurd.out,
-              "verdict: accepted\nwidth: 2147483520\nheight: 2147483520\ncolumns: 13421772\n"
+    EXPECT_EQ(absurd.exitCode, 3);
+    EXPECT_EQ(absurd.out.substr(0, absurd.out.find("bits per pixel")),
+              "verdict: refused\nwidth: 2147483520\nheight: 2147483520\ncolumns: 13421772\n"
               "rows: 13421772\ntiles: 180143963619984\n"
               "pixel data: short of what the header says (convert refuses it)\n");
+    EXPECT_EQ(absurd.err,
+              "tessella: error: the file is 54 bytes, short of the 13835056406014771254 its headers need; convert "
+              "refuses it\n");
 
-    ProcessResult missing = run({"probe", "nothing.bmp"});
-    EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_EQ(missing.out, "verdict: refused\n");
-    EXPECT_EQ(missing.err, "Warning: Error : Cannot find bmp-file\n");
-    EXPECT_EQ(tree(), (std::set<std::string>{"huge.bmp", "short.bmp", "wide.bmp"}));
+    // --quiet: nothing but failures. --json: one object, whose messages are those shown.
+    ProcessResult quiet = run({"probe", "--quiet", "wide.bmp"});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.out + quiet.err, "");
+    ProcessResult quietRefusal = run({"probe", "huge.bmp", "--quiet"});
+    EXPECT_EQ(quietRefusal.exitCode, 3);
+    EXPECT_EQ(quietRefusal.out, "");
+    EXPECT_EQ(quietRefusal.err, absurd.err);
+    ProcessResult json = run({"probe", "--json", "wide.bmp"});
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(json.err, "");
+    EXPECT_EQ(json.out,
+              "{\n  \"command\": \"probe\",\n  \"bitmap\": \"wide.bmp\",\n  \"verdict\": \"accepted\",\n"
+              "  \"found\": {\n    \"exists\": true,\n    \"opened\": true,\n    \"file_size\": 1536054,\n"
+              "    \"bitmap\": true,\n    \"width\": 800,\n    \"height\": 640,\n    \"bits_per_pixel\": 24,\n"
+              "    \"compression\": 0,\n    \"compression_name\": \"none\",\n    \"header_size\": 40,\n"
+              "    \"rows_stored\": \"bottom-up\",\n    \"pixel_data_offset\": 54,\n    \"size_needed\": 1536054,\n"
+              "    \"pixel_data\": \"complete\"\n  },\n"
+              "  \"grid\": {\n    \"columns\": 5,\n    \"rows\": 4,\n    \"tiles\": 20\n  },\n"
+              "  \"hints\": [],\n  \"messages\": [],\n  \"exit_code\": 0\n}\n");
+    ProcessResult jsonRefusal = run({"probe", "--json", "nothing.bmp"});
+    EXPECT_EQ(jsonRefusal.exitCode, 3);
+    EXPECT_EQ(jsonRefusal.err, "Warning: Error : Cannot find bmp-file\n");
+    EXPECT_NE(jsonRefusal.out.find("  \"grid\": null,\n  \"hints\": [],\n  \"messages\": [\n"
+                                   "    \"Warning: Error : Cannot find bmp-file\"\n  ],\n  \"exit_code\": 3\n}\n"),
+              std::string::npos)
+        << jsonRefusal.out;
+    EXPECT_EQ(tree(), (std::set<std::string>{"huge.bmp", "wide.bmp"}));
+}
+
+TEST_F(TessellaCommand, FailingToWriteStandardOutputIsAnError) {
+    if (runsUnderRunner()) GTEST_SKIP() << "standard output is redirected by the native binary's test only";
+    writeBitmap("map.bmp");
+    std::vector<std::string> argv = {"sh", "-c", "exec \"$0\" probe map.bmp > /dev/full", commandPrefix().back()};
+    ProcessResult result = runProcess(argv, folder_.path().string());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "tessella: error: cannot write to standard output\n");
 }
 
 TEST_F(TessellaCommand, HelpAndVersion) {
