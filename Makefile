@@ -2,11 +2,19 @@
 #   make run    build the command line and convert the bundled sample map
 #   make test   build everything (native, sanitizers, Windows) and run every test
 # Both install the Debian packages they need first.
+#
+# Installing and packaging (a Release build of the command line in $(DIST)):
+#   make install [PREFIX=/usr/local] [DESTDIR=/abs/root]   tessella, tessella.1, bash completion
+#   make package            the Debian package $(DIST)/tessella_VERSION-1_ARCH.deb
+#   make package-windows    the zip of tessella.exe, Tessella.exe and the README, in build/mingw
 
 JOBS ?= 2
 SAMPLE_OUT := sample-output
+PREFIX ?= /usr/local
+DIST ?= build/dist
 
-.PHONY: run test test-native test-windows build-windows windows run-windows bench clean deps deps-windows
+.PHONY: run test test-native test-windows build-windows windows run-windows bench clean deps deps-windows \
+	dist install package package-windows
 
 deps:
 	tools/install-build-deps.sh
@@ -26,6 +34,21 @@ run:
 	    --east-west 2178179 --north-south 1872281
 	@echo "Written into $(SAMPLE_OUT)/:"
 	@cd $(SAMPLE_OUT) && find eastasia.vlm eastasia -type f | sort | xargs ls -l | awk '{print "  " $$5 "\t" $$9}'
+
+dist:
+	tools/install-build-deps.sh --minimal
+	cmake -S . -B $(DIST) -DCMAKE_BUILD_TYPE=Release -DTESSELLA_BUILD_TESTS=OFF \
+	    -DCMAKE_INSTALL_PREFIX=$(PREFIX) > /dev/null
+	cmake --build $(DIST) -j$(JOBS)
+
+install: dist
+	DESTDIR="$(DESTDIR)" cmake --install $(DIST)
+
+package: dist
+	cd $(DIST) && cpack -G DEB
+
+package-windows: windows
+	cd build/mingw && cpack -G ZIP
 
 # The Windows programs are built first, so that the native test run also runs the command
 # line's end-to-end tests against tessella.exe under Wine; the dialog tests come last.

@@ -1,6 +1,7 @@
-// quantizeRow throughput, pixels per second on one core, for each converter this
-// processor can run: rows of the synthetic map and rows of pure noise, converted as
-// whole 16000-pixel rows and in the 160-pixel pieces the tile writer hands over.
+// quantizePieces throughput, pixels per second on one core, for each converter this
+// processor can run (forced in turn): rows of the synthetic map and rows of pure noise,
+// converted as whole 16000-pixel rows and, as the tile writer does, in one call per row
+// that puts each 160-pixel piece into its own tile.
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +10,7 @@
 #include "ColorQuantizer.h"
 #include "ColorQuantizerKernels.h"
 #include "MapPicture.h"
+#include "TileFormat.h"
 
 namespace {
 
@@ -36,20 +38,28 @@ void quantize(benchmark::State& state, RowKernel kernel, bool noise, int32_t pie
         state.SkipWithError("converter not available on this processor");
         return;
     }
+    const RowKernel previous = ColorQuantizer::detail::forceRowKernel(kernel);
     static const std::vector<uint8_t> mapRows = makeRows(false);
     static const std::vector<uint8_t> noiseRows = makeRows(true);
     const std::vector<uint8_t>& source = noise ? noiseRows : mapRows;
-    std::vector<uint8_t> out(static_cast<size_t>(kRowPixels) * kRows);
+    // Whole rows go one after the other; 160-pixel pieces go into a batch of tile files,
+    // row y of the source into pixel row y of each tile, as the tile writer puts them.
+    const bool tiles = piece == kTileSide;
+    const int32_t pieces = kRowPixels / piece;
+    const size_t stride = tiles ? static_cast<size_t>(kTileFileSize) : 0;
+    std::vector<uint8_t> out(tiles ? stride * static_cast<size_t>(pieces)
+                                   : static_cast<size_t>(kRowPixels) * kRows);
     for (auto _ : state) {
         for (int32_t y = 0; y < kRows; ++y) {
             const uint8_t* row = source.data() + 3 * static_cast<size_t>(kRowPixels) * y;
-            uint8_t* dest = out.data() + static_cast<size_t>(kRowPixels) * y;
-            for (int32_t x = 0; x < kRowPixels; x += piece)
-                ColorQuantizer::detail::quantizeRowWith(kernel, row + 3 * x, dest + x, piece);
+            uint8_t* dest = out.data() + (tiles ? kTileHeaderSize + static_cast<size_t>(kTileSide) * y
+                                                : static_cast<size_t>(kRowPixels) * y);
+            ColorQuantizer::quantizePieces(row, pieces, piece, dest, stride);
         }
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
+    ColorQuantizer::detail::forceRowKernel(previous);
     state.SetItemsProcessed(state.iterations() * kRowPixels * kRows);
     state.SetBytesProcessed(state.iterations() * 3 * kRowPixels * kRows);
 }
@@ -70,9 +80,9 @@ void registerAll() {
     for (RowKernel kernel : ColorQuantizer::detail::kAllRowKernels) {
         std::string name = ColorQuantizer::detail::rowKernelName(kernel);
         for (bool noise : {false, true})
-            for (int32_t piece : {kRowPixels, 160}) {
-                std::string full = "quantizeRow/" + name + (noise ? "/noise" : "/map") +
-                                   (piece == 160 ? "/160px" : "/16000px");
+            for (int32_t piece : {kRowPixels, kTileSide}) {
+                std::string full = "quantizePieces/" + name + (noise ? "/noise" : "/map") +
+                                   (piece == kTileSide ? "/160px" : "/16000px");
                 benchmark::RegisterBenchmark(full.c_str(), quantize, kernel, noise, piece)
                     ->Unit(benchmark::kMillisecond);
             }

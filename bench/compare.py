@@ -200,10 +200,11 @@ def quantizer_figures(program):
 
 
 def quantizer_report(figures):
-    lines = ["\n## Classifying pixels: quantizeRow on one core\n",
+    lines = ["\n## Classifying pixels: quantizePieces on one core\n",
              "Rows of the synthetic map and of pure noise (every pixel a random colour), "
-             "converted as whole 16000-pixel rows and in the 160-pixel pieces the tile writer "
-             "hands over; `quantizePixel` is the straightforward per-pixel classifier. "
+             "converted as whole 16000-pixel rows and, as the tile writer does, one call a row "
+             "putting each 160-pixel piece into its own tile; `quantizePixel` is the "
+             "straightforward per-pixel classifier. "
              "tessella uses the widest converter the processor can run; all of them give the "
              "same index as `quantizePixel` for every one of the 2^24 colours (tested).\n",
              "| Benchmark | Gpixel/s | ns per pixel |", "|---|---|---|"]
@@ -281,7 +282,7 @@ def main():
         shutil.rmtree(runs, ignore_errors=True)
     quantizer = None
     if args.quantizer:
-        print("timing quantizeRow ...", flush=True)
+        print("timing quantizePieces ...", flush=True)
         quantizer = quantizer_figures(args.quantizer)
     text = report(results, table, info, " ".join(f"{x:.2f}" for x in os.getloadavg()),
                   "bench/compare.sh " + " ".join(sys.argv[7:]), quantizer)

@@ -15,7 +15,7 @@
 #   vips        libvips `dzsave` into 160 x 160 tiles (uncompressed .ppm tiles)
 #   magick      ImageMagick `convert -crop 160x160` into BMP tiles
 # and prints medians, peak memory and ratios, and writes them with a description of the
-# machine into bench/RESULTS.md, followed by quantizeRow's pixels per second on one core
+# machine into bench/RESULTS.md, followed by quantizePieces' pixels per second on one core
 # (bench/quantizer_bench). Missing Debian packages (compilers, cmake, Google Benchmark,
 # libvips-tools, imagemagick, time, python3) are installed with apt-get.
 # The page cache is warm (the bitmap is read once before the runs). Not part of CI.

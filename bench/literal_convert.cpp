@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
             for (int32_t j = 0; j < kTileSide; ++j) {
                 ::lseek(bitmap, static_cast<off_t>(sourceRowOffset(job, column, row, j)), SEEK_SET);
                 if (::read(bitmap, source, sizeof source) != sizeof source) return 1;
-                ColorQuantizer::quantizeRow(source, indices, kTileSide);
+                ColorQuantizer::quantizePieces(source, 1, kTileSide, indices, kTileSide);
                 if (::write(tile, indices, sizeof indices) != sizeof indices) return 1;
             }
             ::close(tile);

@@ -1,20 +1,17 @@
 #pragma once
 // The tessella command line, read into typed commands. Values are checked for their form
-// here (an angle is D:M:S, a distance whole metres); whether the settings make a map is
-// for the conversion to decide, as it does for the dialog's fields.
+// here (an angle is D:M:S or decimal degrees, a distance whole metres); whether the
+// settings make a map is for the conversion to decide, as it does for the dialog's fields.
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Angles.h"
+#include "OptionTable.h"
+#include "Quoted.h"
 #include "Settings.h"
-
-// One corner: latitude and longitude, each as the three texts the dialog's fields hold.
-struct CornerArgument {
-    AngleText latitude;
-    AngleText longitude;
-};
 
 struct ConvertArguments {
     std::string bitmap;
@@ -29,6 +26,8 @@ struct ConvertArguments {
 
 struct ProbeArguments {
     std::string bitmap;
+    bool json = false;   // one JSON object on standard output instead of the report
+    bool quiet = false;  // nothing printed but failures
 };
 
 enum class CommandKind { Help, Version, Probe, Convert };
@@ -45,19 +44,18 @@ struct ParseResult {
     ParsedCommand command;
     std::string error;         // one line, when !ok
     std::string errorCommand;  // the command whose usage the error concerns, or ""
-
+    std::vector<std::string> warnings;  // about values taken as they are, one line each
 };
 
 // args excludes the program name.
 ParseResult parseCommandLine(const std::vector<std::string>& args);
 
-// "D:M:S,D:M:S" into a corner. Each part is 1 or more digits and no longer than the
-// dialog's field for it (latitude degrees 2, longitude degrees 3, minutes and seconds 2).
-// On failure returns nullopt and sets error.
-std::optional<CornerArgument> parseCorner(std::string_view text, std::string& error);
-
 // Whole metres: 1 to 7 digits. On failure returns false and sets error.
 bool checkDistance(std::string_view text, std::string& error);
 
-// The text in double quotes, as the command's messages show what the user typed.
-std::string quoted(std::string_view text);
+// Reads a command's arguments (args[0] is the command's name) through its table, whose
+// targets point into result. Returns help on the command when it was asked for, a failure
+// naming the command for a mistake, else result marked ok as a command of the given kind,
+// with the checks' warnings. Each command's parser builds its table and ends here.
+ParseResult readCommand(OptionTable& table, const std::vector<std::string>& args, CommandKind kind,
+                        ParseResult& result);

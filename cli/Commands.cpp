@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -10,8 +11,10 @@
 #include "HelpText.h"
 #include "OutputPaths.h"
 #include "Platform.h"
+#include "ProbeCommand.h"
 #include "StopSignals.h"
 #include "TerminalFeedback.h"
+#include "TileFormat.h"
 
 namespace {
 
@@ -87,13 +90,28 @@ SettingsText settingsTextFor(const ConvertArguments& args, const std::string& cp
     return texts;
 }
 
+std::string storedMapName(const std::string& cp932Name) {
+    return cp932Name.substr(0, cp932CutLength(cp932Name, kMapNameMaxLength));
+}
+
 std::vector<std::string> cutWarnings(const std::string& cp932Name, const std::string& folder) {
     std::vector<std::string> warnings;
+    std::string stored = storedMapName(cp932Name);
     if (cp932Name.size() > static_cast<size_t>(kMapNameMaxLength)) {
+        // Cut between characters, as the dialog's field cuts what is typed into it.
+        std::string kept = stored.size() == static_cast<size_t>(kMapNameMaxLength)
+                               ? std::to_string(kMapNameMaxLength) + " are kept"
+                               : std::to_string(stored.size()) + " are kept, so that no character is cut in two";
         warnings.push_back("the map name is " + std::to_string(cp932Name.size()) +
-                           " bytes in Shift-JIS; only its first " +
-                           std::to_string(kMapNameMaxLength) + " are kept: " +
-                           quoted(cp932ToUtf8(cp932Name.substr(0, kMapNameMaxLength))));
+                           " bytes in Shift-JIS; only its first " + kept + ": " + quoted(cp932ToUtf8(stored)));
+    }
+    const size_t headerLength = tile_format::kMapNameLength;
+    size_t headerCut = cp932CutLength(stored, headerLength);
+    if (stored.size() > headerLength && headerCut < headerLength) {
+        warnings.push_back("tile headers keep the map name's first " + std::to_string(headerLength) +
+                           " bytes, which cut the character " +
+                           quoted(cp932ToUtf8(stored.substr(headerCut, 2))) + " in two: they hold " +
+                           quoted(cp932ToUtf8(stored.substr(0, headerCut))) + " and its first byte");
     }
     if (folder.size() > static_cast<size_t>(kFolderNameMaxLength)) {
         warnings.push_back("the folder name is longer than " +
@@ -131,26 +149,6 @@ void printInterruption(const ConversionJob& job, const ConversionReport& report,
                        " was not written. Run the same convert again to make the map.\n");
 }
 
-int runProbe(const ProbeArguments& args) {
-    TerminalFeedback feedback(writeStandardError, false);
-    ConversionJob job;
-    if (!acceptBitmap(args.bitmap, job, feedback)) {
-        writeStandardOutput("verdict: refused\n");
-        return kExitBitmapRefused;
-    }
-    writeStandardOutput("verdict: accepted\nwidth: " + std::to_string(job.bitmapWidth) +
-                        "\nheight: " + std::to_string(job.bitmapHeight) +
-                        "\ncolumns: " + std::to_string(job.tileColumns) +
-                        "\nrows: " + std::to_string(job.tileRows) +
-                        "\ntiles: " + tileTotal(job) + "\n");
-    // The probe reads the headers only; whether the pixels are all there decides whether
-    // convert will take the bitmap, so say it here too.
-    writeStandardOutput(checkBitmapData(job, platformFileReading()) == BitmapData::Complete
-                            ? "pixel data: complete\n"
-                            : "pixel data: short of what the header says (convert refuses it)\n");
-    return kExitSuccess;
-}
-
 int runConvert(const ConvertArguments& args) {
     EncodeResult name = utf8ToCp932(args.name);
     if (name.status == EncodeStatus::InvalidUtf8) {
@@ -163,16 +161,31 @@ int runConvert(const ConvertArguments& args) {
                    "nothing was written");
         return kExitSettingsRefused;
     }
+    if (name.status == EncodeStatus::Control) {
+        char codePoint[16];
+        std::snprintf(codePoint, sizeof codePoint, "U+%04X", static_cast<unsigned>(utf8CodePoint(name.offending)));
+        printError("--name: the control character " + std::string(codePoint) +
+                   " cannot be part of a map name; nothing was written");
+        return kExitSettingsRefused;
+    }
     for (const std::string& warning : cutWarnings(name.bytes, args.folder)) printWarning(warning);
 
     TerminalFeedback feedback(writeStandardError, standardErrorIsTerminal());
     ConversionJob job;
-    if (!acceptBitmap(args.bitmap, job, feedback)) return kExitBitmapRefused;
+    if (!acceptBitmap(args.bitmap, job, feedback)) {
+        CommandOutput explanation(false);
+        explainRefusedBitmap(args.bitmap, explanation);
+        return kExitBitmapRefused;
+    }
 
     // Decide once: every check before anything is made, the output folder included.
     CheckedConversion checked;
-    ConversionOutcome checkedOutcome = checkConversion(job, settingsTextFor(args, name.bytes), feedback, checked);
+    ConversionOutcome checkedOutcome = checkConversion(job, settingsTextFor(args, storedMapName(name.bytes)), feedback, checked);
     if (checkedOutcome == ConversionOutcome::OutOfMemory) printError("out of memory");
+    if (checkedOutcome == ConversionOutcome::BitmapUnusable) {
+        CommandOutput explanation(false);
+        explainRefusedBitmap(args.bitmap, explanation);
+    }
     if (checkedOutcome != ConversionOutcome::Converted) return exitCodeFor(checkedOutcome);
     std::unique_ptr<OutputFolder> output = openOutput(args, job);
     if (!output) return kExitOutputFailed;
@@ -209,6 +222,7 @@ int runTessella(const std::vector<std::string>& args) {
         writeStandardError("Run '" + helpCommand + "' for usage.\n");
         return kExitUsage;
     }
+    for (const std::string& warning : parsed.warnings) printWarning(warning);
     switch (parsed.command.kind) {
         case CommandKind::Help:
             writeStandardOutput(helpText(parsed.command.helpTopic));

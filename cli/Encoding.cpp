@@ -1,5 +1,6 @@
 #include "Encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -12,7 +13,50 @@ size_t cp932CharacterLength(unsigned char lead) {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
+struct Sign {
+    uint32_t codePoint;
+    std::string_view cp932;
+};
+
+constexpr Sign kJapaneseInputSigns[] = {
+    {0x301C, "\x81\x60"},  // WAVE DASH
+    {0x2016, "\x81\x61"},  // DOUBLE VERTICAL LINE
+    {0x2212, "\x81\x7C"},  // MINUS SIGN
+    {0x00A2, "\x81\x91"},  // CENT SIGN
+    {0x00A3, "\x81\x92"},  // POUND SIGN
+    {0x00AC, "\x81\xCA"},  // NOT SIGN
+    {0x2014, "\x81\x5C"},  // EM DASH
+};
+
+bool isControl(uint32_t codePoint) { return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F); }
+
 }  // namespace
+
+uint32_t utf8CodePoint(std::string_view character) {
+    size_t length = utf8CharacterLength(character);
+    if (length == 0) return 0;
+    auto lead = static_cast<unsigned char>(character[0]);
+    if (length == 1) return lead;
+    uint32_t value = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) value = (value << 6) | (static_cast<unsigned char>(character[i]) & 0x3F);
+    return value;
+}
+
+std::string_view japaneseInputSign(uint32_t codePoint) {
+    for (const Sign& sign : kJapaneseInputSigns)
+        if (sign.codePoint == codePoint) return sign.cp932;
+    return {};
+}
+
+size_t cp932CutLength(std::string_view cp932, size_t limit) {
+    size_t length = 0;
+    while (length < cp932.size()) {
+        size_t next = length + cp932CharacterLength(static_cast<unsigned char>(cp932[length]));
+        if (next > limit) break;
+        length = next;
+    }
+    return std::min(length, cp932.size());
+}
 
 size_t utf8CharacterLength(std::string_view text) {
     if (text.empty()) return 0;
@@ -70,6 +114,18 @@ EncodeResult utf8ToCp932(std::string_view utf8) {
     for (size_t i = 0; i < utf8.size();) {
         size_t length = utf8CharacterLength(utf8.substr(i));
         std::string_view character = utf8.substr(i, length);
+        uint32_t codePoint = utf8CodePoint(character);
+        if (isControl(codePoint)) {
+            result.status = EncodeStatus::Control;
+            result.bytes.clear();
+            result.offending = std::string(character);
+            return result;
+        }
+        if (std::string_view sign = japaneseInputSign(codePoint); !sign.empty()) {
+            result.bytes += sign;
+            i += length;
+            continue;
+        }
         std::optional<std::string> encoded = convertUtf8ToCp932(character);
         std::optional<std::string> back;
         if (encoded) back = convertCp932ToUtf8(*encoded);

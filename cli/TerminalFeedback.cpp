@@ -1,7 +1,10 @@
 #include "TerminalFeedback.h"
 
+#include <cstring>
+
 #include "Encoding.h"
 #include "Platform.h"
+#include "Messages.h"
 
 std::string TerminalFeedback::formatMessage(const char* text, const char* caption) {
     std::string line = cp932ToUtf8(caption);
@@ -11,9 +14,12 @@ std::string TerminalFeedback::formatMessage(const char* text, const char* captio
 }
 
 void TerminalFeedback::showMessage(const char* text, const char* caption, MessageIcon) {
-    endProgressLine();
-    errorOutput_(formatMessage(text, caption) + "\n");
+    std::string line = formatMessage(text, caption);
+    if (record_ != nullptr) record_->push_back(line);
     ++messagesShown_;
+    if (hideSuccess_ && std::strcmp(text, messages::kSuccess) == 0) return;
+    endProgressLine();
+    errorOutput_(line + "\n");
 }
 
 void TerminalFeedback::showProgress(int32_t tilesWritten, int32_t tileCount) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "UserFeedback.h"
 
@@ -34,6 +35,11 @@ public:
 
     int messagesShown() const { return messagesShown_; }
 
+    // Every message from now on is also added to list, printed or not.
+    void recordMessagesIn(std::vector<std::string>& list) { record_ = &list; }
+    // The success message is not printed (--quiet): only failures are.
+    void hideSuccess() { hideSuccess_ = true; }
+
 private:
     void endProgressLine();
 
@@ -43,4 +49,6 @@ private:
     int lastPercent_ = -1;
     int messagesShown_ = 0;
     std::string outputLocation_;
+    std::vector<std::string>* record_ = nullptr;
+    bool hideSuccess_ = false;
 };

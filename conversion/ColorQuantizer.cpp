@@ -2,6 +2,8 @@
 
 #include "ColorQuantizerKernels.h"
 
+#include <atomic>
+
 // Each pixel is settled by the first of three tests that applies:
 //   1. an exact grey (red = green = blue) takes its step of the grey ramp;
 //   2. one of four exact colours takes its SpecialColorTable entry;
@@ -102,15 +104,6 @@ uint8_t quantizePixel(uint8_t blue, uint8_t green, uint8_t red) {
     return CubeTable[cubePosition(bandOf(red), bandOf(green), bandOf(blue))];
 }
 
-namespace {
-// Chosen once at start-up (a call made before that gets the portable converter).
-const detail::RowKernel kActiveKernel = detail::activeRowKernel();
-}
-
-void quantizeRow(const uint8_t* source, uint8_t* destination, int32_t pixelCount) {
-    detail::quantizeRowWith(kActiveKernel, source, destination, pixelCount);
-}
-
 namespace detail {
 
 const ChannelTables& channelTables() {
@@ -173,34 +166,28 @@ bool rowKernelAvailable(RowKernel kernel) {
     return false;
 }
 
-RowKernel activeRowKernel() {
+RowKernel widestRowKernel() {
     if (rowKernelAvailable(RowKernel::Avx512)) return RowKernel::Avx512;
     if (rowKernelAvailable(RowKernel::Avx2)) return RowKernel::Avx2;
     if (rowKernelAvailable(RowKernel::Sse41)) return RowKernel::Sse41;
     return RowKernel::Portable;
 }
 
-void quantizePieces(const uint8_t* source, int32_t pieceCount, int32_t piecePixels,
-                    uint8_t* destination, size_t destinationStride) {
-    if (piecePixels <= 0) return;
-#ifdef TESSELLA_X86_KERNELS
-    if (kActiveKernel == RowKernel::Avx512) {
-        quantizePiecesAvx512(source, pieceCount, piecePixels, destination, destinationStride);
-        return;
-    }
-#endif
-    for (int32_t i = 0; i < pieceCount; ++i)
-        quantizeRowWith(kActiveKernel, source + 3 * static_cast<size_t>(piecePixels) * i,
-                        destination + destinationStride * i, piecePixels);
+namespace {
+
+// The converter in use: the widest one, chosen on first use, unless a test or benchmark
+// forced another. Atomic so that a forced choice reads the same on the writer's threads.
+std::atomic<RowKernel>& chosenKernel() {
+    static std::atomic<RowKernel> kernel{widestRowKernel()};
+    return kernel;
 }
 
+// One row with the given converter: its whole vector steps, then the rest portably.
 void quantizeRowWith(RowKernel kernel, const uint8_t* source, uint8_t* destination,
                      int32_t pixelCount) {
-    if (pixelCount <= 0) return;
     int32_t done = 0;
 #ifdef TESSELLA_X86_KERNELS
-    if (kernel == RowKernel::Avx512) done = quantizeStepsAvx512(source, destination, pixelCount);
-    else if (kernel == RowKernel::Avx2) done = quantizeStepsAvx2(source, destination, pixelCount);
+    if (kernel == RowKernel::Avx2) done = quantizeStepsAvx2(source, destination, pixelCount);
     else if (kernel == RowKernel::Sse41) done = quantizeStepsSse41(source, destination, pixelCount);
 #else
     (void)kernel;
@@ -209,5 +196,29 @@ void quantizeRowWith(RowKernel kernel, const uint8_t* source, uint8_t* destinati
                         pixelCount - done);
 }
 
+}  // namespace
+
+RowKernel activeRowKernel() { return chosenKernel().load(std::memory_order_relaxed); }
+
+RowKernel forceRowKernel(RowKernel kernel) {
+    return chosenKernel().exchange(kernel, std::memory_order_relaxed);
+}
+
 }  // namespace detail
+
+void quantizePieces(const uint8_t* source, int32_t pieceCount, int32_t piecePixels,
+                    uint8_t* destination, size_t destinationStride) {
+    if (pieceCount <= 0 || piecePixels <= 0) return;
+    const detail::RowKernel kernel = detail::activeRowKernel();
+#ifdef TESSELLA_X86_KERNELS
+    if (kernel == detail::RowKernel::Avx512) {
+        detail::quantizePiecesAvx512(source, pieceCount, piecePixels, destination, destinationStride);
+        return;
+    }
+#endif
+    for (int32_t i = 0; i < pieceCount; ++i)
+        detail::quantizeRowWith(kernel, source + 3 * static_cast<size_t>(piecePixels) * i,
+                                destination + destinationStride * i, piecePixels);
+}
+
 }  // namespace ColorQuantizer

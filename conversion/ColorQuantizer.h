@@ -2,6 +2,7 @@
 // Reduces 24-bit pixels (stored blue, green, red) to the palette indices 0 to 230 of
 // the tile files, each pixel by its own three bytes.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ColorQuantizer {
@@ -18,8 +19,13 @@ extern const uint8_t SpecialColorTable[kSpecialColorCount];
 // The index of one pixel.
 uint8_t quantizePixel(uint8_t blue, uint8_t green, uint8_t red);
 
-// Converts pixelCount pixels of source (3 bytes each) into pixelCount indices in
-// destination. A count of zero or less touches nothing.
-void quantizeRow(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
+// Converts pieceCount pieces of piecePixels pixels (3 bytes each) that follow each other
+// in source; piece i goes to destination + i * destinationStride. Each index is the one
+// quantizePixel gives. The tile writer turns a stored row into one row of each of its
+// tiles this way; a single row is one piece. Nothing outside the pieces' source bytes and
+// destination bytes is touched, and a count of zero or less touches nothing.
+// The converter is the widest this processor runs, chosen on the first call.
+void quantizePieces(const uint8_t* source, int32_t pieceCount, int32_t piecePixels,
+                    uint8_t* destination, size_t destinationStride);
 
 }  // namespace ColorQuantizer

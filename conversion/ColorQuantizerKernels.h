@@ -1,5 +1,5 @@
 #pragma once
-// The row converters behind ColorQuantizer::quantizeRow: a portable one built on
+// The row converters behind ColorQuantizer::quantizePieces: a portable one built on
 // per-channel lookup tables, and vector ones for x86 chosen at run time by what the
 // processor offers. Every one gives the same index as quantizePixel for every colour.
 //
@@ -28,20 +28,17 @@ const char* rowKernelName(RowKernel kernel);
 // Whether this build has the converter and this processor can run it.
 bool rowKernelAvailable(RowKernel kernel);
 
-// The converter quantizeRow uses: the widest available one.
+// The widest available converter: the one quantizePieces uses unless told otherwise.
+RowKernel widestRowKernel();
+
+// The converter quantizePieces uses now.
 RowKernel activeRowKernel();
 
-// Converts with the given converter, which must be available. Same contract as
-// quantizeRow: nothing outside source[0, 3 * count) and destination[0, count) is touched.
-void quantizeRowWith(RowKernel kernel, const uint8_t* source, uint8_t* destination,
-                     int32_t pixelCount);
-
-// Converts pieceCount pieces of piecePixels pixels that follow each other in source;
-// piece i goes to destination + i * destinationStride. The same indices as quantizeRow
-// piece by piece, with the converter set up once: the tile writer turns a stored row
-// into one row of each of its tiles this way.
-void quantizePieces(const uint8_t* source, int32_t pieceCount, int32_t piecePixels,
-                    uint8_t* destination, size_t destinationStride);
+// Makes quantizePieces use the given converter, which must be available (the portable one
+// always is), and returns the one it used before. For the tests and benchmarks only, so
+// that every converter, the portable one included, runs through the whole conversion on
+// any processor; call it while no conversion runs. The product never calls it.
+RowKernel forceRowKernel(RowKernel kernel);
 
 // The portable converter; the vector ones finish their rows with it.
 void quantizeRowPortable(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
@@ -50,8 +47,8 @@ void quantizeRowPortable(const uint8_t* source, uint8_t* destination, int32_t pi
 // its step, at most pixelCount). Defined only where the build targets x86.
 int32_t quantizeStepsSse41(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
 int32_t quantizeStepsAvx2(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
-// Converts the whole row, its last step masked to the row.
-int32_t quantizeStepsAvx512(const uint8_t* source, uint8_t* destination, int32_t pixelCount);
+// Converts whole pieces, the last step of each masked to the piece; same contract as
+// quantizePieces.
 void quantizePiecesAvx512(const uint8_t* source, int32_t pieceCount, int32_t piecePixels,
                           uint8_t* destination, size_t destinationStride);
 

@@ -361,13 +361,6 @@ TESSELLA_AVX512 void quantizePiecesAvx512(const uint8_t* firstSource, int32_t pi
     }
 }
 
-TESSELLA_AVX512 int32_t quantizeStepsAvx512(const uint8_t* source, uint8_t* destination,
-                                            int32_t pixelCount) {
-    if (pixelCount <= 0) return 0;
-    quantizePiecesAvx512(source, 1, pixelCount, destination, 0);
-    return pixelCount;
-}
-
 }  // namespace ColorQuantizer::detail
 
 #endif

@@ -42,6 +42,7 @@ int32_t readInteger(std::string_view text) {
 }
 
 uint32_t angleFromText(const AngleText& text, int degreesMaxLength) {
+    if (text.exactMilliseconds) return *text.exactMilliseconds;
     auto degrees = static_cast<uint32_t>(readInteger(cutText(text.degrees, degreesMaxLength)));
     auto minutes = static_cast<uint32_t>(readInteger(cutText(text.minutes, kMinutesMaxLength)));
     auto seconds = static_cast<uint32_t>(readInteger(cutText(text.seconds, kSecondsMaxLength)));

@@ -2,6 +2,7 @@
 // The sixteen texts the user types for one CONVERT, and their reading into the job.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,10 @@ struct AngleText {
     std::string degrees;
     std::string minutes;
     std::string seconds;
+    // The angle to the millisecond of arc, which the three texts cannot hold: the command
+    // line sets it for angles typed in decimal degrees, and then the texts are only for
+    // display. The dialog never sets it.
+    std::optional<uint32_t> exactMilliseconds = std::nullopt;
 };
 
 struct SettingsText {
@@ -61,7 +66,7 @@ std::string_view cutText(std::string_view text, int maxLength);
 int32_t readInteger(std::string_view text);
 
 // Corner value in milliseconds of arc from the three field texts (each cut to its
-// length), in unsigned 32-bit arithmetic.
+// length), in unsigned 32-bit arithmetic; the exact value instead when one is given.
 uint32_t angleFromText(const AngleText& text, int degreesMaxLength);
 
 // Whether a folder name is a reserved device name on Windows (con, prn, aux, nul,

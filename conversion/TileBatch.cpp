@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ColorQuantizerKernels.h"
+#include "ColorQuantizer.h"
 
 int64_t batchCount(const ConversionJob& job) {
     int64_t perRow = (job.tileColumns + kMaxTilesPerBatch - 1) / kMaxTilesPerBatch;
@@ -31,7 +31,7 @@ public:
     explicit BatchRows(TileBatch& batch) : batch_(batch) {}
 
     void takeRow(int32_t pixelRow, const uint8_t* pixels) override {
-        ColorQuantizer::detail::quantizePieces(pixels, batch_.plan.columnCount, kTileSide,
+        ColorQuantizer::quantizePieces(pixels, batch_.plan.columnCount, kTileSide,
                                                batch_.tile(0) + kTileHeaderSize + pixelRow * kTileSide,
                                                kTileFileSize);
     }

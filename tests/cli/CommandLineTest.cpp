@@ -92,6 +92,18 @@ TEST(CommandLine, HelpAndVersion) {
         EXPECT_EQ(result.command.helpTopic, c.helpTopic) << c.args.back();
     }
     EXPECT_EQ(parseCommandLine({"probe", "--", "--help"}).command.probe.bitmap, "--help");
+    ParseResult probe = parseCommandLine({"probe", "--quiet", "map.bmp", "--json"});
+    EXPECT_TRUE(probe.command.probe.json && probe.command.probe.quiet);
+    // Given as a value, -h and --help are that value.
+    for (std::string name : {"-h", "--help"}) {
+        std::vector<std::string> args = without(convertArgs(), "--name");
+        args.insert(args.end(), {"--name=" + name, "--output-dir", "-h"});
+        ParseResult result = parseCommandLine(args);
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.command.kind, CommandKind::Convert);
+        EXPECT_EQ(result.command.convert.name, name);
+        EXPECT_EQ(result.command.convert.outputDir, "-h");
+    }
 }
 
 struct ErrorCase {
@@ -109,6 +121,7 @@ TEST(CommandLine, MistakesAreRefusedWithAReason) {
         {{"probe"}, "missing BITMAP", "probe"},
         {{"probe", "a.bmp", "b.bmp"}, "unexpected argument \"b.bmp\"", "probe"},
         {{"probe", "a.bmp", "--name", "x"}, "unknown option \"--name\"", "probe"},
+        {{"probe", "a.bmp", "--json=yes"}, "--json takes no value", "probe"},
         {without(convertArgs(), "--north-south"), "missing --north-south", "convert"},
         {without(without(convertArgs(), "--name"), "--folder"), "missing --name, --folder", "convert"},
         {{"convert", "--name", "x"}, "missing BITMAP", "convert"},
@@ -130,40 +143,98 @@ TEST(CommandLine, MistakesAreRefusedWithAReason) {
 
 struct CornerCase {
     std::string text;
-    bool ok;
-    std::string errorPart;
+    std::string error;  // a part of the error, or "" when the corner is taken
+    uint32_t latitude = 0, longitude = 0;  // milliseconds of arc, when taken
+    std::string warnings = "";             // joined by '|'
 };
 
-TEST(CommandLine, CornersAreTwoAnglesInTheDialogsFieldLengths) {
+const std::string kNorthEastOnly = "Tessella converts maps north of the equator and east of Greenwich only";
+
+TEST(CommandLine, CornersInDmsOrDecimalDegrees) {
     const CornerCase cases[] = {
-        {"35:40:10,139:45:30", true, ""},
-        {"0:0:0,0:0:0", true, ""},
-        {"99:99:99,999:99:99", true, ""},  // the fields bound them, nothing else does
-        {"05:07:09,007:05:03", true, ""},
-        {"35:40,139:45:30", false, "latitude \"35:40\" is not D:M:S"},
-        {"35:40:10:5,139:45:30", false, "latitude \"35:40:10:5\" is not D:M:S"},
-        {"35:40:10,139:45", false, "longitude \"139:45\" is not D:M:S"},
-        {"35:40:10;139:45:30", false, "is not LAT,LON"},
-        {"35:40:10", false, "is not LAT,LON"},
-        {"35:40:10,139:45:30,1:1:1", false, "is not LAT,LON"},
-        {"", false, "is not LAT,LON"},
-        {"35:4O:10,139:45:30", false, "minutes must be digits"},
-        {"35::10,139:45:30", false, "minutes must be digits"},
-        {"-1:0:0,139:45:30", false, "degrees must be digits"},
-        {"+35:0:0,139:45:30", false, "degrees must be digits"},
-        {"35.5:0:0,139:45:30", false, "degrees must be digits"},
-        {"035:40:10,139:45:30", false, "degrees \"035\" has more than 2 digits"},
-        {"35:40:10,1390:45:30", false, "degrees \"1390\" has more than 3 digits"},
-        {"35:40:100,139:45:30", false, "seconds \"100\" has more than 2 digits"},
-        {"35:400:10,139:45:30", false, "minutes \"400\" has more than 2 digits"},
+        // D:M:S in the dialog's field lengths.
+        {"35:40:10,139:45:30", "", 128410000, 503130000},
+        {"0:0:0,0:0:0", "", 0, 0},
+        {"05:07:09,007:05:03", "", 18429000, 25503000},
+        {"90:0:0,180:0:0", "", 324000000, 648000000},
+        {"35:40:10N,139:45:30E", "", 128410000, 503130000},
+        // Past 59 minutes or seconds, 90 or 180 degrees: taken as the fields take them.
+        {"35:75:00,139:45:30", "", 130500000, 503130000,
+         "latitude \"35:75:00\" has 75 minutes: it amounts to 36:15:00 (36.250000 degrees)"},
+        {"35:40:60,180:0:1", "", 128460000, 648001000,
+         "latitude \"35:40:60\" has 60 seconds: it amounts to 35:41:00 (35.683333 degrees)|"
+         "longitude \"180:0:1\" lies past 180 degrees: it amounts to 180:00:01 (180.000278 degrees)"},
+        {"99:99:99,999:99:99", "", 362439000, 3602439000u,
+         "latitude \"99:99:99\" has 99 minutes and 99 seconds and lies past 90 degrees: it amounts to "
+         "100:40:39 (100.677500 degrees)|longitude \"999:99:99\" has 99 minutes and 99 seconds and lies "
+         "past 180 degrees: it amounts to 1000:40:39 (1000.677500 degrees)"},
+        // Decimal degrees, rounded to the nearest millisecond of arc.
+        {"35.66944,139.7563", "", 128409984, 503122680},
+        {"35.66944N, 139.7563E", "", 128409984, 503122680},
+        {" 35.66944 n , 139.7563 e ", "", 128409984, 503122680},
+        {"35.5\xC2\xB0N,139.75\xC2\xB0 E", "", 127800000, 503100000},
+        {"35,139", "", 126000000, 500400000},
+        {"90,180", "", 324000000, 648000000},
+        {"90.000,.5", "", 324000000, 1800000},
+        {"0.0000001388,0.0000001389", "", 0, 1},   // 0.49968 and 0.50004 ms
+        {"0.00000125,0.00000124", "", 5, 4},        // 4.5 ms exactly: halves go up
+        {"-0,0", "", 0, 0},
+        {"1.123456789012345678901234567890,0", "", 4044444, 0},
+        // Refused.
+        {"35:40,139:45:30", "latitude \"35:40\" is not D:M:S"},
+        {"35:40:10:5,139:45:30", "latitude \"35:40:10:5\" is not D:M:S"},
+        {"35:40:10,139:45", "longitude \"139:45\" is not D:M:S"},
+        {"35:40:10;139:45:30", "is not LAT,LON"},
+        {"35:40:10", "is not LAT,LON"},
+        {"35:40:10,139:45:30,1:1:1", "is not LAT,LON"},
+        {"", "is not LAT,LON"},
+        {"35:4O:10,139:45:30", "minutes must be digits"},
+        {"35::10,139:45:30", "minutes must be digits"},
+        {"+35:0:0,139:45:30", "degrees must be digits"},
+        {"35.5:0:0,139:45:30", "degrees must be digits"},
+        {"035:40:10,139:45:30", "degrees \"035\" has more than 2 digits"},
+        {"35:40:10,1390:45:30", "degrees \"1390\" has more than 3 digits"},
+        {"35:40:100,139:45:30", "seconds \"100\" has more than 2 digits"},
+        {"35:400:10,139:45:30", "minutes \"400\" has more than 2 digits"},
+        {"90.0000001,139", "latitude \"90.0000001\" is over 90 degrees"},
+        {"35,180.5", "longitude \"180.5\" is over 180 degrees"},
+        {"35,1000", "longitude \"1000\" is over 180 degrees"},
+        {"35.5.5,139", "latitude \"35.5.5\" is neither D:M:S (degrees:minutes:seconds) nor decimal degrees"},
+        {"abc,139", "latitude \"abc\" is neither"},
+        {".,139", "latitude \".\" is neither"},
+        {",139", "latitude \"\" is neither"},
+        {"1.1234567890123456789012345678901,0", "latitude \"1.1234567890123456789012345678901\" has more than 30 decimals"},
+        {"35.5E,139", "latitude \"35.5E\" ends in E; a latitude ends in N or in no letter"},
+        {"35,139N", "longitude \"139N\" ends in N; a longitude ends in E or in no letter"},
+        {"35.5S,139E", "latitude \"35.5S\" is south of the equator: " + kNorthEastOnly},
+        {"35:40:10,139:45:30w", "longitude \"139:45:30w\" is west of Greenwich: " + kNorthEastOnly},
+        {"-35.5,139", "latitude \"-35.5\" is south of the equator"},
+        {"-1:0:0,139:45:30", "latitude \"-1:0:0\" is south of the equator"},
+        {"35,-139", "longitude \"-139\" is west of Greenwich"},
     };
     for (const CornerCase& c : cases) {
+        SCOPED_TRACE(c.text);
         std::string error;
-        std::optional<CornerArgument> corner = parseCorner(c.text, error);
-        EXPECT_EQ(corner.has_value(), c.ok) << c.text << ": " << error;
-        if (!c.ok) {
-            EXPECT_NE(error.find(c.errorPart), std::string::npos)
-                << "expected \"" << c.errorPart << "\" in \"" << error << "\"";
+        std::vector<std::string> warnings;
+        std::optional<CornerArgument> corner = parseCorner(c.text, error, warnings);
+        std::string joined;
+        for (const std::string& w : warnings) joined += (joined.empty() ? "" : "|") + w;
+        if (!c.error.empty()) {
+            EXPECT_FALSE(corner.has_value());
+            EXPECT_NE(error.find(c.error), std::string::npos) << "expected \"" << c.error << "\" in \"" << error << "\"";
+            continue;
+        }
+        ASSERT_TRUE(corner.has_value()) << error;
+        EXPECT_EQ(joined, c.warnings);
+        EXPECT_EQ(angleFromText(corner->latitude, kLatitudeDegreesMaxLength), c.latitude);
+        EXPECT_EQ(angleFromText(corner->longitude, kLongitudeDegreesMaxLength), c.longitude);
+        // The texts, as the dialog's fields would show them, hold the whole seconds.
+        for (AngleText text : {corner->latitude, corner->longitude}) {
+            uint32_t exact = angleFromText(text, kLongitudeDegreesMaxLength);
+            text.exactMilliseconds.reset();
+            EXPECT_EQ(angleFromText(text, kLongitudeDegreesMaxLength), exact - exact % 1000) << text.degrees;
+            EXPECT_LE(text.minutes.size(), 2u);
+            EXPECT_LE(text.seconds.size(), 2u);
         }
     }
 }

@@ -1,34 +1,10 @@
-// What the convert command hands the conversion, and what it warns about beforehand.
+// What the convert command warns about beforehand, and where its output goes.
 
 #include <gtest/gtest.h>
 
 #include "Commands.h"
 
 namespace {
-
-TEST(Commands, SettingsTextHoldsTheArgumentsAndTheCp932Name) {
-    ConvertArguments args;
-    args.name = "\xE6\x9D\xB1";
-    args.folder = "area01";
-    args.topLeft = {{"35", "40", "10"}, {"139", "45", "30"}};
-    args.bottomRight = {{"35", "39", "0"}, {"139", "46", "0"}};
-    args.eastWest = "1852";
-    args.northSouth = "926";
-    SettingsText texts = settingsTextFor(args, "\x93\x8C");
-    EXPECT_EQ(texts.mapName, "\x93\x8C");
-    EXPECT_EQ(texts.folderName, "area01");
-    EXPECT_EQ(texts.topLeftLongitude.degrees, "139");
-    EXPECT_EQ(texts.topLeftLatitude.seconds, "10");
-    EXPECT_EQ(texts.bottomRightLatitude.minutes, "39");
-    EXPECT_EQ(texts.bottomRightLongitude.minutes, "46");
-    EXPECT_EQ(texts.eastWestDistance, "1852");
-    EXPECT_EQ(texts.northSouthDistance, "926");
-
-    ConversionJob job;
-    ASSERT_EQ(applySettings(job, texts), SettingsError::NoError);
-    EXPECT_EQ(job.topLeftLatitude, 128410000u);
-    EXPECT_EQ(job.topLeftLongitude, 503130000u);
-}
 
 TEST(Commands, TextsLongerThanTheirFieldsAreWarnedAbout) {
     EXPECT_TRUE(cutWarnings(std::string(32, 'n'), "abcdefgh").empty());
@@ -48,6 +24,39 @@ TEST(Commands, TextsLongerThanTheirFieldsAreWarnedAbout) {
     EXPECT_EQ(warnings[0], "the map name is 34 bytes in Shift-JIS; only its first 32 are kept: \"" +
                                kept + "\"");
     EXPECT_EQ(warnings[1], "the folder name is longer than 8 characters; only \"abcdefgh\" is used");
+}
+
+struct NameCut {
+    std::string cp932;
+    std::string stored;
+    std::vector<std::string> warnings;
+};
+
+TEST(Commands, LongNamesAreCutBetweenCharacters) {
+    std::string kanji16;  // 東 sixteen times: 32 bytes
+    for (int i = 0; i < 16; ++i) kanji16 += "\x93\x8C";
+    std::string kanji16Utf8;
+    for (int i = 0; i < 16; ++i) kanji16Utf8 += "\xE6\x9D\xB1";
+    const std::string headerSplit =
+        "tile headers keep the map name's first 16 bytes, which cut the character \"\xE6\x9D\xB1\" in two: "
+        "they hold \"A\xE6\x9D\xB1\xE6\x9D\xB1\xE6\x9D\xB1\xE6\x9D\xB1\xE6\x9D\xB1\xE6\x9D\xB1\xE6\x9D\xB1\" "
+        "and its first byte";
+    const NameCut cases[] = {
+        {kanji16, kanji16, {}},
+        {kanji16 + "x", kanji16,
+         {"the map name is 33 bytes in Shift-JIS; only its first 32 are kept: \"" + kanji16Utf8 + "\""}},
+        {"A" + kanji16, "A" + kanji16.substr(0, 30),
+         {"the map name is 33 bytes in Shift-JIS; only its first 31 are kept, so that no character is cut "
+          "in two: \"A" + kanji16Utf8.substr(0, 45) + "\"",
+          headerSplit}},
+        {"A" + kanji16.substr(0, 16), "A" + kanji16.substr(0, 16), {headerSplit}},
+        {"A" + kanji16.substr(0, 14) + "B", "A" + kanji16.substr(0, 14) + "B", {}},  // 16 bytes exactly
+    };
+    for (const NameCut& c : cases) {
+        SCOPED_TRACE(c.cp932.size());
+        EXPECT_EQ(storedMapName(c.cp932), c.stored);
+        EXPECT_EQ(cutWarnings(c.cp932, "area01"), c.warnings);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Encoding.h"
 #include "Messages.h"
 
@@ -22,8 +24,19 @@ TEST(Encoding, NamesBecomeCp932OrNameTheFirstCharacterThatCannot) {
         {"\xEF\xBD\xB1", EncodeStatus::Ok, "\xB1", ""},  // half-width katakana A: one byte
         {"\xE2\x91\xA0", EncodeStatus::Ok, "\x87\x40", ""},  // circled one, a CP932 extension
         {"\xEF\xBD\x9E", EncodeStatus::Ok, "\x81\x60", ""},  // full-width tilde
-        // The wave dash maps to 0x8160 one way only: refused, so every platform agrees.
-        {"A\xE3\x80\x9C", EncodeStatus::NotInCp932, "", "\xE3\x80\x9C"},
+        // What Japanese input methods type for CP932's signs outside Windows: written as
+        // Windows writes the signs typed there, on every platform.
+        {"A\xE3\x80\x9C", EncodeStatus::Ok, "A\x81\x60", ""},  // wave dash
+        {"\xE2\x80\x96", EncodeStatus::Ok, "\x81\x61", ""},     // double vertical line
+        {"\xE2\x88\x92", EncodeStatus::Ok, "\x81\x7C", ""},     // minus sign
+        {"\xC2\xA2\xC2\xA3\xC2\xAC", EncodeStatus::Ok, "\x81\x91\x81\x92\x81\xCA", ""},  // cent, pound, not
+        {"\xE2\x80\x94", EncodeStatus::Ok, "\x81\x5C", ""},     // em dash
+        {"\xE2\x80\x95\xEF\xBD\x9E", EncodeStatus::Ok, "\x81\x5C\x81\x60", ""},  // Windows' own forms
+        // Control characters never reach the files.
+        {"Tab\there", EncodeStatus::Control, "", "\t"},
+        {std::string("nul\0", 4), EncodeStatus::Control, "", std::string(1, '\0')},
+        {"del\x7F", EncodeStatus::Control, "", "\x7F"},
+        {"c1\xC2\x85", EncodeStatus::Control, "", "\xC2\x85"},  // next line, U+0085
         {"Map \xEC\x84\x9C\xEC\x9A\xB8", EncodeStatus::NotInCp932, "", "\xEC\x84\x9C"},  // Hangul
         {"\xF0\x9F\x97\xBE", EncodeStatus::NotInCp932, "", "\xF0\x9F\x97\xBE"},  // emoji
         {"caf\xC3\xA9", EncodeStatus::NotInCp932, "", "\xC3\xA9"},  // e acute
@@ -41,6 +54,18 @@ TEST(Encoding, NamesBecomeCp932OrNameTheFirstCharacterThatCannot) {
         else EXPECT_TRUE(result.bytes.empty()) << c.utf8;
         EXPECT_EQ(result.offending, c.offending) << c.utf8;
     }
+}
+
+TEST(Encoding, CutsFallBetweenCharacters) {
+    const std::string tokyo = "\x93\x8C\x8B\x9E";  // 東京
+    const std::tuple<std::string, size_t, size_t> cases[] = {
+        {tokyo, 4, 4}, {tokyo, 3, 2}, {tokyo, 2, 2}, {tokyo, 1, 0}, {tokyo, 10, 4},
+        {"A" + tokyo, 2, 1}, {"A" + tokyo, 3, 3},
+        {"\xB1\xB2\xB3", 2, 2},           // half-width katakana: one byte each
+        {"AB\x93", 4, 3}, {"AB\x93", 3, 2},  // never after a lead byte
+        {"", 5, 0},
+    };
+    for (const auto& [cp932, limit, length] : cases) EXPECT_EQ(cp932CutLength(cp932, limit), length) << limit;
 }
 
 TEST(Encoding, JapaneseWarningsDisplayInUtf8) {

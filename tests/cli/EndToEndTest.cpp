@@ -14,6 +14,7 @@
 
 #include "ColorQuantizer.h"
 #include "ConversionJob.h"
+#include "IndexFormat.h"
 #include "ProcessRunner.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
@@ -230,7 +231,10 @@ TEST_F(TessellaCommand, JapaneseMapNameIsWrittenInShiftJis) {
     ProcessResult result = run(args);
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.err, "SUCCESS : File convert finish.\n");
+    EXPECT_EQ(result.err,
+              "tessella: warning: tile headers keep the map name's first 16 bytes, which cut the character "
+              "\"\xE3\x82\xA2\" in two: they hold \"" + kTokyoBayMap.substr(0, 22) + "\" and its first byte\n"
+              "SUCCESS : File convert finish.\n");
     // 21 bytes in the index; the tile headers keep 16, the last a lead byte cut from its pair.
     std::vector<uint8_t> index = readFile(file("area01.vlm"));
     ASSERT_EQ(index.size(), 160u);
@@ -284,15 +288,83 @@ TEST_F(TessellaCommand, NameThatShiftJisCannotHoldWritesNothing) {
     EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
 }
 
+struct NameRun {
+    std::string name;  // UTF-8, as typed
+    int exitCode;
+    std::string err;
+    std::string stored;  // the index's 32 name bytes, when written
+};
+
+TEST_F(TessellaCommand, NamesAsJapaneseUsersTypeThem) {
+    const std::string success = "SUCCESS : File convert finish.\n";
+    std::string tokyo16, tokyo16Cp932;  // 東 sixteen times
+    for (int i = 0; i < 16; ++i) {
+        tokyo16 += "\xE6\x9D\xB1";
+        tokyo16Cp932 += "\x93\x8C";
+    }
+    const NameRun cases[] = {
+        // 〜‖−¢£¬— as input methods type them outside Windows: Windows' bytes for the signs.
+        {"A\xE3\x80\x9C\xE2\x80\x96\xE2\x88\x92\xC2\xA2\xC2\xA3\xC2\xAC\xE2\x80\x94", 0, success,
+         "A\x81\x60\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA\x81\x5C" + std::string(17, '\0')},
+        // 33 bytes: the cut keeps 31, not the first byte of the sixteenth character.
+        {"A" + tokyo16, 0,
+         "tessella: warning: the map name is 33 bytes in Shift-JIS; only its first 31 are kept, so that no "
+         "character is cut in two: \"A" + tokyo16.substr(0, 45) + "\"\n"
+         "tessella: warning: tile headers keep the map name's first 16 bytes, which cut the character \"" +
+             tokyo16.substr(0, 3) + "\" in two: they hold \"A" + tokyo16.substr(0, 21) + "\" and its first byte\n" +
+             success,
+         "A" + tokyo16Cp932.substr(0, 30) + std::string(1, '\0')},
+        {"Tab\there", 4,
+         "tessella: error: --name: the control character U+0009 cannot be part of a map name; nothing was "
+         "written\n", ""},
+        {"Seoul \xEC\x84\x9C\xEC\x9A\xB8", 4,
+         "tessella: error: --name: the character \"\xEC\x84\x9C\" cannot be written in Shift-JIS (CP932), the "
+         "encoding of the map files; nothing was written\n", ""},
+    };
+    writeBitmap("map.bmp");
+    for (const NameRun& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder_.path() / "area01");
+        fs::remove(folder_.path() / "area01.vlm");
+        std::vector<std::string> args = {"convert", "map.bmp"};
+        std::vector<std::string> settings = sampleSettings(c.name);
+        args.insert(args.end(), settings.begin(), settings.end());
+
+        ProcessResult result = run(args);
+
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.err, c.err);
+        if (c.stored.empty()) {
+            EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
+            continue;
+        }
+        std::vector<uint8_t> index = readFile(file("area01.vlm"));
+        ASSERT_EQ(index.size(), 160u);
+        EXPECT_EQ(std::string(index.begin(), index.begin() + 32), c.stored);
+    }
+}
+
 struct RefusedBitmap {
     const char* name;
     std::vector<uint8_t> bytes;  // empty: no file at all
-    std::string message;
+    std::string message;         // the conversion's
+    std::string read;            // what convert says it read, "" for nothing
+    std::string hints;           // the hint lines both commands print
+    std::string probeOut;        // the probe's report after its verdict
+    std::string probeError = "";  // the probe's own line instead of the conversion's message
 };
 
 std::vector<uint8_t> headersOnly(BitmapHeaderFields fields) { return bitmapHeaders(fields); }
 
-TEST_F(TessellaCommand, RefusedBitmapsShowTheirWarningAndWriteNothing) {
+// The probe's lines for what a bitmap's headers say.
+std::string factLines(int width, int height, int bits, const std::string& compression, int fileSize, int needed) {
+    return "width: " + std::to_string(width) + "\nheight: " + std::to_string(height) + "\nbits per pixel: " +
+           std::to_string(bits) + "\ncompression: " + compression + "\nheader size: 40 bytes\n" +
+           "rows stored: bottom-up\nfile size: " + std::to_string(fileSize) + " bytes\n" +
+           (needed != 0 ? "size needed: " + std::to_string(needed) + " bytes\n" : "");
+}
+
+TEST_F(TessellaCommand, RefusedBitmapsAreExplainedAndWriteNothing) {
     BitmapHeaderFields eightBit, compressed, narrow, offGrid;
     eightBit.bitsPerPixel = 8;
     eightBit.width = 640;
@@ -302,18 +374,51 @@ TEST_F(TessellaCommand, RefusedBitmapsShowTheirWarningAndWriteNothing) {
     offGrid.width = 500;
     std::vector<uint8_t> truncated = makeBitmap(480, 480, patternPixel);
     truncated.resize(truncated.size() - 1);
+    const std::string kindHints =
+        "tessella: hint: Tessella converts 24-bit uncompressed bottom-up bitmaps; ImageMagick makes one: convert "
+        "map.bmp -alpha off -type TrueColor BMP3:map-24bit.bmp\n"
+        "tessella: hint: or let 'tessella import' read the picture as it is, where this build has it\n";
+    const std::string cornersMove =
+        "tessella: hint: both keep the top-left corner and move the bottom-right one with the picture's edge: give "
+        "the corners and distances of the new picture\n";
     const RefusedBitmap cases[] = {
-        {"missing", {}, "Warning: Error : Cannot find bmp-file\n"},
-        {"text", {'h', 'e', 'l', 'l', 'o', '\n'}, "Warning: Error : this file is not bmp-file\n"},
-        {"8-bit", headersOnly(eightBit),
-         "Warning: This software support 24bpp color.\nThis file is not 24bpp.\n"},
+        {"missing", {}, "Warning: Error : Cannot find bmp-file\n", "", "", ""},
+        {"text", {'h', 'e', 'l', 'l', 'o', '\n'}, "Warning: Error : this file is not bmp-file\n",
+         "6 bytes, not a bitmap", kindHints, "kind: not a bitmap (it does not start with \"BM\")\nfile size: 6 bytes\n"},
+        {"8-bit", headersOnly(eightBit), "Warning: This software support 24bpp color.\nThis file is not 24bpp.\n",
+         "640 \xC3\x97 480 pixels, 8 bits per pixel, compression none, 40-byte header, bottom-up, 54 bytes (307254 "
+         "needed)",
+         kindHints, factLines(640, 480, 8, "none", 54, 307254)},
         {"compressed", headersOnly(compressed),
-         "Warning: This bmp-file is compressed.\nThis software only support non-compress bmp-file.\n"},
-        {"too small", headersOnly(narrow),
-         "Warning: This software only support Width>=480 and Height>=480 bitmap.\n"},
-        {"off the grid", headersOnly(offGrid), "Warning: Error : Width and Height must be divide by 160.\n"},
+         "Warning: This bmp-file is compressed.\nThis software only support non-compress bmp-file.\n",
+         "480 \xC3\x97 480 pixels, 24 bits per pixel, compression RLE8, 40-byte header, bottom-up, 54 bytes", kindHints,
+         factLines(480, 480, 24, "RLE8", 54, 0)},
+        {"too small", headersOnly(narrow), "Warning: This software only support Width>=480 and Height>=480 bitmap.\n",
+         "470 \xC3\x97 640 pixels, 24 bits per pixel, compression none, 40-byte header, bottom-up, 54 bytes (903734 "
+         "needed)",
+         "tessella: hint: the nearest size Tessella converts: pad 470 \xC3\x97 640 to 480 \xC3\x97 640\n"
+         "tessella: hint: with ImageMagick: convert map.bmp -background white -extent 480x640 -alpha off -type "
+         "TrueColor BMP3:map-480x640.bmp\n" + cornersMove,
+         factLines(470, 640, 24, "none", 54, 903734)},
+        {"off the grid", headersOnly(offGrid), "Warning: Error : Width and Height must be divide by 160.\n",
+         "500 \xC3\x97 480 pixels, 24 bits per pixel, compression none, 40-byte header, bottom-up, 54 bytes (720054 "
+         "needed)",
+         "tessella: hint: the nearest sizes Tessella converts: crop 500 \xC3\x97 480 to 480 \xC3\x97 480 or pad it to "
+         "640 \xC3\x97 480\n"
+         "tessella: hint: with ImageMagick: convert map.bmp -crop 480x480+0+0 +repage -alpha off -type TrueColor "
+         "BMP3:map-480x480.bmp, or convert map.bmp -background white -extent 640x480 -alpha off -type TrueColor "
+         "BMP3:map-640x480.bmp\n" + cornersMove,
+         factLines(500, 480, 24, "none", 54, 720054)},
         {"short of pixels", truncated,
-         "Warning: Error : bmp-file is shorter than its header says.\nNo file was written.\n"},
+         "Warning: Error : bmp-file is shorter than its header says.\nNo file was written.\n",
+         "480 \xC3\x97 480 pixels, 24 bits per pixel, compression none, 40-byte header, bottom-up, 691253 bytes "
+         "(691254 needed)",
+         "",
+         "width: 480\nheight: 480\ncolumns: 3\nrows: 3\ntiles: 9\n"
+         "pixel data: short of what the header says (convert refuses it)\n"
+         "bits per pixel: 24\ncompression: none\nheader size: 40 bytes\nrows stored: bottom-up\n"
+         "file size: 691253 bytes\nsize needed: 691254 bytes\n",
+         "tessella: error: the file is 691253 bytes, short of the 691254 its headers need; convert refuses it\n"},
     };
     for (const RefusedBitmap& c : cases) {
         SCOPED_TRACE(c.name);
@@ -326,15 +431,23 @@ TEST_F(TessellaCommand, RefusedBitmapsShowTheirWarningAndWriteNothing) {
         argv.insert(argv.end(), settings.begin(), settings.end());
         argv.insert(argv.end(), {"--output-dir", "out"});
 
-        ProcessResult result = runProcess(argv, fresh.path().string());
+        ProcessResult converted = runProcess(argv, fresh.path().string());
 
-        EXPECT_EQ(result.exitCode, 3);
-        EXPECT_EQ(result.err, c.message);
-        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(converted.exitCode, 3);
+        EXPECT_EQ(converted.err, c.message + (c.read.empty() ? "" : "tessella: read: " + c.read + "\n") + c.hints);
+        EXPECT_EQ(converted.out, "");
         std::set<std::string> left;
         for (const auto& entry : fs::recursive_directory_iterator(fresh.path()))
             left.insert(entry.path().filename().string());
         EXPECT_EQ(left, c.bytes.empty() ? std::set<std::string>{} : std::set<std::string>{"map.bmp"});
+
+        // The probe refuses what convert refuses, and says what it read.
+        argv = commandPrefix();
+        argv.insert(argv.end(), {"probe", "map.bmp"});
+        ProcessResult probed = runProcess(argv, fresh.path().string());
+        EXPECT_EQ(probed.exitCode, 3);
+        EXPECT_EQ(probed.err, (c.probeError.empty() ? c.message : c.probeError) + c.hints);
+        EXPECT_EQ(probed.out, "verdict: refused\n" + c.probeOut);
     }
 }
 
@@ -408,6 +521,62 @@ TEST_F(TessellaCommand, BadArgumentsAreUsageErrors) {
     EXPECT_NE(nothing.err.find("Usage:\n  tessella convert BITMAP"), std::string::npos) << nothing.err;
 }
 
+struct CornerRun {
+    std::string topLeft, bottomRight;
+    int exitCode;
+    std::string err;
+    std::vector<uint32_t> corners;  // the index's four corners, milliseconds of arc, when written
+};
+
+uint32_t bigEndianAt(const std::vector<uint8_t>& bytes, int offset) {
+    return static_cast<uint32_t>(bytes[offset]) << 24 | static_cast<uint32_t>(bytes[offset + 1]) << 16 |
+           static_cast<uint32_t>(bytes[offset + 2]) << 8 | bytes[offset + 3];
+}
+
+TEST_F(TessellaCommand, CornersAsPeopleTypeThem) {
+    const std::string success = "SUCCESS : File convert finish.\n";
+    const std::string usage = "\nRun 'tessella convert --help' for usage.\n";
+    const CornerRun cases[] = {
+        {"35.66944,139.7563", "35.65N,139.77E", 0, success, {128409984, 503122680, 128340000, 503172000}},
+        {"35:75:0,139:45:0", "35:39:0,139:46:0", 0,
+         "tessella: warning: --top-left: latitude \"35:75:0\" has 75 minutes: it amounts to 36:15:00 "
+         "(36.250000 degrees)\n" + success,
+         {130500000, 503100000, 128340000, 503160000}},
+        {"35:40:0,139:45:0", "35.5S,139.77", 2,
+         "tessella: error: --bottom-right: latitude \"35.5S\" is south of the equator: Tessella converts "
+         "maps north of the equator and east of Greenwich only" + usage, {}},
+        {"91,139", "35:39:0,139:46:0", 2, "tessella: error: --top-left: latitude \"91\" is over 90 degrees" + usage,
+         {}},
+    };
+    writeBitmap("map.bmp");
+    for (const CornerRun& c : cases) {
+        SCOPED_TRACE(c.topLeft + " " + c.bottomRight);
+        fs::remove_all(folder_.path() / "area01");
+        fs::remove(folder_.path() / "area01.vlm");
+        std::vector<std::string> settings = sampleSettings();
+        *(std::find(settings.begin(), settings.end(), "--top-left") + 1) = c.topLeft;
+        *(std::find(settings.begin(), settings.end(), "--bottom-right") + 1) = c.bottomRight;
+        std::vector<std::string> args = {"convert", "map.bmp"};
+        args.insert(args.end(), settings.begin(), settings.end());
+
+        ProcessResult result = run(args);
+
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.err, c.err);
+        if (c.corners.empty()) {
+            EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
+            continue;
+        }
+        std::vector<uint8_t> index = readFile(file("area01.vlm"));
+        ASSERT_EQ(index.size(), 160u);
+        EXPECT_EQ((std::vector<uint32_t>{bigEndianAt(index, index_format::kTopLeftLatitudeOffset),
+                                         bigEndianAt(index, index_format::kTopLeftLongitudeOffset),
+                                         bigEndianAt(index, index_format::kBottomRightLatitudeOffset),
+                                         bigEndianAt(index, index_format::kBottomRightLongitudeOffset)}),
+                  c.corners);
+    }
+}
+
 TEST_F(TessellaCommand, ExistingIndexIsLeftUntouched) {
     writeBitmap("map.bmp");
     const std::vector<uint8_t> old = {'o', 'l', 'd', ' ', 'i', 'n', 'd', 'e', 'x'};
@@ -461,40 +630,68 @@ TEST_F(TessellaCommand, OutputThatCannotBeMadeIsAFailedOutput) {
     EXPECT_EQ(readFile(file("taken")), std::vector<uint8_t>{'x'});
 }
 
-TEST_F(TessellaCommand, ProbeTellsTheGridOrTheReason) {
+TEST_F(TessellaCommand, ProbeTellsTheGridAndWhatItRead) {
     writeBitmap("wide.bmp", 800, 640);
+    const std::string wideFacts = "bits per pixel: 24\ncompression: none\nheader size: 40 bytes\n"
+                                  "rows stored: bottom-up\nfile size: 1536054 bytes\nsize needed: 1536054 bytes\n";
     ProcessResult accepted = run({"probe", "wide.bmp"});
     EXPECT_EQ(accepted.exitCode, 0);
     EXPECT_EQ(accepted.out,
               "verdict: accepted\nwidth: 800\nheight: 640\ncolumns: 5\nrows: 4\ntiles: 20\n"
-              "pixel data: complete\n");
+              "pixel data: complete\n" + wideFacts);
     EXPECT_EQ(accepted.err, "");
-
-    std::vector<uint8_t> bytes = makeBitmap(480, 960, patternPixel);
-    bytes.resize(bytes.size() - 3);
-    writeFile(file("short.bmp"), bytes);
-    ProcessResult shortOfPixels = run({"probe", "short.bmp"});
-    EXPECT_EQ(shortOfPixels.exitCode, 0);
-    EXPECT_EQ(shortOfPixels.out,
-              "verdict: accepted\nwidth: 480\nheight: 960\ncolumns: 3\nrows: 6\ntiles: 18\n"
-              "pixel data: short of what the header says (convert refuses it)\n");
 
     // Headers of an absurd size: the grid holds more tiles than 32 bits count.
     BitmapHeaderFields huge;
     huge.width = huge.height = 2147483520;
     writeFile(file("huge.bmp"), bitmapHeaders(huge));
     ProcessResult absurd = run({"probe", "huge.bmp"});
-    EXPECT_EQ(absurd.exitCode, 0);
-    EXPECT_EQ(absurd.out,
-              "verdict: accepted\nwidth: 2147483520\nheight: 2147483520\ncolumns: 13421772\n"
+    EXPECT_EQ(absurd.exitCode, 3);
+    EXPECT_EQ(absurd.out.substr(0, absurd.out.find("bits per pixel")),
+              "verdict: refused\nwidth: 2147483520\nheight: 2147483520\ncolumns: 13421772\n"
               "rows: 13421772\ntiles: 180143963619984\n"
               "pixel data: short of what the header says (convert refuses it)\n");
+    EXPECT_EQ(absurd.err,
+              "tessella: error: the file is 54 bytes, short of the 13835056406014771254 its headers need; convert "
+              "refuses it\n");
 
-    ProcessResult missing = run({"probe", "nothing.bmp"});
-    EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_EQ(missing.out, "verdict: refused\n");
-    EXPECT_EQ(missing.err, "Warning: Error : Cannot find bmp-file\n");
-    EXPECT_EQ(tree(), (std::set<std::string>{"huge.bmp", "short.bmp", "wide.bmp"}));
+    // --quiet: nothing but failures. --json: one object, whose messages are those shown.
+    ProcessResult quiet = run({"probe", "--quiet", "wide.bmp"});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.out + quiet.err, "");
+    ProcessResult quietRefusal = run({"probe", "huge.bmp", "--quiet"});
+    EXPECT_EQ(quietRefusal.exitCode, 3);
+    EXPECT_EQ(quietRefusal.out, "");
+    EXPECT_EQ(quietRefusal.err, absurd.err);
+    ProcessResult json = run({"probe", "--json", "wide.bmp"});
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(json.err, "");
+    EXPECT_EQ(json.out,
+              "{\n  \"command\": \"probe\",\n  \"bitmap\": \"wide.bmp\",\n  \"verdict\": \"accepted\",\n"
+              "  \"found\": {\n    \"exists\": true,\n    \"opened\": true,\n    \"file_size\": 1536054,\n"
+              "    \"bitmap\": true,\n    \"width\": 800,\n    \"height\": 640,\n    \"bits_per_pixel\": 24,\n"
+              "    \"compression\": 0,\n    \"compression_name\": \"none\",\n    \"header_size\": 40,\n"
+              "    \"rows_stored\": \"bottom-up\",\n    \"pixel_data_offset\": 54,\n    \"size_needed\": 1536054,\n"
+              "    \"pixel_data\": \"complete\"\n  },\n"
+              "  \"grid\": {\n    \"columns\": 5,\n    \"rows\": 4,\n    \"tiles\": 20\n  },\n"
+              "  \"hints\": [],\n  \"messages\": [],\n  \"exit_code\": 0\n}\n");
+    ProcessResult jsonRefusal = run({"probe", "--json", "nothing.bmp"});
+    EXPECT_EQ(jsonRefusal.exitCode, 3);
+    EXPECT_EQ(jsonRefusal.err, "Warning: Error : Cannot find bmp-file\n");
+    EXPECT_NE(jsonRefusal.out.find("  \"grid\": null,\n  \"hints\": [],\n  \"messages\": [\n"
+                                   "    \"Warning: Error : Cannot find bmp-file\"\n  ],\n  \"exit_code\": 3\n}\n"),
+              std::string::npos)
+        << jsonRefusal.out;
+    EXPECT_EQ(tree(), (std::set<std::string>{"huge.bmp", "wide.bmp"}));
+}
+
+TEST_F(TessellaCommand, FailingToWriteStandardOutputIsAnError) {
+    if (runsUnderRunner()) GTEST_SKIP() << "standard output is redirected by the native binary's test only";
+    writeBitmap("map.bmp");
+    std::vector<std::string> argv = {"sh", "-c", "exec \"$0\" probe map.bmp > /dev/full", commandPrefix().back()};
+    ProcessResult result = runProcess(argv, folder_.path().string());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "tessella: error: cannot write to standard output\n");
 }
 
 TEST_F(TessellaCommand, HelpAndVersion) {

@@ -9,6 +9,7 @@
 
 #include "ColorQuantizer.h"
 #include "ColorQuantizerKernels.h"
+#include "ForcedRowKernel.h"
 
 using namespace ColorQuantizer;
 using detail::RowKernel;
@@ -47,11 +48,9 @@ const PixelCase kPixelCases[] = {
     {0, 0, 144, 107}, {0, 0, 191, 107}, {0, 0, 192, 101}, {0, 0, 239, 101}, {0, 0, 240, 95},
 };
 
-std::vector<RowKernel> availableKernels() {
-    std::vector<RowKernel> kernels;
-    for (RowKernel k : detail::kAllRowKernels)
-        if (detail::rowKernelAvailable(k)) kernels.push_back(k);
-    return kernels;
+// One row: one piece.
+void quantizeRow(const uint8_t* source, uint8_t* destination, int32_t pixelCount) {
+    quantizePieces(source, 1, pixelCount, destination, pixelCount > 0 ? static_cast<size_t>(pixelCount) : 0);
 }
 
 TEST(ColorQuantizer, ClassifiesEachExamplePixel) {
@@ -70,14 +69,12 @@ TEST(ColorQuantizer, EveryConverterGivesTheExampleIndicesInARow) {
         source.insert(source.end(), {c.blue, c.green, c.red});
         expected.push_back(c.index);
     }
-    for (RowKernel kernel : availableKernels()) {
+    for (RowKernel kernel : availableRowKernels()) {
+        ForcedRowKernel forced(kernel);
         std::vector<uint8_t> out(expected.size(), 0xEE);
-        detail::quantizeRowWith(kernel, source.data(), out.data(), static_cast<int32_t>(out.size()));
+        quantizeRow(source.data(), out.data(), static_cast<int32_t>(out.size()));
         EXPECT_EQ(out, expected) << detail::rowKernelName(kernel);
     }
-    std::vector<uint8_t> out(expected.size(), 0xEE);
-    quantizeRow(source.data(), out.data(), static_cast<int32_t>(out.size()));
-    EXPECT_EQ(out, expected);
 }
 
 TEST(ColorQuantizer, StoredByteOrderIsBlueGreenRed) {
@@ -128,18 +125,29 @@ TEST(ColorQuantizer, TablesHoldEveryIndexOnce) {
 }
 
 TEST(ColorQuantizer, ACountOfZeroOrLessTouchesNothing) {
-    for (int32_t count : {0, -1, -160, INT32_MIN}) {
-        uint8_t out[4] = {0xAB, 0xAB, 0xAB, 0xAB};
-        quantizeRow(nullptr, out, count);  // nothing may be read
-        for (RowKernel kernel : availableKernels()) detail::quantizeRowWith(kernel, nullptr, out, count);
-        EXPECT_EQ(std::vector<uint8_t>(out, out + 4), std::vector<uint8_t>(4, 0xAB)) << count;
+    for (RowKernel kernel : availableRowKernels()) {
+        ForcedRowKernel forced(kernel);
+        for (int32_t count : {0, -1, -160, INT32_MIN}) {
+            uint8_t out[4] = {0xAB, 0xAB, 0xAB, 0xAB};
+            // Nothing may be read: no pixels in a piece, or no pieces.
+            quantizePieces(nullptr, 3, count, out, 1);
+            quantizePieces(nullptr, count, 4, out, 1);
+            EXPECT_EQ(std::vector<uint8_t>(out, out + 4), std::vector<uint8_t>(4, 0xAB))
+                << detail::rowKernelName(kernel) << " " << count;
+        }
     }
 }
 
-TEST(ColorQuantizer, TheProcessorsBestConverterIsUsed) {
-    RowKernel active = detail::activeRowKernel();
-    EXPECT_TRUE(detail::rowKernelAvailable(active));
-    for (RowKernel k : availableKernels()) EXPECT_GE(static_cast<int>(active), static_cast<int>(k));
+TEST(ColorQuantizer, TheProcessorsWidestConverterIsUsedUnlessForced) {
+    RowKernel widest = detail::widestRowKernel();
+    EXPECT_TRUE(detail::rowKernelAvailable(widest));
+    for (RowKernel k : availableRowKernels()) EXPECT_GE(static_cast<int>(widest), static_cast<int>(k));
+    EXPECT_EQ(detail::activeRowKernel(), widest);
+    {
+        ForcedRowKernel forced(RowKernel::Portable);
+        EXPECT_EQ(detail::activeRowKernel(), RowKernel::Portable);
+    }
+    EXPECT_EQ(detail::activeRowKernel(), widest);
 }
 
 // Every colour once, pixel c = (blue c & 255, green (c >> 8) & 255, red c >> 16), and the
@@ -170,38 +178,22 @@ TEST(ColorQuantizer, EveryColourGivesAnIndexUpTo230AndEveryIndexOccurs) {
     for (int i = 0; i < 256; ++i) EXPECT_EQ(seen[i], i <= kHighestIndex) << i;
 }
 
-TEST(ColorQuantizer, PiecesGoToTheirOwnPlaces) {
-    // Pieces of 160 pixels (and odd lengths) spread over strided destinations, as the
-    // tile writer uses them, with guard bytes between the pieces.
-    const AllColours& all = allColours();
-    for (int32_t piecePixels : {160, 1, 63, 64, 65, 200}) {
-        const int32_t pieces = 37;
-        const size_t stride = static_cast<size_t>(piecePixels) + 9;
-        const size_t first = static_cast<size_t>(piecePixels) * 4099;
-        std::vector<uint8_t> out(stride * pieces, 0xC3);
-        detail::quantizePieces(all.source.data() + 3 * first, pieces, piecePixels, out.data(), stride);
-        for (int32_t p = 0; p < pieces; ++p) {
-            const uint8_t* got = out.data() + stride * p;
-            EXPECT_TRUE(std::equal(got, got + piecePixels,
-                                   all.expected.begin() + static_cast<std::ptrdiff_t>(first + static_cast<size_t>(piecePixels) * p)))
-                << piecePixels << " pixels, piece " << p;
-            EXPECT_TRUE(std::all_of(got + piecePixels, got + stride, [](uint8_t b) { return b == 0xC3; }));
-        }
-    }
-}
-
 class EveryConverter : public ::testing::TestWithParam<RowKernel> {
 protected:
     void SetUp() override {
         if (!detail::rowKernelAvailable(GetParam()))
             GTEST_SKIP() << detail::rowKernelName(GetParam()) << " is not available here";
+        forced_ = std::make_unique<ForcedRowKernel>(GetParam());
     }
+
+private:
+    std::unique_ptr<ForcedRowKernel> forced_;
 };
 
 TEST_P(EveryConverter, MatchesQuantizePixelForAllColoursInOneRow) {
     const AllColours& all = allColours();
     std::vector<uint8_t> out(all.expected.size());
-    detail::quantizeRowWith(GetParam(), all.source.data(), out.data(), static_cast<int32_t>(out.size()));
+    quantizeRow(all.source.data(), out.data(), static_cast<int32_t>(out.size()));
     EXPECT_TRUE(out == all.expected);
     size_t firstDifference = std::mismatch(out.begin(), out.end(), all.expected.begin()).first - out.begin();
     EXPECT_EQ(firstDifference, out.size()) << "first wrong colour";
@@ -216,8 +208,7 @@ TEST_P(EveryConverter, MatchesQuantizePixelForAllColoursInRowsOfEveryLength) {
     int32_t length = 1;
     for (int32_t at = 0; at < total; at += length, length = length % 97 + 1) {
         int32_t count = std::min(length, total - at);
-        detail::quantizeRowWith(GetParam(), all.source.data() + 3 * static_cast<size_t>(at),
-                                out.data() + at, count);
+        quantizeRow(all.source.data() + 3 * static_cast<size_t>(at), out.data() + at, count);
     }
     size_t firstDifference = std::mismatch(out.begin(), out.end(), all.expected.begin()).first - out.begin();
     EXPECT_EQ(firstDifference, out.size()) << "first wrong colour";
@@ -233,11 +224,31 @@ TEST_P(EveryConverter, StaysInsideItsBuffers) {
             auto source = std::make_unique<uint8_t[]>(3 * static_cast<size_t>(count) + shift);
             std::memcpy(source.get() + shift, all.source.data() + 3 * first, 3 * static_cast<size_t>(count));
             std::vector<uint8_t> out(static_cast<size_t>(count) + 2, 0x5A);
-            detail::quantizeRowWith(GetParam(), source.get() + shift, out.data() + 1, count);
+            quantizeRow(source.get() + shift, out.data() + 1, count);
             EXPECT_EQ(out.front(), 0x5A);
             EXPECT_EQ(out.back(), 0x5A);
             EXPECT_TRUE(std::equal(out.begin() + 1, out.end() - 1, all.expected.begin() + first))
                 << count << " pixels, source shifted by " << shift;
+        }
+    }
+}
+
+TEST_P(EveryConverter, PutsPiecesInTheirOwnPlaces) {
+    // Pieces of 160 pixels (and odd lengths) spread over strided destinations, as the
+    // tile writer uses them, with guard bytes between the pieces.
+    const AllColours& all = allColours();
+    for (int32_t piecePixels : {160, 1, 63, 64, 65, 200}) {
+        const int32_t pieces = 37;
+        const size_t stride = static_cast<size_t>(piecePixels) + 9;
+        const size_t first = static_cast<size_t>(piecePixels) * 4099;
+        std::vector<uint8_t> out(stride * pieces, 0xC3);
+        quantizePieces(all.source.data() + 3 * first, pieces, piecePixels, out.data(), stride);
+        for (int32_t p = 0; p < pieces; ++p) {
+            const uint8_t* got = out.data() + stride * p;
+            EXPECT_TRUE(std::equal(got, got + piecePixels,
+                                   all.expected.begin() + static_cast<std::ptrdiff_t>(first + static_cast<size_t>(piecePixels) * p)))
+                << piecePixels << " pixels, piece " << p;
+            EXPECT_TRUE(std::all_of(got + piecePixels, got + stride, [](uint8_t b) { return b == 0xC3; }));
         }
     }
 }

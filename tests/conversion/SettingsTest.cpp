@@ -145,6 +145,7 @@ TEST(AngleFromText, FormsMillisecondsOfArcInUnsigned32Bits) {
         {{"-1", "0", "0"}, 2, 4291367296u},  // a sign wraps modulo 2^32
         {{" 7", "+5", "x"}, 2, 7u * 3600000u + 5u * 60000u},
         {{"999", "99", "99"}, 3, 999u * 3600000u + 99u * 60000u + 99u * 1000u},
+        {{"35", "40", "9", 128409984u}, 2, 128409984u},  // the command line's exact value wins
     };
     for (const AngleCase& c : cases)
         EXPECT_EQ(angleFromText(c.text, c.degreesLength), c.expected) << c.text.degrees;

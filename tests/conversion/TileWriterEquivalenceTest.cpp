@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "FaultyFileServices.h"
+#include "ForcedRowKernel.h"
 #include "IndexWriter.h"
 #include "Messages.h"
 #include "RecordingFeedback.h"
@@ -184,6 +185,21 @@ TEST_F(TileWriterEquivalence, SameBytesForBitmapsOfEveryShape) {
         Outcome expected = reference(job);
         ASSERT_EQ(expected.result, TileWriteResult::Written);
         ASSERT_EQ(expected.files.size(), static_cast<size_t>(job.tileCount));
+        for (int threads : {1, 2}) {
+            SCOPED_TRACE(threads);
+            expectSame(fast(job, threads), expected);
+        }
+    }
+}
+
+TEST_F(TileWriterEquivalence, SameBytesWithEveryConverterTheProcessorHas) {
+    // The portable converter included: the product uses it only where nothing wider runs.
+    ConversionJob job = prepare({"noise, odd gap", 1440, 640, 1001, 40, noisePixel});
+    Outcome expected = reference(job);
+    ASSERT_EQ(expected.result, kTilesWritten);
+    for (ColorQuantizer::detail::RowKernel kernel : availableRowKernels()) {
+        SCOPED_TRACE(ColorQuantizer::detail::rowKernelName(kernel));
+        ForcedRowKernel forced(kernel);
         for (int threads : {1, 2}) {
             SCOPED_TRACE(threads);
             expectSame(fast(job, threads), expected);

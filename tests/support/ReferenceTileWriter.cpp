@@ -26,7 +26,9 @@ TileWriteResult ReferenceTileWriter::writeTiles(const ConversionJob& job, UserFe
             for (int32_t j = 0; j < kTileSide; ++j) {
                 int64_t got = reading_.readAt(bitmap, sourceRowOffset(job, column, row, j), source, sizeof source);
                 if (got != static_cast<int64_t>(sizeof source)) return fail(TileWriteResult::SourceReadFailed);
-                ColorQuantizer::quantizeRow(source, tile.data() + kTileHeaderSize + j * kTileSide, kTileSide);
+                for (int32_t x = 0; x < kTileSide; ++x)
+                    tile[kTileHeaderSize + j * kTileSide + x] =
+                        ColorQuantizer::quantizePixel(source[3 * x], source[3 * x + 1], source[3 * x + 2]);
             }
             fillNeighbourBlock(neighbours, column, row, job.tileColumns, job.tileRows);
             TileCorner corner = tileCorner(job, column, row);

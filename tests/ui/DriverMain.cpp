@@ -24,7 +24,7 @@ constexpr NamedScenario kScenarios[] = {
     {"resources", checkResources},     {"startup", checkStartState},
     {"typing", checkTyping},           {"bitmap-choice", checkBitmapChoice},
     {"validation", checkValidation},   {"conversion", checkConversion},
-    {"about", checkAboutBox},
+    {"about", checkAboutBox},          {"sample", checkSampleMap},
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "IconPosition.h"
 #include "Scenario.h"
+#include "resource.h"
 
 namespace {
 
@@ -100,28 +101,28 @@ constexpr uint32_t kAnyText = 0x50810000, kLabel = 0x50020200, kStaticEdge = 0x0
 const DialogTemplate kMainDialog = {
     u"Tessella", 0, 0, 299, 263, 0x90C800C0, 0x00040000,
     {
-        {1000, u"Button", u"BMP FILE", 16, 12, 50, 14, kButton, 0},
-        {1001, u"Button", u"CONVERT", 16, 236, 50, 14, kButton, 0},
-        {1002, u"Button", u"ABOUT", 232, 236, 50, 14, kButton, 0},
-        {1003, u"Edit", u"", 72, 13, 208, 12, kDisplay, kStaticEdge},
-        {1004, u"Edit", u"", 96, 28, 32, 12, kDisplay, kStaticEdge},
+        {IDC_BMP_FILE, u"Button", u"BMP FILE", 16, 12, 50, 14, kButton, 0},
+        {IDC_CONVERT, u"Button", u"CONVERT", 16, 236, 50, 14, kButton, 0},
+        {IDC_ABOUT, u"Button", u"ABOUT", 232, 236, 50, 14, kButton, 0},
+        {IDC_PATH_DISPLAY, u"Edit", u"", 72, 13, 208, 12, kDisplay, kStaticEdge},
+        {IDC_WIDTH_DISPLAY, u"Edit", u"", 96, 28, 32, 12, kDisplay, kStaticEdge},
         {-1, u"Static", u"Width", 72, 28, 24, 12, kLabel, 0},
-        {1005, u"Edit", u"", 164, 28, 32, 12, kDisplay, kStaticEdge},
+        {IDC_HEIGHT_DISPLAY, u"Edit", u"", 164, 28, 32, 12, kDisplay, kStaticEdge},
         {-1, u"Static", u"Height", 140, 28, 24, 12, kLabel, 0},
-        {1006, u"Edit", u"", 116, 104, 24, 14, kDigits, 0},
-        {1007, u"Edit", u"", 152, 104, 24, 14, kDigits, 0},
-        {1008, u"Edit", u"", 188, 104, 24, 14, kDigits, 0},
-        {1009, u"Edit", u"", 116, 120, 24, 14, kDigits, 0},
-        {1010, u"Edit", u"", 152, 120, 24, 14, kDigits, 0},
-        {1011, u"Edit", u"", 188, 120, 24, 14, kDigits, 0},
-        {1012, u"Edit", u"", 116, 148, 24, 14, kDigits, 0},
-        {1013, u"Edit", u"", 152, 148, 24, 14, kDigits, 0},
-        {1014, u"Edit", u"", 188, 148, 24, 14, kDigits, 0},
-        {1015, u"Edit", u"", 116, 164, 24, 14, kDigits, 0},
-        {1016, u"Edit", u"", 152, 164, 24, 14, kDigits, 0},
-        {1017, u"Edit", u"", 188, 164, 24, 14, kDigits, 0},
-        {1018, u"Edit", u"", 120, 188, 72, 14, kDigits, 0},
-        {1019, u"Edit", u"", 120, 204, 72, 14, kDigits, 0},
+        {IDC_TOP_LEFT_LAT_DEGREES, u"Edit", u"", 116, 104, 24, 14, kDigits, 0},
+        {IDC_TOP_LEFT_LAT_MINUTES, u"Edit", u"", 152, 104, 24, 14, kDigits, 0},
+        {IDC_TOP_LEFT_LAT_SECONDS, u"Edit", u"", 188, 104, 24, 14, kDigits, 0},
+        {IDC_TOP_LEFT_LON_DEGREES, u"Edit", u"", 116, 120, 24, 14, kDigits, 0},
+        {IDC_TOP_LEFT_LON_MINUTES, u"Edit", u"", 152, 120, 24, 14, kDigits, 0},
+        {IDC_TOP_LEFT_LON_SECONDS, u"Edit", u"", 188, 120, 24, 14, kDigits, 0},
+        {IDC_BOTTOM_RIGHT_LAT_DEGREES, u"Edit", u"", 116, 148, 24, 14, kDigits, 0},
+        {IDC_BOTTOM_RIGHT_LAT_MINUTES, u"Edit", u"", 152, 148, 24, 14, kDigits, 0},
+        {IDC_BOTTOM_RIGHT_LAT_SECONDS, u"Edit", u"", 188, 148, 24, 14, kDigits, 0},
+        {IDC_BOTTOM_RIGHT_LON_DEGREES, u"Edit", u"", 116, 164, 24, 14, kDigits, 0},
+        {IDC_BOTTOM_RIGHT_LON_MINUTES, u"Edit", u"", 152, 164, 24, 14, kDigits, 0},
+        {IDC_BOTTOM_RIGHT_LON_SECONDS, u"Edit", u"", 188, 164, 24, 14, kDigits, 0},
+        {IDC_EAST_WEST_DISTANCE, u"Edit", u"", 120, 188, 72, 14, kDigits, 0},
+        {IDC_NORTH_SOUTH_DISTANCE, u"Edit", u"", 120, 204, 72, 14, kDigits, 0},
         {-1, u"Static", u"緯度", 80, 104, 32, 12, kLabel, 0},
         {-1, u"Static", u"地図左上", 72, 92, 40, 12, kLabel, 0},
         {-1, u"Static", u"経度", 80, 120, 32, 12, kLabel, 0},
@@ -145,9 +146,9 @@ const DialogTemplate kMainDialog = {
         {-1, u"Static", u"ｍ", 192, 188, 12, 12, kLabel, 0},
         {-1, u"Static", u"ｍ", 192, 204, 12, 12, kLabel, 0},
         {-1, u"Button", u"GPS情報設定", 48, 80, 208, 148, 0x50000007, 0},
-        {1020, u"Edit", u"", 72, 44, 208, 14, kAnyText, 0},
+        {IDC_MAP_NAME, u"Edit", u"", 72, 44, 208, 14, kAnyText, 0},
         {-1, u"Static", u"データ名", 24, 44, 44, 12, kLabel, 0},
-        {1021, u"Edit", u"", 72, 60, 72, 14, kAnyText, 0},
+        {IDC_FOLDER_NAME, u"Edit", u"", 72, 60, 72, 14, kAnyText, 0},
         {-1, u"Static", u"フォルダ名", 24, 60, 44, 12, kLabel, 0},
         {-1, u"Static", u"※小文字の英数字（a～z、0～9）", 144, 60, 136, 12, kLabel, 0},
     },
@@ -251,7 +252,7 @@ void checkStringTable(Checks& checks, HMODULE module) {
     if (!checks.check(data != nullptr, "string block 7 exists in Japanese")) return;
     TemplateReader reader(data, size);
     std::u16string text;
-    for (int id = 96; id <= 101; ++id) {
+    for (int id = 96; id <= IDS_ABOUTBOX; ++id) {
         const int length = reader.word();
         text.clear();
         for (int i = 0; i < length; ++i) text.push_back(static_cast<char16_t>(reader.word()));
@@ -261,7 +262,7 @@ void checkStringTable(Checks& checks, HMODULE module) {
 
 void checkIcon(Checks& checks, HMODULE module) {
     DWORD size = 0;
-    const uint8_t* data = findResource(module, MAKEINTRESOURCEA(14), 128, size);
+    const uint8_t* data = findResource(module, MAKEINTRESOURCEA(14), IDR_MAINFRAME, size);
     if (!checks.check(data != nullptr, "icon group 128 exists in Japanese")) return;
     TemplateReader reader(data, size);
     reader.word();
@@ -285,7 +286,7 @@ void checkIcon(Checks& checks, HMODULE module) {
                          imageSize == bytes,
                      where + " is stored");
     }
-    checks.check(LoadIconA(module, MAKEINTRESOURCEA(128)) != nullptr, "icon 128 loads");
+    checks.check(LoadIconA(module, MAKEINTRESOURCEA(IDR_MAINFRAME)) != nullptr, "icon 128 loads");
 }
 
 void checkVersion(Checks& checks, HMODULE module) {
@@ -320,8 +321,8 @@ void checkResources(ScenarioContext& context) {
     step("resources of Tessella.exe");
     HMODULE module = LoadLibraryExA(context.exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!context.checks.check(module != nullptr, "Tessella.exe loads as data")) return;
-    checkDialog(context.checks, module, 102, kMainDialog);
-    checkDialog(context.checks, module, 100, kAboutBox);
+    checkDialog(context.checks, module, IDD_CONVERTER_DIALOG, kMainDialog);
+    checkDialog(context.checks, module, IDD_ABOUTBOX, kAboutBox);
     checkStringTable(context.checks, module);
     checkIcon(context.checks, module);
     checkVersion(context.checks, module);

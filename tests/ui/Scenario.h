@@ -20,4 +20,5 @@ void checkTyping(ScenarioContext& context);
 void checkBitmapChoice(ScenarioContext& context);
 void checkValidation(ScenarioContext& context);
 void checkConversion(ScenarioContext& context);
+void checkSampleMap(ScenarioContext& context);
 void checkAboutBox(ScenarioContext& context);

@@ -5,39 +5,41 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "Expected.h"
 #include "Harness.h"
 #include "Scenario.h"
+#include "Settings.h"
 #include "WorkedExampleBytes.h"
+#include "resource.h"
 
 namespace {
 
-// Controls of the main dialog.
-enum : int {
-    kBmpFile = 1000,
-    kConvert = 1001,
-    kAbout = 1002,
-    kPathDisplay = 1003,
-    kWidthDisplay = 1004,
-    kHeightDisplay = 1005,
-    kFirstNumberField = 1006,  // 1006 to 1019: corners, then the two distances
-    kEastWest = 1018,
-    kNorthSouth = 1019,
-    kMapName = 1020,
-    kFolderName = 1021,
-};
-constexpr UINT kAboutCommand = 0x0010;
-
+// Most bytes each input field takes.
 struct FieldLimit {
     int id;
     int limit;
 };
 constexpr FieldLimit kLimits[] = {
-    {1006, 2}, {1007, 2}, {1008, 2}, {1009, 3}, {1010, 2}, {1011, 2}, {1012, 2}, {1013, 2},
-    {1014, 2}, {1015, 3}, {1016, 2}, {1017, 2}, {1018, 7}, {1019, 7}, {1020, 32}, {1021, 8},
+    {IDC_TOP_LEFT_LAT_DEGREES, kLatitudeDegreesMaxLength},
+    {IDC_TOP_LEFT_LAT_MINUTES, kMinutesMaxLength},
+    {IDC_TOP_LEFT_LAT_SECONDS, kSecondsMaxLength},
+    {IDC_TOP_LEFT_LON_DEGREES, kLongitudeDegreesMaxLength},
+    {IDC_TOP_LEFT_LON_MINUTES, kMinutesMaxLength},
+    {IDC_TOP_LEFT_LON_SECONDS, kSecondsMaxLength},
+    {IDC_BOTTOM_RIGHT_LAT_DEGREES, kLatitudeDegreesMaxLength},
+    {IDC_BOTTOM_RIGHT_LAT_MINUTES, kMinutesMaxLength},
+    {IDC_BOTTOM_RIGHT_LAT_SECONDS, kSecondsMaxLength},
+    {IDC_BOTTOM_RIGHT_LON_DEGREES, kLongitudeDegreesMaxLength},
+    {IDC_BOTTOM_RIGHT_LON_MINUTES, kMinutesMaxLength},
+    {IDC_BOTTOM_RIGHT_LON_SECONDS, kSecondsMaxLength},
+    {IDC_EAST_WEST_DISTANCE, kDistanceMaxLength},
+    {IDC_NORTH_SOUTH_DISTANCE, kDistanceMaxLength},
+    {IDC_MAP_NAME, kMapNameMaxLength},
+    {IDC_FOLDER_NAME, kFolderNameMaxLength},
 };
 
 const char* const kSuccess = "SUCCESS : File convert finish.";
@@ -94,7 +96,7 @@ void putBitmap(ScenarioContext& context, const std::string& name, const Bytes& b
 
 // BMP FILE, then the file in the maps folder.
 bool chooseBitmap(ScenarioContext& context, Program& program, const std::string& name) {
-    clickButton(program.mainDialog(), kBmpFile);
+    clickButton(program.mainDialog(), IDC_BMP_FILE);
     HWND dialog = program.waitForWindow(WindowKind::FileDialog, 15000, program.mainDialog());
     if (!context.checks.check(dialog != nullptr, "the file dialog opens")) return false;
     return context.checks.check(chooseFile(dialog, context.workFolder, mapsFolder(context), name),
@@ -103,15 +105,15 @@ bool chooseBitmap(ScenarioContext& context, Program& program, const std::string&
 
 void typeExampleSettings(HWND main) {
     const ExampleSettings settings;
-    typeInto(main, kMapName, settings.mapName);
-    typeInto(main, kFolderName, settings.folderName);
-    for (int i = 0; i < 14; ++i) typeInto(main, kFirstNumberField + i, settings.fields[i]);
+    typeInto(main, IDC_MAP_NAME, settings.mapName);
+    typeInto(main, IDC_FOLDER_NAME, settings.folderName);
+    for (int i = 0; i < 14; ++i) typeInto(main, IDC_TOP_LEFT_LAT_DEGREES + i, settings.fields[i]);
 }
 
 // The 17 controls that wait for an accepted bitmap.
 std::vector<int> gatedControls() {
-    std::vector<int> ids{kConvert};
-    for (int id = 1006; id <= 1021; ++id) ids.push_back(id);
+    std::vector<int> ids{IDC_CONVERT};
+    for (int id = IDC_TOP_LEFT_LAT_DEGREES; id <= IDC_FOLDER_NAME; ++id) ids.push_back(id);
     return ids;
 }
 
@@ -126,9 +128,9 @@ void expectGated(ScenarioContext& context, HWND main, bool enabled, const std::s
 // The displays after a choice: the accepted bitmap's path (empty before any) and its size.
 void expectDisplays(ScenarioContext& context, HWND main, const std::string& path, const std::string& width,
                     const std::string& height, const std::string& when) {
-    context.checks.equal(controlText(main, kPathDisplay), path, when + ": path shown");
-    context.checks.equal(controlText(main, kWidthDisplay), width, when + ": width shown");
-    context.checks.equal(controlText(main, kHeightDisplay), height, when + ": height shown");
+    context.checks.equal(controlText(main, IDC_PATH_DISPLAY), path, when + ": path shown");
+    context.checks.equal(controlText(main, IDC_WIDTH_DISPLAY), width, when + ": width shown");
+    context.checks.equal(controlText(main, IDC_HEIGHT_DISPLAY), height, when + ": height shown");
 }
 
 bool expectExit(ScenarioContext& context, Program& program, const std::string& how) {
@@ -187,43 +189,43 @@ void checkStartState(ScenarioContext& context) {
 
     step("enabled controls and texts");
     expectGated(context, main, false, "at start");
-    for (int id : {kBmpFile, kAbout, kPathDisplay, kWidthDisplay, kHeightDisplay}) {
+    for (int id : {IDC_BMP_FILE, IDC_ABOUT, IDC_PATH_DISPLAY, IDC_WIDTH_DISPLAY, IDC_HEIGHT_DISPLAY}) {
         checks.check(controlEnabled(main, id), "control " + std::to_string(id) + " enabled at start");
     }
-    for (int id = 1006; id <= 1019; ++id) {
+    for (int id = IDC_TOP_LEFT_LAT_DEGREES; id <= IDC_NORTH_SOUTH_DISTANCE; ++id) {
         checks.equal(controlText(main, id), "0", "field " + std::to_string(id) + " at start");
     }
-    for (int id : {kMapName, kFolderName, kPathDisplay, kWidthDisplay, kHeightDisplay}) {
+    for (int id : {IDC_MAP_NAME, IDC_FOLDER_NAME, IDC_PATH_DISPLAY, IDC_WIDTH_DISPLAY, IDC_HEIGHT_DISPLAY}) {
         checks.equal(controlText(main, id), "", "field " + std::to_string(id) + " at start");
     }
     // The system gives the focus when it activates the new window.
     HWND focus = nullptr;
-    for (int waited = 0; waited < 3000 && focus != GetDlgItem(main, kBmpFile); waited += 50) {
+    for (int waited = 0; waited < 3000 && focus != GetDlgItem(main, IDC_BMP_FILE); waited += 50) {
         focus = focusedWindow(program.threadId());
         pause(50);
     }
-    checks.check(focus == GetDlgItem(main, kBmpFile),
+    checks.check(focus == GetDlgItem(main, IDC_BMP_FILE),
                  "the focus is on BMP FILE, not on control " + std::to_string(GetDlgCtrlID(focus)));
 
     step("limits and styles");
     for (const FieldLimit& field : kLimits) {
         checks.equal(controlLimit(main, field.id), field.limit, "limit of " + std::to_string(field.id));
-        const LONG expected = field.id <= kNorthSouth ? 0x50812000 : 0x50810000;
+        const LONG expected = field.id <= IDC_NORTH_SOUTH_DISTANCE ? 0x50812000 : 0x50810000;
         // A running edit control trades WS_BORDER for a client edge.
         const LONG ignored = WS_DISABLED | WS_BORDER;
         const LONG actual = controlStyle(main, field.id) & ~ignored;
         checks.check((actual & ~ES_NUMBER) == (expected & ~ignored & ~ES_NUMBER) &&
-                         ((actual & ES_NUMBER) != 0) == (field.id <= kNorthSouth) &&
+                         ((actual & ES_NUMBER) != 0) == (field.id <= IDC_NORTH_SOUTH_DISTANCE) &&
                          (actual & ES_AUTOHSCROLL) == 0,
                      "style of " + std::to_string(field.id) + ": " + hex(actual));
     }
-    for (int id : {kPathDisplay, kWidthDisplay, kHeightDisplay}) {
+    for (int id : {IDC_PATH_DISPLAY, IDC_WIDTH_DISPLAY, IDC_HEIGHT_DISPLAY}) {
         checks.check((controlStyle(main, id) & (ES_READONLY | WS_BORDER | WS_TABSTOP)) == ES_READONLY,
                      "display " + std::to_string(id) + " is read-only without border or tab stop");
         checks.check((controlExStyle(main, id) & WS_EX_STATICEDGE) != 0,
                      "display " + std::to_string(id) + " has a static edge");
     }
-    for (int id : {kBmpFile, kConvert, kAbout}) {
+    for (int id : {IDC_BMP_FILE, IDC_CONVERT, IDC_ABOUT}) {
         const LONG buttonStyle = controlStyle(main, id);
         checks.check((buttonStyle & 0x0F) == BS_PUSHBUTTON && (buttonStyle & WS_TABSTOP),
                      "button " + std::to_string(id) + " is a plain push button: " + hex(buttonStyle));
@@ -247,7 +249,7 @@ void checkStartState(ScenarioContext& context) {
     screenshot(context, main, "main-dialog-start");
 
     step("Esc closes the program");
-    postKey(GetDlgItem(main, kBmpFile), VK_ESCAPE);
+    postKey(GetDlgItem(main, IDC_BMP_FILE), VK_ESCAPE);
     expectExit(context, program, "Esc");
 }
 
@@ -270,13 +272,22 @@ void checkTyping(ScenarioContext& context) {
         const char* result;
     };
     const Typed cases[] = {
-        {1006, "123", "12"},   {1007, "987", "98"},        {1008, "5a-.6", "56"},
-        {1009, "1234", "123"}, {1010, "-45", "45"},        {1011, "x7y8z9", "78"},
-        {1012, "999", "99"},   {1013, "12", "12"},         {1014, " 3 4", "34"},
-        {1015, "1801", "180"}, {1016, "0.5", "05"},        {1017, "+59", "59"},
-        {1018, "123456789", "1234567"},                    {1019, "1-2.3e4", "1234"},
-        {kMapName, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN", "abcdefghijklmnopqrstuvwxyzABCDEF"},
-        {kFolderName, "abcdefghijk", "abcdefgh"},
+        {IDC_TOP_LEFT_LAT_DEGREES, "123", "12"},
+        {IDC_TOP_LEFT_LAT_MINUTES, "987", "98"},
+        {IDC_TOP_LEFT_LAT_SECONDS, "5a-.6", "56"},
+        {IDC_TOP_LEFT_LON_DEGREES, "1234", "123"},
+        {IDC_TOP_LEFT_LON_MINUTES, "-45", "45"},
+        {IDC_TOP_LEFT_LON_SECONDS, "x7y8z9", "78"},
+        {IDC_BOTTOM_RIGHT_LAT_DEGREES, "999", "99"},
+        {IDC_BOTTOM_RIGHT_LAT_MINUTES, "12", "12"},
+        {IDC_BOTTOM_RIGHT_LAT_SECONDS, " 3 4", "34"},
+        {IDC_BOTTOM_RIGHT_LON_DEGREES, "1801", "180"},
+        {IDC_BOTTOM_RIGHT_LON_MINUTES, "0.5", "05"},
+        {IDC_BOTTOM_RIGHT_LON_SECONDS, "+59", "59"},
+        {IDC_EAST_WEST_DISTANCE, "123456789", "1234567"},
+        {IDC_NORTH_SOUTH_DISTANCE, "1-2.3e4", "1234"},
+        {IDC_MAP_NAME, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN", "abcdefghijklmnopqrstuvwxyzABCDEF"},
+        {IDC_FOLDER_NAME, "abcdefghijk", "abcdefgh"},
     };
     for (const Typed& typed : cases) {
         typeInto(main, typed.id, typed.keys);
@@ -285,7 +296,7 @@ void checkTyping(ScenarioContext& context) {
     }
 
     step("Enter in an input field closes the program");
-    postKey(GetDlgItem(main, kMapName), VK_RETURN);
+    postKey(GetDlgItem(main, IDC_MAP_NAME), VK_RETURN);
     expectExit(context, program, "Enter in the map name");
 }
 
@@ -318,7 +329,7 @@ void checkBitmapChoice(ScenarioContext& context) {
     expectGated(context, main, true, "after the choice");
 
     step("a cancelled choice changes nothing");
-    clickButton(main, kBmpFile);
+    clickButton(main, IDC_BMP_FILE);
     HWND fileDialog = program.waitForWindow(WindowKind::FileDialog, 15000, main);
     if (!context.checks.check(fileDialog != nullptr, "the file dialog opens")) return;
     // The file type box (cmb1) shows the one filter; the read-only box (chx1) is hidden.
@@ -339,7 +350,7 @@ void checkBitmapChoice(ScenarioContext& context) {
     expectDisplays(context, main, tallPath, "480", "640", "after the refusal");
     expectGated(context, main, true, "after the refusal");
     typeExampleSettings(main);
-    clickButton(main, kConvert);
+    clickButton(main, IDC_CONVERT);
     expectMessage(context, program, kSuccess, "", information, "CONVERT");
     expectConvertedFiles(context, 3, 4);
 
@@ -363,19 +374,19 @@ void checkValidation(ScenarioContext& context) {
         const char* message;
     };
     const Refusal refusals[] = {
-        {kMapName, "", "SAMPLE MAP", "ERROR : Illegal Map Name."},
-        {kFolderName, "", "area01", "ERROR : Illegal Folder Name."},
-        {kFolderName, "Area01", "area01", "ERROR : Illegal Folder Name. you can use a..z and 0..9."},
-        {kFolderName, "area_1", "area01", "ERROR : Illegal Folder Name. you can use a..z and 0..9."},
-        {1013, "40", "39", "ERROR : Illegal Latitude."},     // bottom-right = top-left latitude
-        {1016, "44", "46", "ERROR : Illegal Longitude."},    // bottom-right west of top-left
-        {kEastWest, "0", "1852", "ERROR : Illegal distance(>0)."},
-        {kNorthSouth, "", "926", "ERROR : Illegal distance(>0)."},
+        {IDC_MAP_NAME, "", "SAMPLE MAP", "ERROR : Illegal Map Name."},
+        {IDC_FOLDER_NAME, "", "area01", "ERROR : Illegal Folder Name."},
+        {IDC_FOLDER_NAME, "Area01", "area01", "ERROR : Illegal Folder Name. you can use a..z and 0..9."},
+        {IDC_FOLDER_NAME, "area_1", "area01", "ERROR : Illegal Folder Name. you can use a..z and 0..9."},
+        {IDC_BOTTOM_RIGHT_LAT_MINUTES, "40", "39", "ERROR : Illegal Latitude."},     // bottom-right = top-left latitude
+        {IDC_BOTTOM_RIGHT_LON_MINUTES, "44", "46", "ERROR : Illegal Longitude."},    // bottom-right west of top-left
+        {IDC_EAST_WEST_DISTANCE, "0", "1852", "ERROR : Illegal distance(>0)."},
+        {IDC_NORTH_SOUTH_DISTANCE, "", "926", "ERROR : Illegal distance(>0)."},
     };
     for (const Refusal& refusal : refusals) {
         step(refusal.message);
         setControlText(main, refusal.id, refusal.text);
-        clickButton(main, kConvert);
+        clickButton(main, IDC_CONVERT);
         expectMessage(context, program, refusal.message, "", MessageBoxContent::Icon::Information,
                       "field " + std::to_string(refusal.id) + " = \"" + refusal.text + "\"");
         setControlText(main, refusal.id, refusal.restore);
@@ -389,6 +400,64 @@ void checkValidation(ScenarioContext& context) {
     expectExit(context, program, "The close box");
 }
 
+// The bundled sample map where a user would keep it, with the settings of its README;
+// the main dialog at that moment is the picture in the project's README.
+void checkSampleMap(ScenarioContext& context) {
+    Checks& checks = context.checks;
+    const char* sample = getenv("TESSELLA_SAMPLE_BITMAP");
+    if (!checks.check(sample != nullptr, "TESSELLA_SAMPLE_BITMAP names the bundled sample")) return;
+    const std::string folder = "C:\\Maps";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    if (!checks.check(CopyFileA(windowsPath(sample).c_str(), (folder + "\\east-asia.bmp").c_str(), FALSE) != 0,
+                      "copying the sample to " + folder)) {
+        return;
+    }
+    Program program;
+    HWND main = startProgram(context, program);
+    if (main == nullptr) return;
+
+    step("choose C:\\Maps\\east-asia.bmp and type its settings");
+    clickButton(main, IDC_BMP_FILE);
+    HWND dialog = program.waitForWindow(WindowKind::FileDialog, 15000, main);
+    if (!checks.check(dialog != nullptr, "the file dialog opens")) return;
+    if (!checks.check(chooseFile(dialog, "C:\\", folder, "east-asia.bmp"), "choosing east-asia.bmp")) return;
+    expectDisplays(context, main, folder + "\\east-asia.bmp", "960", "640", "after the choice");
+    const struct {
+        int id;
+        const char* text;
+    } fields[] = {
+        {IDC_MAP_NAME, "East Asia"},
+        {IDC_FOLDER_NAME, "eastasia"},
+        {IDC_TOP_LEFT_LAT_DEGREES, "47"},
+        {IDC_TOP_LEFT_LAT_MINUTES, "48"},
+        {IDC_TOP_LEFT_LAT_SECONDS, "45"},
+        {IDC_TOP_LEFT_LON_DEGREES, "120"},
+        {IDC_TOP_LEFT_LON_MINUTES, "56"},
+        {IDC_TOP_LEFT_LON_SECONDS, "15"},
+        {IDC_BOTTOM_RIGHT_LAT_DEGREES, "30"},
+        {IDC_BOTTOM_RIGHT_LAT_MINUTES, "56"},
+        {IDC_BOTTOM_RIGHT_LAT_SECONDS, "15"},
+        {IDC_BOTTOM_RIGHT_LON_DEGREES, "146"},
+        {IDC_BOTTOM_RIGHT_LON_MINUTES, "15"},
+        {IDC_BOTTOM_RIGHT_LON_SECONDS, "0"},
+        {IDC_EAST_WEST_DISTANCE, "2178179"},
+        {IDC_NORTH_SOUTH_DISTANCE, "1872281"},
+    };
+    for (const auto& field : fields) typeInto(main, field.id, field.text);
+    screenshot(context, main, "main-dialog");
+
+    step("CONVERT writes the map beside the sample");
+    clickButton(main, IDC_CONVERT);
+    expectMessage(context, program, kSuccess, "", MessageBoxContent::Icon::Information, "CONVERT");
+    checks.check(fileExists(folder + "\\eastasia.vlm"), "eastasia.vlm beside the sample");
+    checks.check(fileExists(folder + "\\eastasia\\layer1\\level003\\smpl005003.map"),
+                 "the last of its 6 x 4 tiles");
+
+    step("Esc closes the program");
+    postKey(GetDlgItem(main, IDC_BMP_FILE), VK_ESCAPE);
+    expectExit(context, program, "Esc");
+}
+
 void checkConversion(ScenarioContext& context) {
     putBitmap(context, "sample.bmp", makeSampleBitmap(480, 480));
     Program program;
@@ -400,8 +469,7 @@ void checkConversion(ScenarioContext& context) {
     step("the worked example, converted");
     if (!chooseBitmap(context, program, "sample.bmp")) return;
     typeExampleSettings(main);
-    screenshot(context, main, "main-dialog");
-    clickButton(main, kConvert);
+    clickButton(main, IDC_CONVERT);
     expectMessage(context, program, kSuccess, "", information, "CONVERT");
 
     const std::string maps = mapsFolder(context);
@@ -420,7 +488,7 @@ void checkConversion(ScenarioContext& context) {
                  "nothing is written in the folder the program started in");
 
     step("a second CONVERT meets the existing index file");
-    clickButton(main, kConvert);
+    clickButton(main, IDC_CONVERT);
     expectMessage(context, program, kIndexExists, "Warning", MessageBoxContent::Icon::Exclamation,
                   "second CONVERT");
     Bytes indexAfter;
@@ -428,7 +496,7 @@ void checkConversion(ScenarioContext& context) {
     checks.check(indexAfter == index, "the existing index file is unchanged");
 
     step("Enter while CONVERT has the focus runs CONVERT");
-    HWND convert = GetDlgItem(main, kConvert);
+    HWND convert = GetDlgItem(main, IDC_CONVERT);
     SendMessageA(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(convert), TRUE);
     checks.check(focusedWindow(program.threadId()) == convert, "CONVERT has the focus");
     postKey(convert, VK_RETURN);
@@ -438,9 +506,9 @@ void checkConversion(ScenarioContext& context) {
 
     step("a Japanese map name is stored as Shift-JIS bytes, cut at 16 bytes in the tiles");
     const std::string japaneseName = "東京湾岸の詳細地図です";  // 22 bytes
-    setControlText(main, kMapName, japaneseName);
-    setControlText(main, kFolderName, "area02");
-    clickButton(main, kConvert);
+    setControlText(main, IDC_MAP_NAME, japaneseName);
+    setControlText(main, IDC_FOLDER_NAME, "area02");
+    clickButton(main, IDC_CONVERT);
     expectMessage(context, program, kSuccess, "", information, "CONVERT with a Japanese name");
     Bytes index2;
     readBinaryFile(maps + "\\area02.vlm", index2);
@@ -474,14 +542,14 @@ void checkAboutBox(ScenarioContext& context) {
     };
     const Opening openings[] = {
         {"the ABOUT button", true, 0},
-        {"the system-menu item", false, kAboutCommand},
+        {"the system-menu item", false, IDM_ABOUTBOX},
         {"a system command 0x1F", false, 0x1F},
     };
     int shown = 0;
     for (const Opening& opening : openings) {
         step(opening.how);
         if (opening.button) {
-            clickButton(main, kAbout);
+            clickButton(main, IDC_ABOUT);
         } else {
             PostMessageA(main, WM_SYSCOMMAND, opening.command, 0);
         }
@@ -509,10 +577,10 @@ void checkAboutBox(ScenarioContext& context) {
         checks.check(waitUntilClosed(about), "the About box closes");
         pause(100);
         checks.check(IsWindowEnabled(main) && program.running(), "the main dialog is usable again");
-        checks.equal(controlText(main, 1006), "0", "fields unchanged after the About box");
+        checks.equal(controlText(main, IDC_TOP_LEFT_LAT_DEGREES), "0", "fields unchanged after the About box");
     }
 
     step("Esc closes the program");
-    postKey(GetDlgItem(main, kBmpFile), VK_ESCAPE);
+    postKey(GetDlgItem(main, IDC_BMP_FILE), VK_ESCAPE);
     expectExit(context, program, "Esc");
 }

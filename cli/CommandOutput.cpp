@@ -1,0 +1,32 @@
+#include "CommandOutput.h"
+
+#include <cstdio>
+
+#include "ExitCodes.h"
+#include "Platform.h"
+
+void CommandOutput::show(const std::string& line, bool failure) {
+    messages_.push_back(line);
+    if (failure || !quiet_) writeStandardError(line + "\n");
+}
+
+TerminalFeedback CommandOutput::makeFeedback(bool drawProgress) {
+    TerminalFeedback feedback(writeStandardError, drawProgress && !quiet_);
+    feedback.recordMessagesIn(messages_);
+    if (quiet_) feedback.hideSuccess();
+    return feedback;
+}
+
+void CommandOutput::report(std::string_view text) {
+    if (reportFailed_) return;
+    writeStandardOutput(text);
+    // The platform writes through the C library's stdout, which remembers a failed write.
+    if (std::ferror(stdout) != 0) reportFailed_ = true;
+}
+
+int CommandOutput::finish(int exitCode) {
+    if (!reportFailed_ && std::fflush(stdout) != 0) reportFailed_ = true;
+    if (!reportFailed_) return exitCode;
+    show("tessella: error: cannot write to standard output", true);
+    return kExitInternalError;
+}

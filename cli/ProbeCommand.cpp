@@ -1,0 +1,117 @@
+#include "ProbeCommand.h"
+
+#include "BitmapChoice.h"
+#include "BitmapFacts.h"
+#include "Commands.h"
+#include "ExitCodes.h"
+#include "FileServices.h"
+#include "JsonWriter.h"
+#include "Platform.h"
+
+namespace {
+
+// What the probe found out, for the report.
+struct Probe {
+    std::string path;                // as the conversion takes it; "" when it could not be made
+    BitmapFacts facts;
+    bool headersAccepted = false;    // the conversion's probe took the headers, and the file opens again
+    BitmapData data = BitmapData::Unreadable;
+    ConversionJob job;
+
+    bool accepted() const { return headersAccepted && data == BitmapData::Complete; }
+};
+
+std::string tileTotal(const ConversionJob& job) {
+    return std::to_string(static_cast<int64_t>(job.tileColumns) * job.tileRows);
+}
+
+// The lines the probe always printed come first, in their order; what it read follows.
+std::string reportLines(const Probe& probe) {
+    std::string lines = probe.accepted() ? "verdict: accepted\n" : "verdict: refused\n";
+    const BitmapFacts& f = probe.facts;
+    if (probe.headersAccepted) {
+        const ConversionJob& job = probe.job;
+        lines += "width: " + std::to_string(job.bitmapWidth) + "\nheight: " + std::to_string(job.bitmapHeight) +
+                 "\ncolumns: " + std::to_string(job.tileColumns) + "\nrows: " + std::to_string(job.tileRows) +
+                 "\ntiles: " + tileTotal(job) + "\n";
+        // The probe reads the headers only; whether the pixels are all there decides
+        // whether convert will take the bitmap.
+        lines += probe.data == BitmapData::Complete ? "pixel data: complete\n"
+                 : probe.data == BitmapData::Short
+                     ? "pixel data: short of what the header says (convert refuses it)\n"
+                     : "pixel data: unreadable (convert refuses it)\n";
+    } else if (f.isBitmap) {
+        lines += "width: " + std::to_string(f.width) + "\nheight: " + std::to_string(f.rows()) + "\n";
+    }
+    return lines + factLines(f);
+}
+
+std::string reportJson(const Probe& probe, const std::string& typed, const std::vector<std::string>& hints,
+                       const std::vector<std::string>& messages, int exitCode) {
+    JsonWriter json;
+    json.beginObject().field("command", "probe").field("bitmap", typed);
+    json.field("verdict", probe.accepted() ? "accepted" : "refused");
+    json.key("found").beginObject();
+    writeFactsJson(json, probe.facts);
+    if (probe.headersAccepted)
+        json.field("pixel_data", probe.data == BitmapData::Complete ? "complete"
+                                 : probe.data == BitmapData::Short  ? "short"
+                                                                    : "unreadable");
+    json.endObject();
+    json.key("grid");
+    if (probe.headersAccepted) {
+        json.beginObject()
+            .field("columns", probe.job.tileColumns)
+            .field("rows", probe.job.tileRows)
+            .field("tiles", static_cast<int64_t>(probe.job.tileColumns) * probe.job.tileRows)
+            .endObject();
+    } else {
+        json.null();
+    }
+    json.field("hints", hints).field("messages", messages).field("exit_code", exitCode).endObject();
+    return json.text();
+}
+
+}  // namespace
+
+void explainRefusedBitmap(const std::string& utf8Path, CommandOutput& out) {
+    std::string path, reason;
+    if (!conversionBitmapPath(utf8Path, path, reason)) return;
+    BitmapFacts facts = readBitmapFacts(path.c_str(), platformFileReading());
+    if (!facts.opened) return;
+    out.note("read: " + factSummary(facts));
+    for (const std::string& hint : bitmapHints(facts, utf8Path)) out.hint(hint);
+}
+
+int runProbe(const ProbeArguments& args) {
+    CommandOutput out(args.quiet);
+    TerminalFeedback feedback = out.makeFeedback(false);
+    Probe probe;
+    std::string reason;
+    // Where the system finds nothing, the probe says so in its own words.
+    if (!conversionBitmapPath(args.bitmap, probe.path, reason)) probe.path = args.bitmap;
+    {
+        // The conversion's own check refuses a path too long for the job; say why.
+        BitmapChoice choice = chooseBitmap(probe.path.c_str(), probe.job, feedback);
+        if (probe.path.size() >= sizeof probe.job.bitmapPath)
+            out.error("the bitmap's full path is longer than " + std::to_string(sizeof probe.job.bitmapPath - 1) +
+                      " bytes: " + quoted(displayPath(probe.path)));
+        probe.headersAccepted = choice == BitmapChoice::Accepted;
+        probe.facts = readBitmapFacts(probe.path.c_str(), platformFileReading());
+        if (probe.headersAccepted) probe.data = checkBitmapData(probe.job, platformFileReading());
+    }
+    if (probe.headersAccepted && probe.data == BitmapData::Short) {
+        out.error("the file is " + std::to_string(probe.facts.fileSize) + " bytes, short of the " +
+                  std::to_string(probe.facts.sizeNeeded) + " its headers need; convert refuses it");
+    } else if (probe.headersAccepted && probe.data == BitmapData::Unreadable) {
+        out.error("the bitmap could not be read again; convert refuses it");
+    }
+    std::vector<std::string> hints;
+    if (!probe.headersAccepted) hints = bitmapHints(probe.facts, args.bitmap);
+    for (const std::string& hint : hints) out.hint(hint);
+
+    int exitCode = probe.accepted() ? kExitSuccess : kExitBitmapRefused;
+    if (args.json) out.report(reportJson(probe, args.bitmap, hints, out.messages(), exitCode));
+    else if (!args.quiet) out.report(reportLines(probe));
+    return out.finish(exitCode);
+}

@@ -1,0 +1,10 @@
+#pragma once
+// tessella probe, and what it tells about a refused bitmap, which convert tells too.
+
+#include <string>
+
+#include "CommandOutput.h"
+
+// After the conversion refused the bitmap typed as utf8Path: what its headers say, and
+// what would make it one the conversion takes, as "tessella:" lines.
+void explainRefusedBitmap(const std::string& utf8Path, CommandOutput& out);

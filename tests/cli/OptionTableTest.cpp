@@ -1,0 +1,101 @@
+// A command's table of options: values, flags, checks, and where help is asked for.
+
+#include <gtest/gtest.h>
+
+#include "OptionTable.h"
+
+namespace {
+
+// A command with one positional argument, two checked options and a flag.
+struct Command {
+    std::string input, count, size;
+    bool json = false;
+    int checksRun = 0;
+    OptionTable table;
+
+    Command() {
+        table.positional("IN", "the input", input);
+        table.value("--count", count).check([this](const std::string& value, std::vector<std::string>& warnings) {
+            ++checksRun;
+            if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos)
+                return std::string("not a number");
+            if (value.size() > 1) warnings.push_back(value + " is a lot");
+            return std::string();
+        });
+        table.value("--size", size).required().check([this](const std::string& value, std::vector<std::string>&) {
+            ++checksRun;
+            return value == "huge" ? std::string("too big") : std::string();
+        });
+        table.flag("--json", json);
+    }
+};
+
+struct ReadCase {
+    std::vector<std::string> args;  // after the command's name
+    OptionTable::Outcome outcome;
+    std::string error;  // the whole error, or the warnings joined by '|'
+    std::string input = "";
+    std::string count = "";
+};
+
+using Outcome = OptionTable::Outcome;
+
+TEST(OptionTable, ReadsValuesFlagsAndChecksThem) {
+    const ReadCase cases[] = {
+        {{"in", "--size", "1"}, Outcome::Read, "", "in"},
+        {{"--size=1", "--count=7", "in"}, Outcome::Read, "", "in", "7"},
+        {{"in", "--size", "1", "--count", "42"}, Outcome::Read, "--count: 42 is a lot", "in", "42"},
+        // -h and --help as values are those values; where an option may stand, help.
+        {{"in", "--size", "1", "--count", "-h"}, Outcome::Refused, "--count: not a number", "in", "-h"},
+        {{"in", "--size=-h"}, Outcome::Read, "", "in"},
+        {{"in", "--size", "1", "--count=--help"}, Outcome::Refused, "--count: not a number", "in", "--help"},
+        {{"--", "-h", "--size", "1"}, Outcome::Refused, "unexpected argument \"--size\"", "-h"},
+        {{"--size", "1", "--", "-h"}, Outcome::Read, "", "-h"},
+        {{"in", "--count", "--help"}, Outcome::HelpAsked, ""},
+        {{"in", "--bogus", "-h"}, Outcome::HelpAsked, ""},
+        {{"in", "extra", "--help"}, Outcome::HelpAsked, ""},
+        // Mistakes: the first one in the line is told.
+        {{"in", "--size", "1", "--json=yes"}, Outcome::Refused, "--json takes no value"},
+        {{"in", "--size", "1", "--json", "--json"}, Outcome::Refused, "--json is given more than once"},
+        {{"in", "--colour", "red", "--size"}, Outcome::Refused, "unknown option \"--colour\""},
+        {{"in", "--size"}, Outcome::Refused, "--size needs a value"},
+        {{"in", "--size", "--count", "1"}, Outcome::Refused, "--size needs a value"},
+        {{"--size", "1"}, Outcome::Refused, "missing IN (the input)"},
+        {{"", "--size", "1"}, Outcome::Refused, "missing IN (the input)"},
+        {{"in", "--count", "1"}, Outcome::Refused, "missing --size"},
+        {{"in", "--size", "1", "more"}, Outcome::Refused, "unexpected argument \"more\""},
+        // Checks run in the table's order, whatever the order typed.
+        {{"in", "--size", "huge", "--count", "x"}, Outcome::Refused, "--count: not a number"},
+        {{"in", "--size", "huge"}, Outcome::Refused, "--size: too big"},
+    };
+    for (const ReadCase& c : cases) {
+        std::string line;
+        for (const std::string& arg : c.args) line += arg + " ";
+        SCOPED_TRACE(line);
+        Command command;
+        std::vector<std::string> args = {"cmd"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        OptionTable::Reading reading = command.table.read(args, 1);
+        EXPECT_EQ(reading.outcome, c.outcome);
+        std::string warnings;
+        for (const std::string& w : reading.warnings) warnings += (warnings.empty() ? "" : "|") + w;
+        EXPECT_EQ(c.outcome == Outcome::Refused ? reading.error : warnings, c.error);
+        if (c.outcome == Outcome::Refused) {
+            EXPECT_TRUE(reading.warnings.empty());
+        }
+        if (c.outcome == Outcome::Read || !c.input.empty()) {
+            EXPECT_EQ(command.input, c.input);
+            EXPECT_EQ(command.count, c.count);
+        }
+    }
+}
+
+TEST(OptionTable, ChecksRunOnlyForOptionsGiven) {
+    Command command;
+    OptionTable::Reading reading = command.table.read({"cmd", "in", "--size", "1", "--json"}, 1);
+    EXPECT_EQ(reading.outcome, Outcome::Read);
+    EXPECT_TRUE(command.json);
+    EXPECT_EQ(command.checksRun, 1);  // --size's; --count was not given
+}
+
+}  // namespace
