@@ -57,9 +57,9 @@ TEST(BitmapFacts, HeadersAreReadWhateverTheProbeMakesOfThem) {
         SCOPED_TRACE(c.name);
         std::string path = (folder.path() / "map.bmp").string();
         writeFile(path, c.bytes);
-        EXPECT_EQ(factSummary(readBitmapFacts(path.c_str(), platformFileServices())), c.summary);
+        EXPECT_EQ(factSummary(readBitmapFacts(path.c_str(), platformFileReading())), c.summary);
     }
-    BitmapFacts missing = readBitmapFacts((folder.path() / "none.bmp").string().c_str(), platformFileServices());
+    BitmapFacts missing = readBitmapFacts((folder.path() / "none.bmp").string().c_str(), platformFileReading());
     EXPECT_FALSE(missing.found);
     EXPECT_EQ(factSummary(missing), "");
 }

@@ -196,7 +196,7 @@ TEST_F(TileWriterEquivalence, SameBytesWithEveryConverterTheProcessorHas) {
     // The portable converter included: the product uses it only where nothing wider runs.
     ConversionJob job = prepare({"noise, odd gap", 1440, 640, 1001, 40, noisePixel});
     Outcome expected = reference(job);
-    ASSERT_EQ(expected.result, kTilesWritten);
+    ASSERT_EQ(expected.result, TileWriteResult::Written);
     for (ColorQuantizer::detail::RowKernel kernel : availableRowKernels()) {
         SCOPED_TRACE(ColorQuantizer::detail::rowKernelName(kernel));
         ForcedRowKernel forced(kernel);

@@ -52,13 +52,17 @@ function(describe_bitmap out)
   endif()
 endfunction()
 
-# Runs tessella in WORK/cwd; compares exit code and standard error.
+# Runs tessella in WORK/cwd; compares exit code and the system's messages on standard
+# error. The command's own lines after them (reports, hints, the file a failure concerns)
+# all begin with "tessella: " and are not part of the verdict.
 function(run_and_check label expected_exit expected_stderr)
   execute_process(COMMAND "${TESSELLA}" ${ARGN}
                   WORKING_DIRECTORY "${WORK}/cwd"
                   RESULT_VARIABLE exit_code OUTPUT_VARIABLE out ERROR_VARIABLE err
                   TIMEOUT 120)
-  string(REPLACE "\n" "|" shown "${err}")
+  string(REGEX REPLACE "(^|\n)tessella: [^\n]*" "" messages "${err}")
+  string(REGEX REPLACE "^\n+" "" messages "${messages}")
+  string(REPLACE "\n" "|" shown "${messages}")
   string(REGEX REPLACE "\\|$" "" shown "${shown}")
   if(NOT "${exit_code}" STREQUAL "${expected_exit}")
     string(APPEND failures "  ${label}: exit ${exit_code}, expected ${expected_exit}\n")
