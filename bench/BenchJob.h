@@ -1,16 +1,18 @@
 #pragma once
-// What the benchmark programs share: a job for a bitmap with fixed settings, the output
-// folders made as a conversion makes them, and feedback that prints failures.
+// What the benchmark programs share: a job for a bitmap with fixed settings, checked as
+// CONVERT checks it, the write step into the current folder, and feedback that prints
+// failures.
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "BitmapProbe.h"
 #include "ConversionJob.h"
-#include "IndexWriter.h"
+#include "Conversion.h"
 #include "UserFeedback.h"
 
 namespace bench {
@@ -49,21 +51,38 @@ inline bool parseArguments(int argc, char** argv, Arguments& args) {
     return true;
 }
 
-// Probes the bitmap, fills the settings and makes the folders with the index file.
-inline bool prepareJob(const Arguments& args, ConversionJob& job) {
+// The settings every benchmark converts with.
+inline SettingsText benchSettings(const std::string& folder) {
+    SettingsText texts;
+    texts.mapName = "BENCH MAP";
+    texts.folderName = folder;
+    texts.topLeftLatitude = {"35", "40", "0"};
+    texts.topLeftLongitude = {"139", "45", "0"};
+    texts.bottomRightLatitude = {"35", "39", "0"};
+    texts.bottomRightLongitude = {"139", "46", "0"};
+    texts.eastWestDistance = "1852";
+    texts.northSouthDistance = "926";
+    return texts;
+}
+
+// Probes the bitmap and runs the check step, as CONVERT does before it writes.
+inline bool prepareJob(const Arguments& args, ConversionJob& job, CheckedConversion& checked) {
     PrintingFeedback feedback;
     if (BitmapProbe().probeBitmap(args.bitmap.c_str(), job, feedback) != BitmapProbeResult::Accepted) return false;
     std::snprintf(job.bitmapPath, sizeof job.bitmapPath, "%s", args.bitmap.c_str());
-    std::snprintf(job.mapName, sizeof job.mapName, "BENCH MAP");
-    std::snprintf(job.folderName, sizeof job.folderName, "%s", args.folder.c_str());
-    job.topLeftLatitude = 128400000;
-    job.topLeftLongitude = 503100000;
-    job.bottomRightLatitude = 128340000;
-    job.bottomRightLongitude = 503160000;
-    job.eastWestDistance = 18520;
-    job.northSouthDistance = 9260;
     job.bitmapAccepted = 1;
-    return IndexWriter().writeIndex(job, feedback) == kIndexWritten;
+    return checkConversion(job, benchSettings(args.folder), feedback, checked) == ConversionOutcome::Converted;
+}
+
+// The write step into the current folder with the given threads.
+inline bool writeMap(CheckedConversion& checked, int threads) {
+    PrintingFeedback feedback;
+    int error = 0;
+    std::unique_ptr<OutputFolder> output = openOutputFolder(".", error);
+    if (!output) return false;
+    WriteOptions options;
+    options.threadCount = threads;
+    return writeConversion(checked, *output, feedback, options).outcome == ConversionOutcome::Converted;
 }
 
 }  // namespace bench

@@ -11,7 +11,6 @@
 
 #include "BenchJob.h"
 #include "MapPicture.h"
-#include "TileWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -60,7 +59,6 @@ struct Scratch {
 void writeTiles(benchmark::State& state) {
     static Scratch scratch;
     const int threads = static_cast<int>(state.range(0));
-    bench::PrintingFeedback feedback;
     int run = 0;
     std::vector<fs::path> outputs;
     for (auto _ : state) {
@@ -74,12 +72,13 @@ void writeTiles(benchmark::State& state) {
                         const_cast<char*>(out.c_str()), folder};
         bench::Arguments parsed;
         ConversionJob job;
-        if (!bench::parseArguments(4, args, parsed) || !bench::prepareJob(parsed, job)) {
+        CheckedConversion checked;
+        if (!bench::parseArguments(4, args, parsed) || !bench::prepareJob(parsed, job, checked)) {
             state.SkipWithError("cannot prepare the job");
             break;
         }
         state.ResumeTiming();
-        if (TileWriter(platformFileServices(), threads).writeTiles(job, feedback) != kTilesWritten) {
+        if (!bench::writeMap(checked, threads)) {
             state.SkipWithError("writing failed");
             break;
         }

@@ -61,6 +61,7 @@ def contestants(build, peers):
         ("core-1t", 1, lambda bmp, out: [os.path.join(b, "convert_driver"), bmp, out, "m", "1"]),
         ("floor-2t", 2, lambda bmp, out: [os.path.join(b, "io_floor"), bmp, out, "m", "2"]),
         ("floor-1t", 1, lambda bmp, out: [os.path.join(b, "io_floor"), bmp, out, "m", "1"]),
+        ("floor-inplace", 2, lambda bmp, out: [os.path.join(b, "io_floor"), bmp, out, "m", "2", "inplace"]),
         ("literal", 1, lambda bmp, out: [os.path.join(b, "literal_convert"), bmp, out, "m"]),
     ]
     if peers and shutil.which("vips"):
@@ -247,6 +248,10 @@ def report(results, table, info, load_after, command, quantizer=None):
         if "floor-2t" in res:
             ratios.append(f"tessella / floor (2 threads): **{t / res['floor-2t'][0]:.2f}** "
                           f"(best runs: {res['tessella'][1] / res['floor-2t'][1]:.2f})")
+        if "floor-2t" in res and "floor-inplace" in res:
+            ratios.append(f"whole files (temporary name, then rename) / writing in place, floor with 2 threads: "
+                          f"**{res['floor-2t'][0] / res['floor-inplace'][0]:.2f}** "
+                          f"(best runs: {res['floor-2t'][1] / res['floor-inplace'][1]:.2f})")
         if "core-1t" in res and "floor-1t" in res:
             ratios.append(f"tessella core / floor (1 thread): **{res['core-1t'][0] / res['floor-1t'][0]:.2f}** "
                           f"(best runs: {res['core-1t'][1] / res['floor-1t'][1]:.2f})")

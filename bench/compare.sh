@@ -10,6 +10,8 @@
 #   core-1t     the same tile writer with one thread (bench/convert_driver)
 #   floor-2t    the I/O floor: the same reads and the same files and bytes, no computation
 #   floor-1t    the same with one thread (bench/io_floor)
+#   floor-inplace  the floor writing every file under its final name: what the temporary
+#               names and renames cost
 #   literal     the straightforward row-by-row converter: seek, 480-byte read, 160-byte
 #               write per pixel row (bench/literal_convert)
 #   vips        libvips `dzsave` into 160 x 160 tiles (uncompressed .ppm tiles)

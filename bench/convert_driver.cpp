@@ -1,14 +1,14 @@
 // convert_driver BITMAP OUTPUT_DIR FOLDER [THREADS]
-// The conversion core's tile writer with a chosen number of threads (0: automatic), after
-// the probe and the index writer, as CONVERT runs them.
+// The conversion core's write step with a chosen number of threads (0: automatic), after
+// the probe and the check step, as CONVERT runs them: the index under its temporary
+// name, every tile, the index put in place.
 
 #include "BenchJob.h"
-#include "TileWriter.h"
 
 int main(int argc, char** argv) {
     bench::Arguments args;
     ConversionJob job;
-    if (!bench::parseArguments(argc, argv, args) || !bench::prepareJob(args, job)) return 1;
-    bench::PrintingFeedback feedback;
-    return TileWriter(platformFileServices(), args.threads).writeTiles(job, feedback) == kTilesWritten ? 0 : 1;
+    CheckedConversion checked;
+    if (!bench::parseArguments(argc, argv, args) || !bench::prepareJob(args, job, checked)) return 1;
+    return bench::writeMap(checked, args.threads) ? 0 : 1;
 }

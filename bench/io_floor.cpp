@@ -1,9 +1,11 @@
-// io_floor BITMAP OUTPUT_DIR FOLDER [THREADS]
+// io_floor BITMAP OUTPUT_DIR FOLDER [THREADS [inplace]]
 // What the file system alone costs for a conversion: the tile writer's reads (the same
-// batches, blocks and offsets) and its files (the same paths, created the same way, one
-// write of 25,760 bytes each, in the same order), with no computation: the bytes written
-// are a constant tile. With 2 threads one thread reads while the other writes, at most
-// two batches apart, as in the tile writer.
+// batches, blocks and offsets) and its files (the same paths, written the same way: the
+// index under its temporary name first, each tile in one write of 25,760 bytes under its
+// temporary name and renamed into place, the index renamed last), with no computation:
+// the bytes written are a constant tile. With 2 threads one thread reads while the other
+// writes, at most two batches apart, as in the tile writer. With "inplace" every file is
+// written under its final name instead, to show what the renames cost.
 
 #include <algorithm>
 #include <condition_variable>
@@ -14,12 +16,15 @@
 #include "BenchJob.h"
 #include "OutputPaths.h"
 #include "TileBatch.h"
-#include "TileWriter.h"
+#include "IndexFormat.h"
+#include "TileFormat.h"
 
 namespace {
 
-// The reads of TileBatchReader::fill, without converting anything.
-bool readBatch(FileServices& files, FileServices::Handle bitmap, const ConversionJob& job,
+constexpr size_t kReadBlockBytes = 1u << 20;  // as the bitmap source reads
+
+// The reads of the bitmap source for one batch, without converting anything.
+bool readBatch(FileReading& files, FileReading::Handle bitmap, const ConversionJob& job,
                const BatchPlan& plan, std::vector<uint8_t>& block) {
     const uint64_t rowBytes = 3u * static_cast<uint64_t>(job.bitmapWidth);
     const bool wholeWidth = plan.firstColumn == 0 && plan.columnCount == job.tileColumns;
@@ -42,15 +47,23 @@ bool readBatch(FileServices& files, FileServices::Handle bitmap, const Conversio
     return true;
 }
 
-bool writeBatch(FileServices& files, const ConversionJob& job, const BatchPlan& plan,
-                const std::vector<uint8_t>& tile) {
-    std::string level = levelFolderPath(job.folderName, plan.row);
+// One whole file: under its temporary name then renamed, or in place.
+bool writeFile(OutputFolder& output, const char* path, const std::vector<uint8_t>& bytes, bool inPlace) {
+    OutputPath part;
+    formatPartPath(part, path);
+    OutputFolder::Handle file = output.createFile(inPlace ? path : part);
+    if (file == OutputFolder::kNoFile) return false;
+    bool written = output.writeAll(file, bytes.data(), bytes.size());
+    if (!output.close(file) || !written) return false;
+    return inPlace || output.replaceWith(part, path);
+}
+
+bool writeBatch(OutputFolder& output, const ConversionJob& job, const BatchPlan& plan,
+                const std::vector<uint8_t>& tile, bool inPlace) {
     for (int32_t i = 0; i < plan.columnCount; ++i) {
-        std::string path = tileFilePath(level, plan.firstColumn + i, plan.row);
-        FileServices::Handle file = files.replaceFile(path.c_str());
-        if (file == FileServices::kNoFile) return false;
-        bool written = files.writeAll(file, tile.data(), tile.size());
-        if (!files.close(file) || !written) return false;
+        OutputPath path;
+        formatTilePath(path, job.folderName, plan.firstColumn + i, plan.row);
+        if (!writeFile(output, path, tile, inPlace)) return false;
     }
     return true;
 }
@@ -60,17 +73,44 @@ bool writeBatch(FileServices& files, const ConversionJob& job, const BatchPlan& 
 int main(int argc, char** argv) {
     bench::Arguments args;
     ConversionJob job;
-    if (!bench::parseArguments(argc, argv, args) || !bench::prepareJob(args, job)) return 1;
-    FileServices& files = platformFileServices();
-    FileServices::Handle bitmap = files.openForReading(job.bitmapPath);
-    if (bitmap == FileServices::kNoFile) return 1;
-    const std::vector<BatchPlan> plans = planBatches(job);
+    CheckedConversion checked;
+    if (!bench::parseArguments(argc, argv, args) || !bench::prepareJob(args, job, checked)) return 1;
+    const bool inPlace = argc > 5 && std::string(argv[5]) == "inplace";
+    FileReading& files = platformFileReading();
+    FileReading::Handle bitmap = files.openForReading(job.bitmapPath);
+    int error = 0;
+    std::unique_ptr<OutputFolder> output = openOutputFolder(".", error);
+    if (bitmap == FileReading::kNoFile || !output) return 1;
+    for (int32_t row = 0; row < job.tileRows; ++row) {
+        OutputPath level;
+        formatLevelFolderPath(level, job.folderName, row);
+        if (row == 0) {
+            output->makeFolder(job.folderName);
+            OutputPath layer;
+            formatLayerFolderPath(layer, job.folderName);
+            output->makeFolder(layer);
+        }
+        output->makeFolder(level);
+    }
+    std::vector<BatchPlan> plans;
+    for (int64_t n = 0; n < batchCount(job); ++n) plans.push_back(batchPlan(job, n));
     const std::vector<uint8_t> tile(kTileFileSize, 0x5A);
+    const std::vector<uint8_t> record(kIndexRecordSize, 0x5A);
+    OutputPath index, indexPart;
+    formatIndexPath(index, job.folderName);
+    formatPartPath(indexPart, index);
+    OutputFolder::Handle indexFile = OutputFolder::kNoFile;
+    if (inPlace) {
+        if (!writeFile(*output, index, record, true)) return 1;
+    } else if (output->lockFile(indexPart, indexFile) != OutputFolder::LockResult::Locked ||
+               !output->writeAll(indexFile, record.data(), record.size())) {
+        return 1;
+    }
     std::vector<uint8_t> block;
     bool ok = true;
     if (args.threads == 1) {
         for (const BatchPlan& plan : plans)
-            ok = ok && readBatch(files, bitmap, job, plan, block) && writeBatch(files, job, plan, tile);
+            ok = ok && readBatch(files, bitmap, job, plan, block) && writeBatch(*output, job, plan, tile, inPlace);
     } else {
         std::mutex mutex;
         std::condition_variable changed;
@@ -99,7 +139,7 @@ int main(int argc, char** argv) {
                 changed.wait(lock, [&] { return failed || read > n; });
                 if (read <= n) ok = false;
             }
-            if (ok) ok = writeBatch(files, job, plans[n], tile);
+            if (ok) ok = writeBatch(*output, job, plans[n], tile, inPlace);
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 ++written;
@@ -110,5 +150,9 @@ int main(int argc, char** argv) {
         reader.join();
     }
     files.close(bitmap);
+    if (!inPlace) {
+        ok = ok && output->moveNoReplace(indexPart, index) == OutputFolder::MoveResult::Moved;
+        output->close(indexFile);
+    }
     return ok ? 0 : 1;
 }

@@ -30,6 +30,9 @@ intptr_t fromHandle(HANDLE handle) {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kLargestChunk = 1u << 30;
+// The reason given for a link or junction that output would have to pass through: the
+// system's own word for a name it will not resolve.
+constexpr DWORD kLinkRefused = ERROR_CANT_RESOLVE_FILENAME;
 
 bool identityOf(HANDLE handle, FileIdentity& identity) {
     BY_HANDLE_FILE_INFORMATION info;
@@ -133,8 +136,11 @@ public:
         if (CreateDirectoryA(full, nullptr)) return true;
         failed(0);
         const DWORD attributes = GetFileAttributesA(full);
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-               !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            SetLastError(kLinkRefused);
+            return failed(false);
+        }
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
     Handle createFile(const char* path) override {
@@ -152,7 +158,7 @@ public:
         for (int attempt = 0; attempt < 8; ++attempt) {
             if (GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES &&
                 (GetFileAttributesA(full) & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
-                SetLastError(ERROR_CANT_ACCESS_FILE);
+                SetLastError(kLinkRefused);
                 return failed(LockResult::Failed);
             }
             // Shared for reading, writing and deleting, so that the run can rename it
@@ -301,7 +307,7 @@ private:
             const DWORD attributes = GetFileAttributesA(partial);
             if (attributes == INVALID_FILE_ATTRIBUTES) return failed(false);
             if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                SetLastError(ERROR_CANT_ACCESS_FILE);
+                SetLastError((attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? kLinkRefused : ERROR_DIRECTORY);
                 return failed(false);
             }
         }

@@ -597,6 +597,27 @@ TEST_F(TessellaCommand, ExistingIndexIsLeftUntouched) {
     for (const std::string& entry : tree()) EXPECT_EQ(entry.find(".map"), std::string::npos) << entry;
 }
 
+// A link where a folder of the map goes would lead its tiles elsewhere (Wine shows folder
+// links to Windows programs as reparse points, so tessella.exe is held to this too).
+TEST_F(TessellaCommand, LinkWhereAFolderOfTheMapGoesStopsTheRunBeforeAnythingIsWritten) {
+    writeBitmap("map.bmp");
+    std::vector<std::string> args = {"convert", "map.bmp"};
+    std::vector<std::string> settings = sampleSettings();
+    args.insert(args.end(), settings.begin(), settings.end());
+    for (const char* place : {"area01", "area01/layer1", "area01/layer1/level001"}) {
+        fs::remove_all(folder_.path() / "area01");
+        fs::create_directories(folder_.path() / "elsewhere");
+        fs::create_directories((folder_.path() / place).parent_path());
+        fs::create_symlink(folder_.path() / "elsewhere", folder_.path() / place);
+        ProcessResult result = run(args);
+        EXPECT_EQ(result.exitCode, 5) << place << ": " << result.err;
+        EXPECT_EQ(result.err.rfind("Warning: " + kCannotCreateOutputUtf8 + "\ntessella: area01", 0), 0u) << result.err;
+        EXPECT_TRUE(fs::is_empty(folder_.path() / "elsewhere")) << place;
+        EXPECT_FALSE(fs::exists(folder_.path() / "area01.vlm")) << place;
+        fs::remove(folder_.path() / place);
+    }
+}
+
 TEST_F(TessellaCommand, OutputThatCannotBeMadeIsAFailedOutput) {
     writeBitmap("map.bmp");
     // A file where the second row's level folder belongs: the map cannot be whole, so
