@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "InspectCommands.h"
 #include "Quoted.h"
 
 namespace {
@@ -112,11 +113,14 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     }
     if (first == "help") {
         if (args.size() == 1) return help("");
-        if (args[1] == "convert" || args[1] == "probe") return help(args[1]);
-        return failure("no help on " + quoted(args[1]) + "; the commands are convert and probe", "");
+        if (args[1] == "convert" || args[1] == "probe" || !inspectionHelp(args[1]).empty()) return help(args[1]);
+        return failure("no help on " + quoted(args[1]) + "; the commands are convert, probe, inspect, verify and preview", "");
     }
     if (first == "convert") return parseConvert(args);
     if (first == "probe") return parseProbe(args);
+    if (first == "inspect") return parseInspect(args);
+    if (first == "verify") return parseVerify(args);
+    if (first == "preview") return parsePreview(args);
     if (!first.empty() && first[0] == '-') return failure("unknown option " + quoted(first), "");
-    return failure("unknown command " + quoted(first) + "; the commands are convert and probe", "");
+    return failure("unknown command " + quoted(first) + "; the commands are convert, probe, inspect, verify and preview", "");
 }

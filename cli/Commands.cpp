@@ -8,6 +8,7 @@
 #include "ExitCodes.h"
 #include "FileServices.h"
 #include "HelpText.h"
+#include "InspectCommands.h"
 #include "OutputPaths.h"
 #include "Platform.h"
 #include "ProbeCommand.h"
@@ -207,6 +208,9 @@ int runTessella(const std::vector<std::string>& args) {
             return kExitSuccess;
         case CommandKind::Probe: return runProbe(parsed.command.probe);
         case CommandKind::Convert: return runConvert(parsed.command.convert);
+        case CommandKind::Inspect: return runInspect(parsed.command.inspection);
+        case CommandKind::Verify: return runVerify(parsed.command.inspection);
+        case CommandKind::Preview: return runPreview(parsed.command.inspection);
     }
     return kExitInternalError;
 }

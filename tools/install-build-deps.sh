@@ -1,5 +1,6 @@
 #!/bin/sh
 # Installs what the native build and its tests need on Debian 12: compiler, CMake,
+# libpng (the previews' PNG files),
 # GoogleTest, Google Benchmark, clang with libFuzzer (fuzz targets), ImageMagick
 # (bitmaps written by another program, for the bad-input corpus and the README's
 # examples) and man-db (the tests read the installed manual page with man -l).
@@ -10,7 +11,7 @@
 # Idempotent: installs only the packages that are missing.
 set -eu
 
-packages="g++ cmake make pkg-config dpkg-dev file"
+packages="g++ cmake make pkg-config dpkg-dev file libpng-dev"
 if [ "${1:-}" != "--minimal" ]; then
     packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev imagemagick man-db"
 fi
