@@ -189,6 +189,10 @@ void printTile(const std::string& file, size_t size, const TileFields& f,
 
 // ---- verify --------------------------------------------------------------------------
 
+std::string counted(int64_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 void findingsJson(JsonWriter& json, std::string_view key, const FindingList& list) {
     json.key(key).beginObject().field("count", list.count).key("listed").beginArray();
     for (const Finding& f : list.listed)
@@ -211,7 +215,7 @@ ParseResult parseInspect(const std::vector<std::string>& args) {
     ParseResult result;
     InspectionArguments& a = result.command.inspection;
     OptionTable table;
-    table.positional("FILE", "an index file .vlm or a tile file .map", a.file);
+    table.positional("MAPFILE", "an index file .vlm or a tile file .map", a.file);
     table.flag("--json", a.json);
     return readCommand(table, args, CommandKind::Inspect, result);
 }
@@ -220,7 +224,7 @@ ParseResult parseVerify(const std::vector<std::string>& args) {
     ParseResult result;
     InspectionArguments& a = result.command.inspection;
     OptionTable table;
-    table.positional("FOLDER.vlm", "the map's index file", a.file);
+    table.positional("INDEX", "the map's index file, FOLDER.vlm", a.file);
     table.flag("--json", a.json);
     return readCommand(table, args, CommandKind::Verify, result);
 }
@@ -230,7 +234,7 @@ ParseResult parsePreview(const std::vector<std::string>& args) {
     InspectionArguments& a = result.command.inspection;
     std::string scale;
     OptionTable table;
-    table.positional("FILE", "a map's index file .vlm, or a bitmap", a.file);
+    table.positional("INDEX", "the map's index file, FOLDER.vlm", a.file);
     table.value("-o", a.output).required().check([](const std::string& value, std::vector<std::string>&) {
         return value.empty() ? std::string("the file name is empty") : std::string();
     });
@@ -297,9 +301,8 @@ int runVerify(const InspectionArguments& args) {
     } else {
         std::string text = findingsText("problem", report.problems) + findingsText("warning", report.warnings);
         text += report.sound() ? "verdict: sound" : "verdict: damaged";
-        text += " (" + std::to_string(report.tilesChecked) + " tiles checked, " +
-                std::to_string(report.problems.count) + " problems, " +
-                std::to_string(report.warnings.count) + " warnings)\n";
+        text += " (" + counted(report.tilesChecked, "tile") + " checked, " +
+                counted(report.problems.count, "problem") + ", " + counted(report.warnings.count, "warning") + ")\n";
         writeStandardOutput(text);
     }
     return report.sound() ? kExitSuccess : kExitMapUnsound;
@@ -338,7 +341,7 @@ int runPreview(const InspectionArguments& args) {
 
 std::string inspectionHelp(std::string_view topic) {
     if (topic == "inspect")
-        return "Usage: tessella inspect FILE [--json]\n"
+        return "Usage: tessella inspect MAPFILE [--json]\n"
                "\n"
                "Shows every field of an index file (FOLDER.vlm) or a tile file\n"
                "(smplCCCRRR.map), decoded and named: for the index the map name, folder\n"
@@ -348,13 +351,14 @@ std::string inspectionHelp(std::string_view topic) {
                "Whatever the format does not allow (a wrong magic, an index above 230, a\n"
                "size other than 160 or 25760 bytes) is named on a line \"not allowed: ...\".\n"
                "\n"
-               "  FILE     an index file .vlm or a tile file .map (also a .part one)\n"
+               "  MAPFILE  an index file FOLDER.vlm or a tile file smplCCCRRR.map (also\n"
+               "           one left as .part)\n"
                "  --json   one JSON document instead of text\n"
                "\n"
                "Exits with 0 when the file is as the format allows, 6 when it is missing,\n"
                "unreadable or not allowed. Exit codes as for 'tessella --help'.\n";
     if (topic == "verify")
-        return "Usage: tessella verify FOLDER.vlm [--json]\n"
+        return "Usage: tessella verify INDEX [--json]\n"
                "\n"
                "Checks the whole map against its index: every tile of the grid present and\n"
                "25760 bytes long, each header what the conversion writes for this index\n"
@@ -364,17 +368,20 @@ std::string inspectionHelp(std::string_view topic) {
                "conversion leaves, and \".part\" files left by an interrupted run are\n"
                "warnings: named and counted, the map is still sound.\n"
                "\n"
+               "  INDEX    the map's index file, FOLDER.vlm; the tiles are looked for in\n"
+               "           the folder its folder name field names, beside it\n"
                "  --json   one JSON document instead of text\n"
                "\n"
                "Exits with 0 when the map is sound, 6 when it is not. Exit codes as for\n"
                "'tessella --help'.\n";
     if (topic == "preview")
-        return "Usage: tessella preview FOLDER.vlm -o PNG [--scale N]\n"
+        return "Usage: tessella preview INDEX -o PNG [--scale N]\n"
                "\n"
                "Puts the map's tiles back together into one 8-bit palette PNG, each palette\n"
                "index drawn as the colour it stands for. A missing or cut tile and an index\n"
                "above 230 are drawn transparent, with a warning, and the exit code is 6.\n"
                "\n"
+               "  INDEX       the map's index file, FOLDER.vlm\n"
                "  -o PNG      the picture to write (replaced if it exists)\n"
                "  --scale N   shrink by N (1 to 160), keeping the top-left pixel of each\n"
                "              N x N block\n"

@@ -33,7 +33,7 @@ cases=(
     "tessella con|convert"
     "tessella he|help"
     "tessella --v|--version"
-    "tessella help |convert probe"
+    "tessella help |convert inspect preview probe verify"
     "tessella convert --na|--name"
     "tessella convert --n|--name --north-south"
     "tessella convert --out|--output-dir"
@@ -44,6 +44,8 @@ cases=(
     "tessella convert --name Tokyo |SCAN.BMP maps tokyo.bmp"
     "tessella probe |SCAN.BMP maps tokyo.bmp"
     "tessella probe --he|--help"
+    "tessella verify --j|--json"
+    "tessella preview --sc|--scale"
 )
 for row in "${cases[@]}"; do
     typed=${row%%|*}
