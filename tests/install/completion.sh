@@ -11,7 +11,7 @@ work=$3
 rm -rf "$work"
 mkdir -p "$work/maps"
 cd "$work" || exit 1
-touch tokyo.bmp SCAN.BMP notes.txt
+touch tokyo.bmp SCAN.BMP notes.txt tokyo.vlm view.png
 # shellcheck source=/dev/null
 . "$completion"
 
@@ -46,6 +46,8 @@ cases=(
     "tessella probe --he|--help"
     "tessella verify --j|--json"
     "tessella preview --sc|--scale"
+    "tessella verify |maps tokyo.vlm"
+    "tessella preview tokyo.vlm -o |maps view.png"
 )
 for row in "${cases[@]}"; do
     typed=${row%%|*}
