@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 
@@ -22,20 +21,25 @@ void putLittle32(uint8_t* at, uint32_t value) {
     putLittle16(at + 2, value >> 16);
 }
 
-// Picture rows of one strip, stored bottom-up as they lie in the file.
-class StripBuffer : public PixelSource::RowSink {
+bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset);
+
+// Writes each picture row of a strip where it lies in the bottom-up file, as it comes.
+class RowWriter : public PixelSource::RowSink {
 public:
-    StripBuffer(int32_t rowBytes) : rowBytes_(rowBytes), bytes_(static_cast<size_t>(rowBytes) * kSide) {}
+    RowWriter(int fd, int32_t rowBytes, int32_t height) : fd_(fd), rowBytes_(rowBytes), height_(height) {}
+    void startStrip(int32_t row) { firstPictureRow_ = row * kSide; }
     void takeRow(int32_t pixelRow, const uint8_t* pixels) override {
-        std::memcpy(&bytes_[static_cast<size_t>(kSide - 1 - pixelRow) * rowBytes_], pixels,
-                    static_cast<size_t>(rowBytes_));
+        if (error_ != 0) return;
+        off_t offset = kHeadersSize + static_cast<off_t>(height_ - 1 - (firstPictureRow_ + pixelRow)) * rowBytes_;
+        if (!writeAll(fd_, pixels, static_cast<size_t>(rowBytes_), offset)) error_ = errno;
     }
-    const uint8_t* data() const { return bytes_.data(); }
-    size_t size() const { return bytes_.size(); }
+    int error() const { return error_; }
 
 private:
-    int32_t rowBytes_;
-    std::vector<uint8_t> bytes_;
+    int fd_;
+    int32_t rowBytes_, height_;
+    int32_t firstPictureRow_ = 0;
+    int error_ = 0;
 };
 
 bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset) {
@@ -93,13 +97,12 @@ BmpWriteResult writeBmp(const std::string& path, PixelSource& source, int32_t wi
     if (!writeAll(fd, headers, sizeof headers, 0)) return fail(BmpWriteStatus::WriteFailed, errno);
 
     const int32_t columns = width / kSide, rows = height / kSide;
-    StripBuffer strip(rowBytes);
+    RowWriter writer(fd, rowBytes, height);
     for (int32_t row = 0; row < rows; ++row) {
-        if (source.readStrip(row, 0, columns, strip) != columns) return fail(BmpWriteStatus::ReadFailed, 0);
-        // Row of tiles r holds picture rows counted from the top; bottom-up, the last row
-        // of tiles comes first in the file.
-        off_t offset = kHeadersSize + static_cast<off_t>(rows - 1 - row) * kSide * rowBytes;
-        if (!writeAll(fd, strip.data(), strip.size(), offset)) return fail(BmpWriteStatus::WriteFailed, errno);
+        writer.startStrip(row);
+        int32_t delivered = source.readStrip(row, 0, columns, writer);
+        if (writer.error() != 0) return fail(BmpWriteStatus::WriteFailed, writer.error());
+        if (delivered != columns) return fail(BmpWriteStatus::ReadFailed, 0);
         if (progress) progress(row + 1, rows);
     }
     if (!source.unchanged()) return fail(BmpWriteStatus::ReadFailed, 0);

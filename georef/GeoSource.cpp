@@ -12,6 +12,8 @@
 namespace {
 
 constexpr int32_t kSide = 160;
+// Picture rows read from GDAL at a time: a fifth of a strip keeps the sample buffer small.
+constexpr int32_t kRowsPerRead = 32;
 
 struct FileStamp {
     bool valid = false;
@@ -171,57 +173,68 @@ int32_t GeoSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCou
         return 0;
     }
     // The part of the strip that shows source pixels; the rest is white padding.
-    int32_t shownWidth = fitted.scaled ? width : std::clamp(fitted.keptWidth - x0, 0, width);
-    int32_t shownHeight = fitted.scaled ? kSide : std::clamp(fitted.keptHeight - y0, 0, kSide);
+    const int32_t shownWidth = fitted.scaled ? width : std::clamp(fitted.keptWidth - x0, 0, width);
+    const int32_t shownHeight = fitted.scaled ? kSide : std::clamp(fitted.keptHeight - y0, 0, kSide);
     const int spp = g.bands.layout.samplesPerPixel();
     const int bytes = GDALGetDataTypeSizeBytes(g.bands.type);
-    g.samples.resize(static_cast<size_t>(shownWidth) * shownHeight * spp * bytes);
+    g.samples.resize(static_cast<size_t>(shownWidth) * kRowsPerRead * spp * bytes);
     g.row.resize(static_cast<size_t>(width) * 3);
 
-    if (shownWidth > 0 && shownHeight > 0) {
-        GDALRasterIOExtraArg extra;
-        INIT_RASTERIO_EXTRA_ARG(extra);
-        int xOff = x0, yOff = y0, xSize = shownWidth, ySize = shownHeight;
-        if (fitted.scaled) {
-            const double sx = static_cast<double>(fitted.keptWidth) / fitted.width;
-            const double sy = static_cast<double>(fitted.keptHeight) / fitted.height;
-            extra.eResampleAlg = rasterIoResampling(g.resampling);
-            extra.bFloatingPointWindowValidity = TRUE;
-            extra.dfXOff = x0 * sx;
-            extra.dfYOff = y0 * sy;
-            extra.dfXSize = std::min(width * sx, fitted.keptWidth - extra.dfXOff);
-            extra.dfYSize = std::min(kSide * sy, fitted.keptHeight - extra.dfYOff);
-            xOff = static_cast<int>(std::floor(extra.dfXOff));
-            yOff = static_cast<int>(std::floor(extra.dfYOff));
-            xSize = std::clamp(static_cast<int>(std::ceil(extra.dfXOff + extra.dfXSize - 1e-9)) - xOff, 1,
-                               fitted.keptWidth - xOff);
-            ySize = std::clamp(static_cast<int>(std::ceil(extra.dfYOff + extra.dfYSize - 1e-9)) - yOff, 1,
-                               fitted.keptHeight - yOff);
-        }
-        CPLErrorReset();
-        CPLErr error = g.pixels->RasterIO(GF_Read, xOff, yOff, xSize, ySize, g.samples.data(), shownWidth,
-                                          shownHeight, g.bands.type, static_cast<int>(g.bands.bands.size()),
-                                          g.bands.bands.data(), static_cast<GSpacing>(spp) * bytes,
-                                          static_cast<GSpacing>(spp) * bytes * shownWidth, bytes, &extra);
-        if (error != CE_None) {
-            readError_ = gdalMessage("GDAL could not read the pixels");
-            return 0;
-        }
-    }
-    for (int32_t r = 0; r < kSide; ++r) {
-        std::fill(g.row.begin(), g.row.end(), 0xFF);
-        if (r < shownHeight) {
-            size_t offset = static_cast<size_t>(r) * shownWidth * spp;
-            if (g.bands.type == GDT_UInt16) {
-                convertToBgr(reinterpret_cast<const uint16_t*>(g.samples.data()) + offset, shownWidth,
-                             g.bands.layout, g.row.data());
-            } else {
-                convertToBgr(g.samples.data() + offset, shownWidth, g.bands.layout, g.row.data());
+    for (int32_t first = 0; first < kSide; first += kRowsPerRead) {
+        const int32_t shownRows = std::clamp(shownHeight - first, 0, kRowsPerRead);
+        if (shownWidth > 0 && shownRows > 0 && !readSamples(x0, y0 + first, shownWidth, shownRows)) return 0;
+        for (int32_t r = 0; r < kRowsPerRead; ++r) {
+            std::fill(g.row.begin(), g.row.end(), 0xFF);
+            if (r < shownRows) {
+                size_t offset = static_cast<size_t>(r) * shownWidth * spp;
+                if (g.bands.type == GDT_UInt16) {
+                    convertToBgr(reinterpret_cast<const uint16_t*>(g.samples.data()) + offset, shownWidth,
+                                 g.bands.layout, g.row.data());
+                } else {
+                    convertToBgr(g.samples.data() + offset, shownWidth, g.bands.layout, g.row.data());
+                }
             }
+            sink.takeRow(first + r, g.row.data());
         }
-        sink.takeRow(r, g.row.data());
     }
     return columnCount;
+}
+
+bool GeoSource::readSamples(int32_t x0, int32_t y0, int32_t width, int32_t rows) {
+    Gdal& g = *gdal_;
+    const FittedGrid& fitted = plan_.fitted;
+    const int spp = g.bands.layout.samplesPerPixel();
+    const int bytes = GDALGetDataTypeSizeBytes(g.bands.type);
+    GDALRasterIOExtraArg extra;
+    INIT_RASTERIO_EXTRA_ARG(extra);
+    int xOff = x0, yOff = y0, xSize = width, ySize = rows;
+    if (fitted.scaled) {
+        // Output pixels (x0, y0) to (x0 + width, y0 + rows) cover this window of the source.
+        const double sx = static_cast<double>(fitted.keptWidth) / fitted.width;
+        const double sy = static_cast<double>(fitted.keptHeight) / fitted.height;
+        extra.eResampleAlg = rasterIoResampling(g.resampling);
+        extra.bFloatingPointWindowValidity = TRUE;
+        extra.dfXOff = x0 * sx;
+        extra.dfYOff = y0 * sy;
+        extra.dfXSize = std::min(width * sx, fitted.keptWidth - extra.dfXOff);
+        extra.dfYSize = std::min(rows * sy, fitted.keptHeight - extra.dfYOff);
+        xOff = static_cast<int>(std::floor(extra.dfXOff));
+        yOff = static_cast<int>(std::floor(extra.dfYOff));
+        xSize = std::clamp(static_cast<int>(std::ceil(extra.dfXOff + extra.dfXSize - 1e-9)) - xOff, 1,
+                           fitted.keptWidth - xOff);
+        ySize = std::clamp(static_cast<int>(std::ceil(extra.dfYOff + extra.dfYSize - 1e-9)) - yOff, 1,
+                           fitted.keptHeight - yOff);
+    }
+    CPLErrorReset();
+    CPLErr error = g.pixels->RasterIO(GF_Read, xOff, yOff, xSize, ySize, g.samples.data(), width, rows,
+                                      g.bands.type, static_cast<int>(g.bands.bands.size()), g.bands.bands.data(),
+                                      static_cast<GSpacing>(spp) * bytes,
+                                      static_cast<GSpacing>(spp) * bytes * width, bytes, &extra);
+    if (error != CE_None) {
+        readError_ = gdalMessage("GDAL could not read the pixels");
+        return false;
+    }
+    return true;
 }
 
 bool GeoSource::unchanged() {

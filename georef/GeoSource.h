@@ -68,6 +68,8 @@ public:
 private:
     struct Gdal;
     GeoSource();
+    // Reads the samples of fitted-picture pixels (x0, y0) to (x0 + width, y0 + rows).
+    bool readSamples(int32_t x0, int32_t y0, int32_t width, int32_t rows);
 
     std::unique_ptr<Gdal> gdal_;
     ImportPlan plan_;

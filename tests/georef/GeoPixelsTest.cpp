@@ -2,6 +2,7 @@
 // white padding, and the prepared bitmap against GDAL's own BMP of the same source.
 
 #include <gtest/gtest.h>
+#include <ogr_spatialref.h>
 
 #include <array>
 #include <cmath>
@@ -166,6 +167,62 @@ TEST(PreparedBitmap, NeverReplacesAnExistingFile) {
     EXPECT_EQ(BmpWriteStatus::AlreadyExists, writeBmp(out, *source, 480, 480).status);
     EXPECT_EQ(7, std::filesystem::file_size(out));
     EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GeoSourcePixels, WarpedFromUtmWithNearestKeepsSourceColoursAndWhiteOutside) {
+    TempFolder folder;
+    std::string path = folder.file("utm.tif");
+    RasterSpec utm = tiff(600, 500, 3);
+    utm.geoTransform = {380000, 10, 0, 3950000, 0, -10};
+    utm.srs = "EPSG:32654";
+    makeRaster(path, utm);
+    ImportRequest request;
+    request.sourcePath = path;
+    std::unique_ptr<GeoSource> source;
+    std::string message;
+    ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+    const FittedGrid& f = source->plan().fitted;
+    std::vector<uint8_t> picture = readPicture(*source);
+    auto pixel = [&](int x, int y) { return &picture[(static_cast<size_t>(y) * f.width + x) * 3]; };
+
+    OGRSpatialReference wgs84, zone54;
+    wgs84.importFromEPSG(4326);
+    zone54.importFromEPSG(32654);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    zone54.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    std::unique_ptr<OGRCoordinateTransformation> toUtm(OGRCreateCoordinateTransformation(&wgs84, &zone54));
+    const double lonStep = (f.east - f.west) / f.width, latStep = (f.north - f.south) / f.height;
+    int checked = 0;
+    for (int y = 50; y < 450; y += 37) {
+        for (int x = 50; x < 550; x += 41) {
+            double lon = f.west + (x + 0.5) * lonStep, lat = f.north - (y + 0.5) * latStep;
+            ASSERT_TRUE(toUtm->Transform(1, &lon, &lat));
+            double column = (lon - 380000) / 10, row = (3950000 - lat) / 10;
+            double cf = column - std::floor(column), rf = row - std::floor(row);
+            if (cf < 0.1 || cf > 0.9 || rf < 0.1 || rf > 0.9 || column < 1 || row < 1 || column > 599 || row > 499)
+                continue;  // too near a source pixel's edge to tell which one nearest takes
+            int sx = static_cast<int>(column), sy = static_cast<int>(row);
+            const uint8_t* got = pixel(x, y);
+            EXPECT_EQ(patternSample(sx, sy, 3), got[0]) << x << "," << y;
+            EXPECT_EQ(patternSample(sx, sy, 2), got[1]) << x << "," << y;
+            EXPECT_EQ(patternSample(sx, sy, 1), got[2]) << x << "," << y;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 20);
+    // The UTM rectangle is turned against the meridians: some corner of its bounding
+    // box lies outside it, and shows white.
+    int whiteCorners = 0;
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{f.keptWidth - 1, 0}, std::pair{0, f.keptHeight - 1},
+                        std::pair{f.keptWidth - 1, f.keptHeight - 1}}) {
+        const uint8_t* p = pixel(x, y);
+        whiteCorners += p[0] == 255 && p[1] == 255 && p[2] == 255;
+    }
+    EXPECT_GE(whiteCorners, 1);
 }
 
 }  // namespace
