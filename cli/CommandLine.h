@@ -20,7 +20,7 @@ struct ConvertArguments {
     std::string folder;
     CornerArgument topLeft;
     CornerArgument bottomRight;
-    std::string eastWest;    // whole metres, digits only
+    std::string eastWest;    // whole metres, digits only, or "auto" (from the corners)
     std::string northSouth;
     std::optional<std::string> outputDir;
 };

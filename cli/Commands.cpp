@@ -9,6 +9,7 @@
 #include "FileServices.h"
 #include "HelpText.h"
 #include "InspectCommands.h"
+#include "ImportCommand.h"
 #include "OutputPaths.h"
 #include "Platform.h"
 #include "ProbeCommand.h"
@@ -134,7 +135,14 @@ std::string tileTotal(const ConversionJob& job) {
     return std::to_string(static_cast<int64_t>(job.tileColumns) * job.tileRows);
 }
 
-int runConvert(const ConvertArguments& args) {
+int runConvert(const ConvertArguments& typed) {
+    ConvertArguments args = typed;
+    std::string autoError, autoNote;
+    if (!resolveAutoExtents(args, autoError, autoNote)) {
+        printError(autoError);
+        return kExitUsage;
+    }
+    if (!autoNote.empty()) writeStandardError("tessella: " + autoNote + "\n");
     EncodeResult name = utf8ToCp932(args.name);
     if (name.status == EncodeStatus::InvalidUtf8) {
         printError("--name is not valid UTF-8; nothing was written");
@@ -190,6 +198,7 @@ int runTessella(const std::vector<std::string>& args) {
         writeStandardError(helpText(""));
         return kExitUsage;
     }
+    if (args[0] == "import") return runImportCommand(args);
     ParseResult parsed = parseCommandLine(args);
     if (!parsed.ok) {
         printError(parsed.error);

@@ -1,6 +1,7 @@
 #include "HelpText.h"
 
 #include "InspectCommands.h"
+#include "ImportCommand.h"
 
 #ifndef TESSELLA_VERSION
 #define TESSELLA_VERSION "unknown"
@@ -40,6 +41,7 @@ std::string overview() {
                "  tessella inspect MAPFILE [--json]\n"
                "  tessella verify INDEX [--json]\n"
                "  tessella preview INDEX -o PNG [--scale N]\n"
+               "  tessella import SOURCE --name NAME --folder FOLDER [options]\n"
                "  tessella help [COMMAND]\n"
                "  tessella --help | --version\n"
                "\n"
@@ -49,6 +51,8 @@ std::string overview() {
                "  inspect  show every field of an index or tile file\n"
                "  verify   check a whole map against its index\n"
                "  preview  draw a map as a PNG picture\n"
+               "  import   a georeferenced picture (GeoTIFF, PNG, JPEG...) to a map, its corners\n"
+               "           and extents worked out (Linux build)\n"
                "\n"
                "Run 'tessella COMMAND --help' for the details of a command.\n"
                "\n"
@@ -151,6 +155,7 @@ std::string helpText(std::string_view topic) {
     if (topic == "convert") return convertHelp();
     if (topic == "probe") return probeHelp();
     if (std::string help = inspectionHelp(topic); !help.empty()) return help;
+    if (topic == "import") return importHelpText();
     return overview();
 }
 

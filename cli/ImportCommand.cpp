@@ -63,7 +63,7 @@ OptionTable::Check readChoice(Choice& target, std::vector<std::pair<const char*,
             }
             names += names.empty() ? name : std::string(", ") + name;
         }
-        return quoted(value) + " is not one of " + names;
+        return ::quoted(value) + " is not one of " + names;
     };
 }
 
@@ -99,6 +99,8 @@ int readImportArguments(const std::vector<std::string>& args, ImportArguments& a
     std::string error = reading.error;
     if (error.empty() && a.bmp.empty() && (a.name.empty() || a.folder.empty()))
         error = std::string(a.name.empty() ? "--name" : "--folder") + " is required (unless --bmp is given)";
+    if (error.empty() && a.bmp.empty())
+        error = "--bmp OUT.bmp is needed: this build prepares the bitmap for convert";
     if (error.empty() && a.topLeftText.empty() != a.bottomRightText.empty())
         error = "--top-left and --bottom-right go together";
     if (error.empty() && !a.bmp.empty() && !a.outputDir.empty())
@@ -148,7 +150,7 @@ int writePreparedBitmap(const ImportArguments& a, GeoSource& source) {
                                 std::to_string(f.height) + " pixels, 24-bit, for convert and the dialog\n");
             return kExitSuccess;
         case BmpWriteStatus::AlreadyExists:
-            printError(quoted(a.bmp) + " already exists; it is left as it is (remove it, or name another file)");
+            printError(::quoted(a.bmp) + " already exists; it is left as it is (remove it, or name another file)");
             return kExitOutputFailed;
         case BmpWriteStatus::TooLarge:
             printError("a bitmap of " + std::to_string(f.width) + " x " + std::to_string(f.height) +
@@ -156,11 +158,11 @@ int writePreparedBitmap(const ImportArguments& a, GeoSource& source) {
             return kExitOutputFailed;
         case BmpWriteStatus::CreateFailed:
         case BmpWriteStatus::WriteFailed:
-            printError("cannot write " + quoted(a.bmp) + ": " + std::strerror(result.systemError) +
+            printError("cannot write " + ::quoted(a.bmp) + ": " + std::strerror(result.systemError) +
                        "; nothing was left behind");
             return kExitOutputFailed;
         case BmpWriteStatus::ReadFailed:
-            printError("cannot read " + quoted(a.source) + ": " +
+            printError("cannot read " + ::quoted(a.source) + ": " +
                        (source.readError().empty() ? std::string("it changed while it was read")
                                                    : source.readError()) +
                        "; nothing was written");
@@ -181,7 +183,7 @@ int runImportCommand(const std::vector<std::string>& args) {
         return kExitSettingsRefused;
     }
     if (name.status == EncodeStatus::NotInCp932) {
-        printError("--name: the character " + quoted(name.offending) +
+        printError("--name: the character " + ::quoted(name.offending) +
                    " cannot be written in Shift-JIS (CP932), the encoding of the map files; nothing was written");
         return kExitSettingsRefused;
     }
@@ -212,8 +214,7 @@ int runImportCommand(const std::vector<std::string>& args) {
     names.mapName = a.name.empty() ? "NAME" : a.name;
     names.folder = a.folder.empty() ? "FOLDER" : a.folder;
     writeStandardOutput(importReport(plan, a.fit, names));
-    if (!a.bmp.empty()) return writePreparedBitmap(a, *source);
-    return writeImportedMap(a, name.bytes, plan, *source);
+    return writePreparedBitmap(a, *source);
 }
 
 std::string importHelpText() {
@@ -232,7 +233,8 @@ std::string importHelpText() {
            "  (.tfw, .pgw, .jgw, .wld) with a .prj beside it; or --srs for a world file\n"
            "  without one. A picture in another system (UTM, a national grid) or turned\n"
            "  against the meridians is warped to north-up WGS84 latitude/longitude.\n"
-           "  --top-left/--bottom-right, typed as for convert, are used instead when given.\n"
+           "  Corners typed with --top-left and --bottom-right, as for convert, are used\n"
+           "  instead when given.\n"
            "Latitudes and longitudes are WGS84 (JGD2000 and JGD2011 lie within a metre of it\n"
            "in Japan), north of the equator and east of Greenwich.\n"
            "\n"
@@ -248,17 +250,16 @@ std::string importHelpText() {
            "                          or EPSG:32654 (anything GDAL reads as a system)\n"
            "  --top-left LAT,LON      the corners of the picture's outer edges, as for convert\n"
            "  --bottom-right LAT,LON\n"
-           "  --fit pad|crop|scale    how the picture is fitted to tiles of 160x160 pixels:\n"
+           "  --fit MODE              how the picture is fitted to tiles of 160x160 pixels:\n"
            "                          pad (default) adds white on the east and south edges up\n"
            "                          to the next multiple of 160, at least 480, moving the\n"
            "                          bottom-right corner out by whole pixels; crop drops the\n"
            "                          remainder there, moving it in; scale resamples to the\n"
            "                          nearest multiple and keeps the corners\n"
-           "  --resample nearest|bilinear|cubic\n"
-           "                          for warping and --fit scale; nearest (default) keeps a\n"
-           "                          map's flat colours exact\n"
-           "  --east-west METRES|auto, --north-south METRES|auto\n"
-           "                          the extents; auto (default) works them out as above\n"
+           "  --resample METHOD       nearest (default), bilinear or cubic, for warping and\n"
+           "                          --fit scale; nearest keeps a map's flat colours exact\n"
+           "  --east-west METRES      the extents; auto (the default) works them out as above\n"
+           "  --north-south METRES\n"
            "  --bmp OUT.bmp           write only the prepared 24-bit bitmap, which convert and\n"
            "                          the dialog take, and print the settings; the dialog's\n"
            "                          corners are rounded to whole seconds, and how far that\n"

@@ -33,7 +33,7 @@ cases=(
     "tessella con|convert"
     "tessella he|help"
     "tessella --v|--version"
-    "tessella help |convert inspect preview probe verify"
+    "tessella help |convert import inspect preview probe verify"
     "tessella convert --na|--name"
     "tessella convert --n|--name --north-south"
     "tessella convert --out|--output-dir"
