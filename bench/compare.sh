@@ -2,6 +2,7 @@
 # Side-by-side timing of a whole conversion, in one command:
 #
 #   bench/compare.sh [--runs N] [--big-runs N] [--sizes "4800 16000"] [--work DIR] [--no-peers]
+#                    [--import-runs N] [--import-big-runs N] [--import-only]
 #
 # Builds the release programs (build/bench), draws synthetic map bitmaps of 4800 x 4800
 # and 16000 x 16000 pixels with bench/make_map, then times, interleaved round by round,
@@ -21,11 +22,27 @@
 # (bench/quantizer_bench). Missing Debian packages (compilers, cmake, Google Benchmark,
 # libvips-tools, imagemagick, time, python3) are installed with apt-get.
 # The page cache is warm (the bitmap is read once before the runs). Not part of CI.
+# Then bench/import_compare.py times `tessella import` of a striped GeoTIFF and a JPEG
+# against `gdal_translate -of BMP` + `convert` and against gdal2tiles at one zoom level
+# (gdal-bin), and writes its own section of bench/RESULTS.md; --import-only runs just that.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(dirname "$here")"
 
-"$root/tools/install-missing.sh" compare.sh cmake g++ make libbenchmark-dev libvips-tools imagemagick time python3
+"$root/tools/install-missing.sh" compare.sh cmake g++ make libbenchmark-dev libvips-tools imagemagick time python3 \
+    gdal-bin python3-gdal
+
+import_only=0 import_args=() compare_args=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --import-only) import_only=1 ;;
+        --import-runs) import_args+=(--runs "$2"); shift ;;
+        --import-big-runs) import_args+=(--big-runs "$2"); shift ;;
+        --sizes|--work) import_args+=("$1" "$2"); compare_args+=("$1" "$2"); shift ;;
+        *) compare_args+=("$1") ;;
+    esac
+    shift
+done
 
 build="$root/build/bench"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSELLA_BUILD_TESTS=OFF \
@@ -33,5 +50,8 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSELLA_BUILD_TESTS=O
 cmake --build "$build" -j"$(nproc)" --target tessella make_map convert_driver io_floor literal_convert \
     quantizer_bench >/dev/null
 
-exec python3 "$here/compare.py" --build "$build" --results "$here/RESULTS.md" \
-     --quantizer "$build/bench/quantizer_bench" "$@"
+if [ "$import_only" = 0 ]; then
+    python3 "$here/compare.py" --build "$build" --results "$here/RESULTS.md" \
+        --quantizer "$build/bench/quantizer_bench" "${compare_args[@]}"
+fi
+exec python3 "$here/import_compare.py" --build "$build" --results "$here/RESULTS.md" "${import_args[@]}"

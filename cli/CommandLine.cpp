@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "InspectCommands.h"
 #include "Quoted.h"
 
 namespace {
@@ -36,10 +37,11 @@ OptionTable::Check readCorner(CornerArgument& corner) {
     };
 }
 
-OptionTable::Check readDistance() {
+// A distance, or "auto": worked out from the corners when the command runs.
+OptionTable::Check readDistanceOrAuto() {
     return [](const std::string& value, std::vector<std::string>&) {
         std::string error;
-        checkDistance(value, error);
+        if (value != "auto") checkDistance(value, error);
         return error;
     };
 }
@@ -64,8 +66,8 @@ ParseResult parseConvert(const std::vector<std::string>& args) {
     table.value("--folder", convert.folder).required();
     table.value("--top-left", topLeft).required().check(readCorner(convert.topLeft));
     table.value("--bottom-right", bottomRight).required().check(readCorner(convert.bottomRight));
-    table.value("--east-west", convert.eastWest).required().check(readDistance());
-    table.value("--north-south", convert.northSouth).required().check(readDistance());
+    table.value("--east-west", convert.eastWest).required().check(readDistanceOrAuto());
+    table.value("--north-south", convert.northSouth).required().check(readDistanceOrAuto());
     table.value("--output-dir", outputDir).check([&convert](const std::string& value, std::vector<std::string>&) {
         if (value.empty()) return std::string("the folder name is empty");
         convert.outputDir = value;
@@ -112,11 +114,16 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     }
     if (first == "help") {
         if (args.size() == 1) return help("");
-        if (args[1] == "convert" || args[1] == "probe") return help(args[1]);
-        return failure("no help on " + quoted(args[1]) + "; the commands are convert and probe", "");
+        if (args[1] == "convert" || args[1] == "probe" || args[1] == "import" || !inspectionHelp(args[1]).empty())
+            return help(args[1]);
+        return failure("no help on " + quoted(args[1]) +
+                           "; the commands are convert, probe, inspect, verify, preview and import", "");
     }
     if (first == "convert") return parseConvert(args);
     if (first == "probe") return parseProbe(args);
+    if (first == "inspect") return parseInspect(args);
+    if (first == "verify") return parseVerify(args);
+    if (first == "preview") return parsePreview(args);
     if (!first.empty() && first[0] == '-') return failure("unknown option " + quoted(first), "");
-    return failure("unknown command " + quoted(first) + "; the commands are convert and probe", "");
+    return failure("unknown command " + quoted(first) + "; the commands are convert, probe, inspect, verify and preview", "");
 }

@@ -3,6 +3,7 @@
 // here (an angle is D:M:S or decimal degrees, a distance whole metres); whether the
 // settings make a map is for the conversion to decide, as it does for the dialog's fields.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,7 +20,7 @@ struct ConvertArguments {
     std::string folder;
     CornerArgument topLeft;
     CornerArgument bottomRight;
-    std::string eastWest;    // whole metres, digits only
+    std::string eastWest;    // whole metres, digits only, or "auto" (from the corners)
     std::string northSouth;
     std::optional<std::string> outputDir;
 };
@@ -30,13 +31,23 @@ struct ProbeArguments {
     bool quiet = false;  // nothing printed but failures
 };
 
-enum class CommandKind { Help, Version, Probe, Convert };
+// inspect, verify and preview (InspectCommands.h).
+struct InspectionArguments {
+    std::string file;     // UTF-8 as typed
+    std::string output;   // preview's -o
+    int32_t scale = 1;
+    bool json = false;
+    bool compare = false;
+};
+
+enum class CommandKind { Help, Version, Probe, Convert, Inspect, Verify, Preview };
 
 struct ParsedCommand {
     CommandKind kind = CommandKind::Help;
     std::string helpTopic;  // "", "convert" or "probe" for CommandKind::Help
     ProbeArguments probe;
     ConvertArguments convert;
+    InspectionArguments inspection;
 };
 
 struct ParseResult {

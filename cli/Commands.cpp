@@ -9,6 +9,8 @@
 #include "ExitCodes.h"
 #include "FileServices.h"
 #include "HelpText.h"
+#include "InspectCommands.h"
+#include "ImportCommand.h"
 #include "OutputPaths.h"
 #include "Platform.h"
 #include "ProbeCommand.h"
@@ -149,7 +151,14 @@ void printInterruption(const ConversionJob& job, const ConversionReport& report,
                        " was not written. Run the same convert again to make the map.\n");
 }
 
-int runConvert(const ConvertArguments& args) {
+int runConvert(const ConvertArguments& typed) {
+    ConvertArguments args = typed;
+    std::string autoError, autoNote;
+    if (!resolveAutoExtents(args, autoError, autoNote)) {
+        printError(autoError);
+        return kExitUsage;
+    }
+    if (!autoNote.empty()) writeStandardError("tessella: " + autoNote + "\n");
     EncodeResult name = utf8ToCp932(args.name);
     if (name.status == EncodeStatus::InvalidUtf8) {
         printError("--name is not valid UTF-8; nothing was written");
@@ -214,6 +223,7 @@ int runTessella(const std::vector<std::string>& args) {
         writeStandardError(helpText(""));
         return kExitUsage;
     }
+    if (args[0] == "import") return runImportCommand(args);
     ParseResult parsed = parseCommandLine(args);
     if (!parsed.ok) {
         printError(parsed.error);
@@ -232,6 +242,9 @@ int runTessella(const std::vector<std::string>& args) {
             return kExitSuccess;
         case CommandKind::Probe: return runProbe(parsed.command.probe);
         case CommandKind::Convert: return runConvert(parsed.command.convert);
+        case CommandKind::Inspect: return runInspect(parsed.command.inspection);
+        case CommandKind::Verify: return runVerify(parsed.command.inspection);
+        case CommandKind::Preview: return runPreview(parsed.command.inspection);
     }
     return kExitInternalError;
 }

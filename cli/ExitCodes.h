@@ -9,4 +9,5 @@ enum ExitCode : int {
     kExitBitmapRefused = 3,    // the bitmap is missing, unreadable or of a kind not converted
     kExitSettingsRefused = 4,  // map name, folder name, corners or distances refused
     kExitOutputFailed = 5,     // the index file exists, or an output file or folder failed
+    kExitMapUnsound = 6,       // inspect, verify, preview: the map or file is missing, unreadable or damaged
 };

@@ -1,5 +1,8 @@
 #include "HelpText.h"
 
+#include "InspectCommands.h"
+#include "ImportCommand.h"
+
 #ifndef TESSELLA_VERSION
 #define TESSELLA_VERSION "unknown"
 #endif
@@ -19,7 +22,9 @@ constexpr std::string_view kExitCodes =
     "  3  bitmap refused: missing, unreadable, or not a bitmap that can be converted\n"
     "  4  settings refused: map name, folder name, corners or distances\n"
     "  5  output failed: the index file exists, or a file or folder could not be\n"
-    "     made or written\n";
+    "     made or written\n"
+    "  6  inspect, verify, preview: the map or file is missing, unreadable or\n"
+    "     damaged\n";
 
 std::string overview() {
     return std::string(
@@ -33,12 +38,21 @@ std::string overview() {
                "                   --top-left LAT,LON --bottom-right LAT,LON\n"
                "                   --east-west METRES --north-south METRES [--output-dir DIR]\n"
                "  tessella probe BITMAP [--json] [--quiet]\n"
+               "  tessella inspect MAPFILE [--json]\n"
+               "  tessella verify INDEX [--json]\n"
+               "  tessella preview INDEX -o PNG [--scale N]\n"
+               "  tessella import SOURCE --name NAME --folder FOLDER [options]\n"
                "  tessella help [COMMAND]\n"
                "  tessella --help | --version\n"
                "\n"
                "Commands:\n"
                "  convert  write the index file and the tiles, beside the bitmap or in DIR\n"
                "  probe    check whether a bitmap can be converted and show its tile grid\n"
+               "  inspect  show every field of an index or tile file\n"
+               "  verify   check a whole map against its index\n"
+               "  preview  draw a map as a PNG picture\n"
+               "  import   a georeferenced picture (GeoTIFF, PNG, JPEG...) to a map, its corners\n"
+               "           and extents worked out (Linux build)\n"
                "\n"
                "Run 'tessella COMMAND --help' for the details of a command.\n"
                "\n"
@@ -140,6 +154,8 @@ std::string probeHelp() {
 std::string helpText(std::string_view topic) {
     if (topic == "convert") return convertHelp();
     if (topic == "probe") return probeHelp();
+    if (std::string help = inspectionHelp(topic); !help.empty()) return help;
+    if (topic == "import") return importHelpText();
     return overview();
 }
 

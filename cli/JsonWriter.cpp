@@ -98,6 +98,12 @@ JsonWriter& JsonWriter::null() {
     return *this;
 }
 
+JsonWriter& JsonWriter::decimal(std::string_view digits) {
+    beforeItem();
+    out_ += digits;
+    return *this;
+}
+
 JsonWriter& JsonWriter::signedNumber(int64_t value) {
     beforeItem();
     out_ += std::to_string(value);

@@ -29,6 +29,9 @@ public:
     JsonWriter& string(std::string_view utf8);
     JsonWriter& boolean(bool value);
     JsonWriter& null();
+    // A number already written as decimal text (digits, at most one point), such as
+    // "35.6666667", put in as it is.
+    JsonWriter& decimal(std::string_view digits);
     template <std::integral T>
         requires(!std::same_as<T, bool>)
     JsonWriter& number(T value) {

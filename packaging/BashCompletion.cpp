@@ -16,6 +16,12 @@ std::string valueCompletion(const std::string& placeholder) {
     if (placeholder == "BITMAP" || placeholder == "FILE")
         return "COMPREPLY=($(compgen -f -X '!*.[bB][mM][pP]' -- \"$cur\") "
                "$(compgen -d -- \"$cur\"))";
+    if (placeholder == "PNG")
+        return "COMPREPLY=($(compgen -f -X '!*.[pP][nN][gG]' -- \"$cur\") $(compgen -d -- \"$cur\"))";
+    if (placeholder == "INDEX") return "COMPREPLY=($(compgen -f -X '!*.vlm' -- \"$cur\") $(compgen -d -- \"$cur\"))";
+    if (placeholder == "MAPFILE")
+        return "COMPREPLY=($(compgen -f -X '!*.vlm' -- \"$cur\") $(compgen -f -X '!*.map' -- \"$cur\") "
+               "$(compgen -d -- \"$cur\"))";
     return "COMPREPLY=()";  // a name, an angle, a number: nothing to offer
 }
 

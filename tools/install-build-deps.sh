@@ -1,8 +1,10 @@
 #!/bin/sh
 # Installs what the native build and its tests need on Debian 12: compiler, CMake,
+# libpng (the previews' PNG files),
 # GoogleTest, Google Benchmark, clang with libFuzzer (fuzz targets), ImageMagick
 # (bitmaps written by another program, for the bad-input corpus and the README's
-# examples) and man-db (the tests read the installed manual page with man -l).
+# examples), man-db (the tests read the installed manual page with man -l), and GDAL's
+# and GeographicLib's programs (the map-picture import's tests and benchmarks).
 #
 # Usage: tools/install-build-deps.sh [--minimal]   (as root, or with sudo available)
 #   --minimal  only what building, installing and packaging the command line needs
@@ -10,9 +12,11 @@
 # Idempotent: installs only the packages that are missing.
 set -eu
 
-packages="g++ cmake make pkg-config dpkg-dev file"
+# The Linux command line reads map pictures through GDAL and GeographicLib.
+packages="g++ cmake make pkg-config dpkg-dev file libpng-dev libgdal-dev libgeographiclib-dev"
 if [ "${1:-}" != "--minimal" ]; then
     packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev imagemagick man-db"
+    packages="$packages gdal-bin geographiclib-tools"
 fi
 
 "$(dirname "$0")/install-missing.sh" install-build-deps $packages

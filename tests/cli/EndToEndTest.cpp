@@ -501,7 +501,7 @@ TEST_F(TessellaCommand, BadArgumentsAreUsageErrors) {
     badAngle[7] = "35:40,139:45:0";
     const BadArguments cases[] = {
         {{"transform", "map.bmp"},
-         "unknown command \"transform\"; the commands are convert and probe", "tessella --help"},
+         "unknown command \"transform\"; the commands are convert, probe, inspect, verify and preview", "tessella --help"},
         {noNorthSouth, "missing --north-south", "tessella convert --help"},
         {badAngle, "--top-left: latitude \"35:40\" is not D:M:S (degrees:minutes:seconds)",
          "tessella convert --help"},

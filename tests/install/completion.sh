@@ -11,7 +11,7 @@ work=$3
 rm -rf "$work"
 mkdir -p "$work/maps"
 cd "$work" || exit 1
-touch tokyo.bmp SCAN.BMP notes.txt
+touch tokyo.bmp SCAN.BMP notes.txt tokyo.vlm view.png
 # shellcheck source=/dev/null
 . "$completion"
 
@@ -33,7 +33,7 @@ cases=(
     "tessella con|convert"
     "tessella he|help"
     "tessella --v|--version"
-    "tessella help |convert probe"
+    "tessella help |convert import inspect preview probe verify"
     "tessella convert --na|--name"
     "tessella convert --n|--name --north-south"
     "tessella convert --out|--output-dir"
@@ -44,6 +44,10 @@ cases=(
     "tessella convert --name Tokyo |SCAN.BMP maps tokyo.bmp"
     "tessella probe |SCAN.BMP maps tokyo.bmp"
     "tessella probe --he|--help"
+    "tessella verify --j|--json"
+    "tessella preview --sc|--scale"
+    "tessella verify |maps tokyo.vlm"
+    "tessella preview tokyo.vlm -o |maps view.png"
 )
 for row in "${cases[@]}"; do
     typed=${row%%|*}

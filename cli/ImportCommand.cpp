@@ -1,0 +1,305 @@
+#include "ImportCommand.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "BmpOutput.h"
+#include "Encoding.h"
+#include "ExitCodes.h"
+#include "GeoSource.h"
+#include "MapExtents.h"
+#include "Platform.h"
+#include "ProgressLine.h"
+#include "Quoted.h"
+#include "SettingsReport.h"
+
+namespace {
+
+void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
+void printWarning(const std::string& text) { writeStandardError("tessella: warning: " + text + "\n"); }
+
+struct ImportArguments {
+    std::string source;
+    std::string name;  // UTF-8 as typed
+    std::string folder;
+    std::string srs;
+    std::string topLeftText, bottomRightText;
+    CornerArgument topLeft, bottomRight;
+    FitMode fit = FitMode::Pad;
+    Resampling resampling = Resampling::Nearest;
+    std::string fitText, resampleText;
+    std::string bmp;
+    std::string outputDir;
+    std::string eastWest = "auto", northSouth = "auto";
+};
+
+OptionTable::Check readCornerInto(CornerArgument& corner) {
+    return [&corner](const std::string& value, std::vector<std::string>& warnings) {
+        std::string error;
+        std::optional<CornerArgument> read = parseCorner(value, error, warnings);
+        if (read) corner = *read;
+        return error;
+    };
+}
+
+OptionTable::Check readAutoOrDistance() {
+    return [](const std::string& value, std::vector<std::string>&) {
+        std::string error;
+        if (!isAutoDistance(value)) checkDistance(value, error);
+        return error;
+    };
+}
+
+template <typename Choice>
+OptionTable::Check readChoice(Choice& target, std::vector<std::pair<const char*, Choice>> choices) {
+    return [&target, choices](const std::string& value, std::vector<std::string>&) {
+        std::string names;
+        for (const auto& [name, choice] : choices) {
+            if (value == name) {
+                target = choice;
+                return std::string();
+            }
+            names += names.empty() ? name : std::string(", ") + name;
+        }
+        return ::quoted(value) + " is not one of " + names;
+    };
+}
+
+OptionTable::Check notEmpty() {
+    return [](const std::string& value, std::vector<std::string>&) {
+        return value.empty() ? std::string("the value is empty") : std::string();
+    };
+}
+
+// Reads the arguments; returns -1 to go on, or the exit code.
+int readImportArguments(const std::vector<std::string>& args, ImportArguments& a) {
+    OptionTable table;
+    table.positional("SOURCE", "the map picture to read", a.source);
+    table.value("--name", a.name);
+    table.value("--folder", a.folder);
+    table.value("--srs", a.srs).check(notEmpty());
+    table.value("--top-left", a.topLeftText).check(readCornerInto(a.topLeft));
+    table.value("--bottom-right", a.bottomRightText).check(readCornerInto(a.bottomRight));
+    table.value("--fit", a.fitText).check(readChoice<FitMode>(
+        a.fit, {{"pad", FitMode::Pad}, {"crop", FitMode::Crop}, {"scale", FitMode::Scale}}));
+    table.value("--resample", a.resampleText).check(readChoice<Resampling>(
+        a.resampling,
+        {{"nearest", Resampling::Nearest}, {"bilinear", Resampling::Bilinear}, {"cubic", Resampling::Cubic}}));
+    table.value("--east-west", a.eastWest).check(readAutoOrDistance());
+    table.value("--north-south", a.northSouth).check(readAutoOrDistance());
+    table.value("--bmp", a.bmp).check(notEmpty());
+    table.value("--output-dir", a.outputDir).check(notEmpty());
+    OptionTable::Reading reading = table.read(args, 1);
+    if (reading.outcome == OptionTable::Outcome::HelpAsked) {
+        writeStandardOutput(importHelpText());
+        return kExitSuccess;
+    }
+    std::string error = reading.error;
+    if (error.empty() && a.bmp.empty() && (a.name.empty() || a.folder.empty()))
+        error = std::string(a.name.empty() ? "--name" : "--folder") + " is required (unless --bmp is given)";
+    if (error.empty() && a.bmp.empty())
+        error = "--bmp OUT.bmp is needed: this build prepares the bitmap for convert";
+    if (error.empty() && a.topLeftText.empty() != a.bottomRightText.empty())
+        error = "--top-left and --bottom-right go together";
+    if (error.empty() && !a.bmp.empty() && !a.outputDir.empty())
+        error = "--output-dir is for the map; --bmp names its own file";
+    if (!error.empty()) {
+        printError(error);
+        writeStandardError("Run 'tessella import --help' for usage.\n");
+        return kExitUsage;
+    }
+    for (const std::string& warning : reading.warnings) printWarning(warning);
+    return -1;
+}
+
+GeoPoint pointOf(const CornerArgument& corner) {
+    return {angleFromText(corner.latitude, kLatitudeDegreesMaxLength) / 3600000.0,
+            angleFromText(corner.longitude, kLongitudeDegreesMaxLength) / 3600000.0};
+}
+
+int exitCodeFor(ImportStatus status) {
+    switch (status) {
+        case ImportStatus::Ready: return kExitSuccess;
+        case ImportStatus::SourceUnreadable:
+        case ImportStatus::DecodedWhole:
+        case ImportStatus::UnsupportedPixels:
+        case ImportStatus::WarpFailed: return kExitBitmapRefused;
+        case ImportStatus::NoGeoreferencing:
+        case ImportStatus::NoCoordinateSystem:
+        case ImportStatus::BadCoordinateSystem:
+        case ImportStatus::FitRefused:
+        case ImportStatus::CornersRefused:
+        case ImportStatus::ExtentRefused: return kExitSettingsRefused;
+    }
+    return kExitInternalError;
+}
+
+int writePreparedBitmap(const ImportArguments& a, GeoSource& source) {
+    const FittedGrid& f = source.plan().fitted;
+    BmpWriteResult result;
+    {
+        ProgressLine progress(writeStandardError, standardErrorIsTerminal());
+        result = writeBmp(a.bmp, source, f.width, f.height,
+                          [&progress](int32_t done, int32_t total) { progress.update(done, total); });
+    }
+    switch (result.status) {
+        case BmpWriteStatus::Written:
+            writeStandardOutput("\nWrote " + a.bmp + ": " + std::to_string(f.width) + " x " +
+                                std::to_string(f.height) + " pixels, 24-bit, for convert and the dialog\n");
+            return kExitSuccess;
+        case BmpWriteStatus::AlreadyExists:
+            printError(::quoted(a.bmp) + " already exists; it is left as it is (remove it, or name another file)");
+            return kExitOutputFailed;
+        case BmpWriteStatus::TooLarge:
+            printError("a bitmap of " + std::to_string(f.width) + " x " + std::to_string(f.height) +
+                       " pixels passes the 4 GiB a bitmap file can hold; import the map directly instead");
+            return kExitOutputFailed;
+        case BmpWriteStatus::CreateFailed:
+        case BmpWriteStatus::WriteFailed:
+            printError("cannot write " + ::quoted(a.bmp) + ": " + std::strerror(result.systemError) +
+                       "; nothing was left behind");
+            return kExitOutputFailed;
+        case BmpWriteStatus::ReadFailed:
+            printError("cannot read " + ::quoted(a.source) + ": " +
+                       (source.readError().empty() ? std::string("it changed while it was read")
+                                                   : source.readError()) +
+                       "; nothing was written");
+            return kExitBitmapRefused;
+    }
+    return kExitInternalError;
+}
+
+}  // namespace
+
+int runImportCommand(const std::vector<std::string>& args) {
+    ImportArguments a;
+    if (int code = readImportArguments(args, a); code >= 0) return code;
+
+    EncodeResult name = utf8ToCp932(a.name);
+    if (name.status == EncodeStatus::InvalidUtf8) {
+        printError("--name is not valid UTF-8; nothing was written");
+        return kExitSettingsRefused;
+    }
+    if (name.status == EncodeStatus::NotInCp932) {
+        printError("--name: the character " + ::quoted(name.offending) +
+                   " cannot be written in Shift-JIS (CP932), the encoding of the map files; nothing was written");
+        return kExitSettingsRefused;
+    }
+
+    ImportRequest request;
+    request.sourcePath = a.source;
+    request.srs = a.srs;
+    if (!a.topLeftText.empty()) {
+        request.topLeft = pointOf(a.topLeft);
+        request.bottomRight = pointOf(a.bottomRight);
+    }
+    request.fit = a.fit;
+    request.resampling = a.resampling;
+    std::unique_ptr<GeoSource> source;
+    std::string message;
+    ImportStatus status = GeoSource::open(request, source, message);
+    if (status != ImportStatus::Ready) {
+        printError(message);
+        return exitCodeFor(status);
+    }
+    ImportPlan plan = source->plan();
+    if (!isAutoDistance(a.eastWest)) plan.extents.eastWestMetres = std::stoll(a.eastWest);
+    if (!isAutoDistance(a.northSouth)) plan.extents.northSouthMetres = std::stoll(a.northSouth);
+
+    ReportNames names;
+    names.source = a.source;
+    names.bitmap = a.bmp.empty() ? std::filesystem::path(a.source).replace_extension(".bmp").string() : a.bmp;
+    names.mapName = a.name.empty() ? "NAME" : a.name;
+    names.folder = a.folder.empty() ? "FOLDER" : a.folder;
+    writeStandardOutput(importReport(plan, a.fit, names));
+    return writePreparedBitmap(a, *source);
+}
+
+std::string importHelpText() {
+    return "Usage: tessella import SOURCE --name NAME --folder FOLDER [options]\n"
+           "       tessella import SOURCE --bmp OUT.bmp [options]\n"
+           "\n"
+           "Reads a map picture of any format GDAL reads (GeoTIFF, PNG, JPEG, TIFF, BMP...),\n"
+           "works out its corners and extents, prints them as the settings of 'tessella\n"
+           "convert' and of the dialog, and writes the map as convert does: FOLDER.vlm and\n"
+           "FOLDER/layer1/levelRRR/smplCCCRRR.map, beside SOURCE unless --output-dir is given.\n"
+           "Palette, grey, 16-bit and transparent pictures become 24-bit colour (transparency\n"
+           "over white). The whole picture is never held in memory.\n"
+           "\n"
+           "Where the corners come from:\n"
+           "  the picture's own georeferencing: GeoTIFF tags, an .aux.xml, or a world file\n"
+           "  (.tfw, .pgw, .jgw, .wld) with a .prj beside it; or --srs for a world file\n"
+           "  without one. A picture in another system (UTM, a national grid) or turned\n"
+           "  against the meridians is warped to north-up WGS84 latitude/longitude.\n"
+           "  Corners typed with --top-left and --bottom-right, as for convert, are used\n"
+           "  instead when given.\n"
+           "Latitudes and longitudes are WGS84 (JGD2000 and JGD2011 lie within a metre of it\n"
+           "in Japan), north of the equator and east of Greenwich.\n"
+           "\n"
+           "Extents, on the WGS84 ellipsoid, in whole metres:\n"
+           "  east-west    the length of the parallel halfway between the two latitudes,\n"
+           "               from the west to the east longitude\n"
+           "  north-south  the length of the meridian between the two latitudes\n"
+           "\n"
+           "  SOURCE                  the map picture\n"
+           "  --name NAME             map name, as for convert\n"
+           "  --folder FOLDER         folder name, as for convert\n"
+           "  --srs SRS               the coordinate system of a world file, e.g. EPSG:4326\n"
+           "                          or EPSG:32654 (anything GDAL reads as a system)\n"
+           "  --top-left LAT,LON      the corners of the picture's outer edges, as for convert\n"
+           "  --bottom-right LAT,LON\n"
+           "  --fit MODE              how the picture is fitted to tiles of 160x160 pixels:\n"
+           "                          pad (default) adds white on the east and south edges up\n"
+           "                          to the next multiple of 160, at least 480, moving the\n"
+           "                          bottom-right corner out by whole pixels; crop drops the\n"
+           "                          remainder there, moving it in; scale resamples to the\n"
+           "                          nearest multiple and keeps the corners\n"
+           "  --resample METHOD       nearest (default), bilinear or cubic, for warping and\n"
+           "                          --fit scale; nearest keeps a map's flat colours exact\n"
+           "  --east-west METRES      the extents; auto (the default) works them out as above\n"
+           "  --north-south METRES\n"
+           "  --bmp OUT.bmp           write only the prepared 24-bit bitmap, which convert and\n"
+           "                          the dialog take, and print the settings; the dialog's\n"
+           "                          corners are rounded to whole seconds, and how far that\n"
+           "                          moves each is printed\n"
+           "  --output-dir DIR        write the map in DIR (made if missing)\n"
+           "  -h, --help              show this help\n"
+           "\n"
+           "A progressive JPEG or interlaced PNG too large to decode whole is refused, with the\n"
+           "command that converts it first.\n";
+}
+
+bool resolveAutoExtents(ConvertArguments& args, std::string& error, std::string& note) {
+    if (!isAutoDistance(args.eastWest) && !isAutoDistance(args.northSouth)) return true;
+    MapCorners corners{angleFromText(args.topLeft.latitude, kLatitudeDegreesMaxLength),
+                       angleFromText(args.topLeft.longitude, kLongitudeDegreesMaxLength),
+                       angleFromText(args.bottomRight.latitude, kLatitudeDegreesMaxLength),
+                       angleFromText(args.bottomRight.longitude, kLongitudeDegreesMaxLength)};
+    const uint32_t quarter = 90u * 3600000, half = 180u * 3600000;
+    if (!(corners.topLeftLatitude > corners.bottomRightLatitude) ||
+        !(corners.topLeftLongitude < corners.bottomRightLongitude) || corners.topLeftLatitude > quarter ||
+        corners.bottomRightLongitude > half) {
+        error = "auto extents need a top-left corner north and west of the bottom-right one, within 90 degrees "
+                "of latitude and 180 of longitude";
+        return false;
+    }
+    MapExtents extents = extentsOf(corners);
+    for (int64_t metres : {extents.eastWestMetres, extents.northSouthMetres}) {
+        if (metres < 1 || metres > 9999999) {
+            error = "the auto extent of " + std::to_string(metres) + " m is outside 1 to 9999999 m";
+            return false;
+        }
+    }
+    note = "extents worked out on WGS84:";
+    if (isAutoDistance(args.eastWest)) {
+        args.eastWest = std::to_string(extents.eastWestMetres);
+        note += " --east-west " + args.eastWest;
+    }
+    if (isAutoDistance(args.northSouth)) {
+        args.northSouth = std::to_string(extents.northSouthMetres);
+        note += " --north-south " + args.northSouth;
+    }
+    return true;
+}

@@ -1,0 +1,391 @@
+#include "InspectCommands.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "Encoding.h"
+#include "ExitCodes.h"
+#include "FileReading.h"
+#include "JsonWriter.h"
+#include "MapPreview.h"
+#include "MapRecords.h"
+#include "MapVerifier.h"
+#include "IndexFormat.h"
+#include "Platform.h"
+#include "Quoted.h"
+#include "TileFormat.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path pathFromUtf8(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
+void printWarning(const std::string& text) { writeStandardError("tessella: warning: " + text + "\n"); }
+
+// What a file to inspect is taken for: by its extension, after a ".part" an interrupted
+// run left.
+enum class FileKind { Index, Tile, Other };
+
+FileKind fileKindOf(const std::string& path) {
+    std::string name = path;
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    auto endsWith = [&](std::string_view suffix) {
+        return name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    if (endsWith(".part")) name.resize(name.size() - 5);
+    if (endsWith(".vlm")) return FileKind::Index;
+    if (endsWith(".map")) return FileKind::Tile;
+    return FileKind::Other;
+}
+
+OptionTable::Check readScale(int32_t& scale) {
+    return [&scale](const std::string& value, std::vector<std::string>&) {
+        bool digits = !value.empty() && value.size() <= 3 &&
+                      std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+        int32_t number = digits ? std::stoi(value) : 0;
+        if (number < 1 || number > kMaxPreviewScale)
+            return ::quoted(value) + " is not a whole number from 1 to " + std::to_string(kMaxPreviewScale);
+        scale = number;
+        return std::string();
+    };
+}
+
+// ---- inspect -------------------------------------------------------------------------
+
+// A name from the files, which store Shift-JIS, as UTF-8.
+std::string shown(const std::string& cp932) { return cp932ToUtf8(cp932); }
+
+std::string slotText(const std::string& slot) { return slot.empty() ? "(empty)" : slot; }
+
+void angleJson(JsonWriter& json, std::string_view key, uint32_t milliseconds) {
+    json.key(key).beginObject();
+    json.field("milliseconds", milliseconds);
+    json.field("dms", degreesMinutesSeconds(milliseconds));
+    json.key("degrees").decimal(decimalDegrees(milliseconds));
+    json.endObject();
+}
+
+void distanceJson(JsonWriter& json, std::string_view key, uint32_t tenths) {
+    json.key(key).beginObject();
+    json.field("tenthsOfMetre", tenths);
+    json.key("metres").decimal(metres(tenths));
+    json.endObject();
+}
+
+std::string angleText(uint32_t latitude, uint32_t longitude) {
+    return degreesMinutesSeconds(latitude) + "," + degreesMinutesSeconds(longitude) + " (" +
+           decimalDegrees(latitude) + ", " + decimalDegrees(longitude) + ")";
+}
+
+void violationsJson(JsonWriter& json, const std::vector<FormatViolation>& violations) {
+    json.key("violations").beginArray();
+    for (const FormatViolation& v : violations) json.beginObject().field("field", v.field).field("problem", v.text).endObject();
+    json.endArray();
+}
+
+std::string violationsText(const std::vector<FormatViolation>& violations) {
+    if (violations.empty()) return "format: as the format allows\n";
+    std::string text;
+    for (const FormatViolation& v : violations) text += "not allowed: " + v.field + ": " + v.text + "\n";
+    return text;
+}
+
+void printIndex(const std::string& file, size_t size, const IndexFields& f,
+                const std::vector<FormatViolation>& violations, bool asJson) {
+    if (asJson) {
+        JsonWriter json;
+        json.beginObject().field("file", file).field("kind", "index").field("size", size);
+        json.field("mapName", shown(f.mapName)).field("folderName", f.folderName);
+        json.field("tilePrefix", f.tilePrefix).field("textFileName", f.textFileName);
+        json.field("tileCount", f.tileCount).field("tileColumns", f.tileColumns).field("tileRows", f.tileRows);
+        json.key("constants").beginArray();
+        for (uint16_t c : f.constants) json.number(c);
+        json.endArray();
+        distanceJson(json, "eastWest", f.eastWestDistance);
+        distanceJson(json, "northSouth", f.northSouthDistance);
+        json.key("tileSide").beginArray().number(f.tileWidth).number(f.tileHeight).endArray();
+        json.key("topLeft").beginObject();
+        angleJson(json, "latitude", f.topLeftLatitude);
+        angleJson(json, "longitude", f.topLeftLongitude);
+        json.endObject().key("bottomRight").beginObject();
+        angleJson(json, "latitude", f.bottomRightLatitude);
+        angleJson(json, "longitude", f.bottomRightLongitude);
+        json.endObject();
+        violationsJson(json, violations);
+        json.endObject();
+        writeStandardOutput(json.text());
+        return;
+    }
+    std::string c = std::to_string(f.constants[0]) + " " + std::to_string(f.constants[1]) + " " +
+                     std::to_string(f.constants[2]) + " " + std::to_string(f.constants[3]);
+    writeStandardOutput(
+        "file: " + file + " (index, " + std::to_string(size) + " bytes)\n" +
+        "map name: " + shown(f.mapName) + "\n" +
+        "folder name: " + f.folderName + "\n" +
+        "tile prefix: " + f.tilePrefix + "\n" +
+        "text file name: " + f.textFileName + "\n" +
+        "tiles: " + std::to_string(f.tileCount) + " (" + std::to_string(f.tileColumns) + " columns, " +
+        std::to_string(f.tileRows) + " rows)\n" +
+        "constants: " + c + "\n" +
+        "east-west: " + metres(f.eastWestDistance) + " m\n" +
+        "north-south: " + metres(f.northSouthDistance) + " m\n" +
+        "tile side: " + std::to_string(f.tileWidth) + " x " + std::to_string(f.tileHeight) + "\n" +
+        "top-left: " + angleText(f.topLeftLatitude, f.topLeftLongitude) + "\n" +
+        "bottom-right: " + angleText(f.bottomRightLatitude, f.bottomRightLongitude) + "\n" +
+        violationsText(violations));
+}
+
+void printTile(const std::string& file, size_t size, const TileFields& f,
+               const std::vector<FormatViolation>& violations, bool asJson) {
+    static const char* kSlotNames[8] = {"own column", "own row", "column to the east", "column to the west",
+                                        "row to the south", "row to the north", "unused", "unused"};
+    if (asJson) {
+        JsonWriter json;
+        json.beginObject().field("file", file).field("kind", "tile").field("size", size);
+        json.field("magic", f.magic).field("mapName", shown(f.mapName));
+        json.field("column", f.column).field("row", f.row);
+        json.field("neighbourSlots", std::vector<std::string>(f.slots.begin(), f.slots.end()));
+        json.key("constants").beginArray();
+        for (uint8_t c : f.constants) json.number(c);
+        json.endArray();
+        distanceJson(json, "eastWest", f.eastWestDistance);
+        distanceJson(json, "northSouth", f.northSouthDistance);
+        json.key("tileSide").beginArray().number(f.tileWidth).number(f.tileHeight).endArray();
+        json.key("mapTopLeft").beginObject();
+        angleJson(json, "latitude", f.mapTopLatitude);
+        angleJson(json, "longitude", f.mapLeftLongitude);
+        json.endObject().key("tileTopLeft").beginObject();
+        angleJson(json, "latitude", f.tileTopLatitude);
+        angleJson(json, "longitude", f.tileLeftLongitude);
+        json.endObject();
+        json.field("pixelCount", f.pixelCount).field("pixelsStored", f.pixelsStored);
+        json.key("histogram").beginArray();
+        for (int i = 0; i < 256; ++i)
+            if (f.histogram[i] > 0) json.beginObject().field("index", i).field("pixels", f.histogram[i]).endObject();
+        json.endArray();
+        violationsJson(json, violations);
+        json.endObject();
+        writeStandardOutput(json.text());
+        return;
+    }
+    std::string text = "file: " + file + " (tile, " + std::to_string(size) + " bytes)\n" +
+                       "magic: " + f.magic + "\n" + "map name: " + shown(f.mapName) + "\n" +
+                       "column: " + std::to_string(f.column) + "\nrow: " + std::to_string(f.row) + "\n";
+    for (int s = 0; s < 8; ++s)
+        text += "slot " + std::to_string(s) + " (" + kSlotNames[s] + "): " + slotText(f.slots[s]) + "\n";
+    text += "east-west: " + metres(f.eastWestDistance) + " m\n" +
+            "north-south: " + metres(f.northSouthDistance) + " m\n" +
+            "tile side: " + std::to_string(f.tileWidth) + " x " + std::to_string(f.tileHeight) + "\n" +
+            "map top-left: " + angleText(f.mapTopLatitude, f.mapLeftLongitude) + "\n" +
+            "tile top-left: " + angleText(f.tileTopLatitude, f.tileLeftLongitude) + "\n" +
+            "pixel count: " + std::to_string(f.pixelCount) + " (" + std::to_string(f.pixelsStored) + " stored)\n" +
+            "histogram (index: pixels):\n";
+    for (int i = 0; i < 256; ++i)
+        if (f.histogram[i] > 0) text += "  " + std::to_string(i) + ": " + std::to_string(f.histogram[i]) + "\n";
+    writeStandardOutput(text + violationsText(violations));
+}
+
+// ---- verify --------------------------------------------------------------------------
+
+std::string counted(int64_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+void findingsJson(JsonWriter& json, std::string_view key, const FindingList& list) {
+    json.key(key).beginObject().field("count", list.count).key("listed").beginArray();
+    for (const Finding& f : list.listed)
+        json.beginObject().field("kind", findingKindName(f.kind)).field("file", f.file).field("problem", f.text).endObject();
+    json.endArray().endObject();
+}
+
+std::string findingsText(const char* label, const FindingList& list) {
+    std::string text;
+    for (const Finding& f : list.listed) text += std::string(label) + ": " + f.file + ": " + f.text + "\n";
+    if (list.count > static_cast<int64_t>(list.listed.size()))
+        text += std::string(label) + ": ... and " + std::to_string(list.count - static_cast<int64_t>(list.listed.size())) +
+                " more (" + std::to_string(list.count) + " in all)\n";
+    return text;
+}
+
+}  // namespace
+
+ParseResult parseInspect(const std::vector<std::string>& args) {
+    ParseResult result;
+    InspectionArguments& a = result.command.inspection;
+    OptionTable table;
+    table.positional("MAPFILE", "an index file .vlm or a tile file .map", a.file);
+    table.flag("--json", a.json);
+    return readCommand(table, args, CommandKind::Inspect, result);
+}
+
+ParseResult parseVerify(const std::vector<std::string>& args) {
+    ParseResult result;
+    InspectionArguments& a = result.command.inspection;
+    OptionTable table;
+    table.positional("INDEX", "the map's index file, FOLDER.vlm", a.file);
+    table.flag("--json", a.json);
+    return readCommand(table, args, CommandKind::Verify, result);
+}
+
+ParseResult parsePreview(const std::vector<std::string>& args) {
+    ParseResult result;
+    InspectionArguments& a = result.command.inspection;
+    std::string scale;
+    OptionTable table;
+    table.positional("INDEX", "the map's index file, FOLDER.vlm", a.file);
+    table.value("-o", a.output).required().check([](const std::string& value, std::vector<std::string>&) {
+        return value.empty() ? std::string("the file name is empty") : std::string();
+    });
+    table.value("--scale", scale).check(readScale(a.scale));
+    table.flag("--compare", a.compare);
+    return readCommand(table, args, CommandKind::Preview, result);
+}
+
+int runInspect(const InspectionArguments& args) {
+    FileKind kind = fileKindOf(args.file);
+    if (kind == FileKind::Other) {
+        printError(::quoted(args.file) + " is neither an index file (.vlm) nor a tile file (.map)");
+        return kExitUsage;
+    }
+    size_t capacity = kind == FileKind::Index ? kIndexRecordSize + 1 : kTileFileSize + 1;
+    std::vector<uint8_t> bytes(capacity);
+    ReadResult read = readFileStart(pathFromUtf8(args.file), bytes.data(), bytes.size());
+    if (read.status != ReadStatus::Read) {
+        printError("cannot read " + ::quoted(args.file) + ": " +
+                   (read.status == ReadStatus::Missing ? "no such file" : read.reason));
+        return kExitMapUnsound;
+    }
+    // A file longer than its kind is told by its true size.
+    size_t size = read.size;
+    if (size == capacity) {
+        std::error_code error;
+        uintmax_t full = fs::file_size(pathFromUtf8(args.file), error);
+        if (!error) size = static_cast<size_t>(full);
+    }
+    std::vector<FormatViolation> violations;
+    if (kind == FileKind::Index) {
+        IndexFields fields;
+        if (!decodeIndex(bytes.data(), size, fields, violations)) {
+            printError(::quoted(args.file) + " holds " + std::to_string(size) + " bytes; an index file is 160");
+            return kExitMapUnsound;
+        }
+        printIndex(args.file, size, fields, violations, args.json);
+    } else {
+        TileFields fields;
+        if (!decodeTile(bytes.data(), std::min(size, bytes.size()), fields, violations)) {
+            printError(::quoted(args.file) + " holds " + std::to_string(size) + " bytes, less than a tile's header");
+            return kExitMapUnsound;
+        }
+        if (size > static_cast<size_t>(kTileFileSize) && !violations.empty() && violations[0].field == "size")
+            violations[0].text = std::to_string(size) + " bytes; a tile file is 25760";
+        printTile(args.file, size, fields, violations, args.json);
+    }
+    return violations.empty() ? kExitSuccess : kExitMapUnsound;
+}
+
+int runVerify(const InspectionArguments& args) {
+    if (fileKindOf(args.file) != FileKind::Index) {
+        printError(::quoted(args.file) + " is not an index file (.vlm)");
+        return kExitUsage;
+    }
+    VerifyReport report = verifyMap(pathFromUtf8(args.file));
+    if (args.json) {
+        JsonWriter json;
+        json.beginObject().field("index", args.file).field("sound", report.sound());
+        json.field("tilesChecked", report.tilesChecked);
+        findingsJson(json, "problems", report.problems);
+        findingsJson(json, "warnings", report.warnings);
+        writeStandardOutput(json.endObject().text());
+    } else {
+        std::string text = findingsText("problem", report.problems) + findingsText("warning", report.warnings);
+        text += report.sound() ? "verdict: sound" : "verdict: damaged";
+        text += " (" + counted(report.tilesChecked, "tile") + " checked, " +
+                counted(report.problems.count, "problem") + ", " + counted(report.warnings.count, "warning") + ")\n";
+        writeStandardOutput(text);
+    }
+    return report.sound() ? kExitSuccess : kExitMapUnsound;
+}
+
+int runPreview(const InspectionArguments& args) {
+    if (fileKindOf(args.file) != FileKind::Index) {
+        printError("previewing a picture before converting it needs the bitmap reader; give a map's index file (.vlm)");
+        return kExitUsage;
+    }
+    if (args.compare) {
+        printError("--compare shows a picture beside its stored colours; a map has only the stored ones");
+        return kExitUsage;
+    }
+    PreviewReport report = previewMap(pathFromUtf8(args.file), pathFromUtf8(args.output), args.scale);
+    for (const Finding& gap : report.gaps.listed) printWarning(gap.file + ": " + gap.text);
+    if (report.gaps.count > static_cast<int64_t>(report.gaps.listed.size()))
+        printWarning("... and " + std::to_string(report.gaps.count - static_cast<int64_t>(report.gaps.listed.size())) +
+                     " more tiles drawn transparent");
+    if (report.pixelsAbove230 > 0)
+        printWarning(std::to_string(report.pixelsAbove230) + " pixels hold an index above 230; drawn transparent");
+    switch (report.outcome) {
+        case PreviewOutcome::Written:
+            writeStandardOutput("Wrote " + args.output + " (" + std::to_string(report.width) + " x " +
+                                std::to_string(report.height) + ")\n");
+            return report.gaps.count > 0 || report.pixelsAbove230 > 0 ? kExitMapUnsound : kExitSuccess;
+        case PreviewOutcome::SourceUnusable:
+            printError(report.failure);
+            return kExitMapUnsound;
+        case PreviewOutcome::ImageFailed:
+            printError(report.failure);
+            return kExitOutputFailed;
+    }
+    return kExitInternalError;
+}
+
+std::string inspectionHelp(std::string_view topic) {
+    if (topic == "inspect")
+        return "Usage: tessella inspect MAPFILE [--json]\n"
+               "\n"
+               "Shows every field of an index file (FOLDER.vlm) or a tile file\n"
+               "(smplCCCRRR.map), decoded and named: for the index the map name, folder\n"
+               "name, tile grid, extents in metres and corners in D:M:S and decimal\n"
+               "degrees; for a tile its column and row, neighbour slots, the map's and the\n"
+               "tile's corners, the distances and how many pixels hold each palette index.\n"
+               "Whatever the format does not allow (a wrong magic, an index above 230, a\n"
+               "size other than 160 or 25760 bytes) is named on a line \"not allowed: ...\".\n"
+               "\n"
+               "  MAPFILE  an index file FOLDER.vlm or a tile file smplCCCRRR.map (also\n"
+               "           one left as .part)\n"
+               "  --json   one JSON document instead of text\n"
+               "\n"
+               "Exits with 0 when the file is as the format allows, 6 when it is missing,\n"
+               "unreadable or not allowed. Exit codes as for 'tessella --help'.\n";
+    if (topic == "verify")
+        return "Usage: tessella verify INDEX [--json]\n"
+               "\n"
+               "Checks the whole map against its index: every tile of the grid present and\n"
+               "25760 bytes long, each header what the conversion writes for this index\n"
+               "(name, extents, the map's corner, the tile's corner and neighbour slots), no\n"
+               "palette index above 230. Prints one line per problem (the first 20, then a\n"
+               "count) and a verdict line. Tiles outside the grid, which an earlier, larger\n"
+               "conversion leaves, and \".part\" files left by an interrupted run are\n"
+               "warnings: named and counted, the map is still sound.\n"
+               "\n"
+               "  INDEX    the map's index file, FOLDER.vlm; the tiles are looked for in\n"
+               "           the folder its folder name field names, beside it\n"
+               "  --json   one JSON document instead of text\n"
+               "\n"
+               "Exits with 0 when the map is sound, 6 when it is not. Exit codes as for\n"
+               "'tessella --help'.\n";
+    if (topic == "preview")
+        return "Usage: tessella preview INDEX -o PNG [--scale N]\n"
+               "\n"
+               "Puts the map's tiles back together into one 8-bit palette PNG, each palette\n"
+               "index drawn as the colour it stands for. A missing or cut tile and an index\n"
+               "above 230 are drawn transparent, with a warning, and the exit code is 6.\n"
+               "\n"
+               "  INDEX       the map's index file, FOLDER.vlm\n"
+               "  -o PNG      the picture to write (replaced if it exists)\n"
+               "  --scale N   shrink by N (1 to 160), keeping the top-left pixel of each\n"
+               "              N x N block\n"
+               "\n"
+               "Exit codes as for 'tessella --help'.\n";
+    return "";
+}

@@ -1,0 +1,91 @@
+#include "PixelConversion.h"
+
+#include <cstddef>
+
+namespace {
+
+// The colour value c (0..max) seen through alpha a (0..max) over white, rounded.
+inline uint64_t overWhite(uint64_t c, uint64_t a, uint64_t max) {
+    return (c * a + max * (max - a) + max / 2) / max;
+}
+
+inline uint8_t toByte(uint64_t v, uint64_t max) { return static_cast<uint8_t>(v * 255 / max); }
+
+template <SampleLayout::Kind kind, typename Sample>
+void convertKind(const Sample* s, int32_t count, const SampleLayout& layout, uint8_t* bgr) {
+    const uint64_t max = layout.maxValue;
+    const std::size_t entries = layout.paletteBgr.size() / 3;
+    for (int32_t i = 0; i < count; ++i, bgr += 3) {
+        if constexpr (kind == SampleLayout::Kind::Palette) {
+            std::size_t index = s[0];
+            if (index < entries) {
+                bgr[0] = layout.paletteBgr[3 * index];
+                bgr[1] = layout.paletteBgr[3 * index + 1];
+                bgr[2] = layout.paletteBgr[3 * index + 2];
+            } else {
+                bgr[0] = bgr[1] = bgr[2] = 0;  // an index past the table, as a viewer shows it
+            }
+            s += 1;
+        } else if constexpr (kind == SampleLayout::Kind::Grey) {
+            bgr[0] = bgr[1] = bgr[2] = toByte(s[0], max);
+            s += 1;
+        } else if constexpr (kind == SampleLayout::Kind::GreyAlpha) {
+            bgr[0] = bgr[1] = bgr[2] = toByte(overWhite(s[0], s[1], max), max);
+            s += 2;
+        } else if constexpr (kind == SampleLayout::Kind::Rgb) {
+            if (sizeof(Sample) == 1 && max == 255) {
+                bgr[0] = static_cast<uint8_t>(s[2]);
+                bgr[1] = static_cast<uint8_t>(s[1]);
+                bgr[2] = static_cast<uint8_t>(s[0]);
+            } else {
+                bgr[0] = toByte(s[2], max);
+                bgr[1] = toByte(s[1], max);
+                bgr[2] = toByte(s[0], max);
+            }
+            s += 3;
+        } else {
+            bgr[0] = toByte(overWhite(s[2], s[3], max), max);
+            bgr[1] = toByte(overWhite(s[1], s[3], max), max);
+            bgr[2] = toByte(overWhite(s[0], s[3], max), max);
+            s += 4;
+        }
+    }
+}
+
+template <typename Sample>
+void convert(const Sample* s, int32_t count, const SampleLayout& layout, uint8_t* bgr) {
+    switch (layout.kind) {
+        case SampleLayout::Kind::Palette: return convertKind<SampleLayout::Kind::Palette>(s, count, layout, bgr);
+        case SampleLayout::Kind::Grey: return convertKind<SampleLayout::Kind::Grey>(s, count, layout, bgr);
+        case SampleLayout::Kind::GreyAlpha: return convertKind<SampleLayout::Kind::GreyAlpha>(s, count, layout, bgr);
+        case SampleLayout::Kind::Rgb: return convertKind<SampleLayout::Kind::Rgb>(s, count, layout, bgr);
+        case SampleLayout::Kind::Rgba: return convertKind<SampleLayout::Kind::Rgba>(s, count, layout, bgr);
+    }
+}
+
+}  // namespace
+
+int SampleLayout::samplesPerPixel() const {
+    switch (kind) {
+        case Kind::Palette:
+        case Kind::Grey: return 1;
+        case Kind::GreyAlpha: return 2;
+        case Kind::Rgb: return 3;
+        case Kind::Rgba: return 4;
+    }
+    return 3;
+}
+
+void paletteEntryOverWhite(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha, uint8_t bgr[3]) {
+    bgr[0] = static_cast<uint8_t>(overWhite(blue, alpha, 255));
+    bgr[1] = static_cast<uint8_t>(overWhite(green, alpha, 255));
+    bgr[2] = static_cast<uint8_t>(overWhite(red, alpha, 255));
+}
+
+void convertToBgr(const uint8_t* samples, int32_t count, const SampleLayout& layout, uint8_t* bgr) {
+    convert(samples, count, layout, bgr);
+}
+
+void convertToBgr(const uint16_t* samples, int32_t count, const SampleLayout& layout, uint8_t* bgr) {
+    convert(samples, count, layout, bgr);
+}

@@ -1,0 +1,127 @@
+#include <gdal_utils.h>
+
+#include <string>
+#include <vector>
+
+#include "GdalRaster.h"
+
+namespace {
+
+struct OptionList {
+    std::vector<std::string> items;
+    std::vector<char*> pointers() {
+        std::vector<char*> list;
+        for (std::string& item : items) list.push_back(item.data());
+        list.push_back(nullptr);
+        return list;
+    }
+};
+
+const char* resamplingName(Resampling resampling) {
+    switch (resampling) {
+        case Resampling::Nearest: return "near";
+        case Resampling::Bilinear: return "bilinear";
+        case Resampling::Cubic: return "cubic";
+    }
+    return "near";
+}
+
+GDALDatasetUniquePtr runWarp(GDALDataset& raster, OptionList options) {
+    std::vector<char*> list = options.pointers();
+    GDALWarpAppOptions* warpOptions = GDALWarpAppOptionsNew(list.data(), nullptr);
+    if (!warpOptions) return nullptr;
+    GDALDatasetH source = GDALDataset::ToHandle(&raster);
+    int usageError = 0;
+    GDALDatasetH warped = GDALWarp("", nullptr, 1, &source, warpOptions, &usageError);
+    GDALWarpAppOptionsFree(warpOptions);
+    return GDALDatasetUniquePtr(GDALDataset::FromHandle(warped));
+}
+
+}  // namespace
+
+std::string gdalMessage(const char* fallback) {
+    const char* text = CPLGetLastErrorMsg();
+    return text && *text ? std::string(text) : std::string(fallback);
+}
+
+ImportStatus warpToLatLon(GDALDataset& raster, const std::string& srsWkt, FitMode fit, Resampling resampling,
+                          RasterBands& bands, WarpedRaster& out, std::string& message) {
+    // First a virtual raster of the bands that are warped: the colours, then the alpha
+    // that masks the warp, if any; a palette expanded to colours, since resampling acts
+    // on colours, never on palette indices.
+    const bool palette = bands.layout.kind == SampleLayout::Kind::Palette;
+    const bool grey = bands.layout.kind == SampleLayout::Kind::Grey ||
+                      bands.layout.kind == SampleLayout::Kind::GreyAlpha;
+    const int colours = grey ? 1 : 3;
+    OptionList select;
+    select.items = {"-of", "VRT"};
+    if (palette) {
+        select.items.insert(select.items.end(), {"-expand", "rgba"});
+    } else {
+        for (int band : bands.bands) select.items.insert(select.items.end(), {"-b", std::to_string(band)});
+    }
+    const bool hasAlpha = palette || bands.layout.kind == SampleLayout::Kind::Rgba ||
+                          bands.layout.kind == SampleLayout::Kind::GreyAlpha;
+    {
+        std::vector<char*> list = select.pointers();
+        GDALTranslateOptions* options = GDALTranslateOptionsNew(list.data(), nullptr);
+        int usageError = 0;
+        CPLErrorReset();
+        out.expanded.reset(GDALDataset::FromHandle(
+            GDALTranslate("", GDALDataset::ToHandle(&raster), options, &usageError)));
+        GDALTranslateOptionsFree(options);
+        if (!out.expanded) {
+            message = "its bands could not be prepared for the warp: " + gdalMessage("GDAL gave no reason");
+            return ImportStatus::WarpFailed;
+        }
+    }
+    GDALDataset* from = out.expanded.get();
+    if (hasAlpha) from->GetRasterBand(from->GetRasterCount())->SetColorInterpretation(GCI_AlphaBand);
+
+    OptionList options;
+    options.items = {"-of", "VRT", "-s_srs", srsWkt, "-t_srs", "EPSG:4326", "-r", resamplingName(resampling),
+                     "-dstalpha", "-wm", "16", "-wo", "INIT_DEST=0",
+                     "-wo", "DST_ALPHA_MAX=" + std::to_string(palette ? 255u : bands.layout.maxValue)};
+    options.items.push_back(hasAlpha ? "-srcalpha" : "-nosrcalpha");
+    if (palette) {
+        bands.layout.maxValue = 255;
+        bands.layout.paletteBgr.clear();
+    }
+    CPLErrorReset();
+    GDALDatasetUniquePtr warped = runWarp(*from, options);
+    if (!warped) {
+        message = "it could not be warped to WGS84 latitude/longitude: " + gdalMessage("GDAL gave no reason");
+        return ImportStatus::WarpFailed;
+    }
+    double gt[6];
+    warped->GetGeoTransform(gt);
+    if (fit == FitMode::Scale) {
+        // Warp straight to the fitted size, so the pixels are resampled once.
+        int width = scaledSide(warped->GetRasterXSize()), height = scaledSide(warped->GetRasterYSize());
+        double east = gt[0] + warped->GetRasterXSize() * gt[1];
+        double south = gt[3] + warped->GetRasterYSize() * gt[5];
+        OptionList sized = options;
+        sized.items.insert(sized.items.end(),
+                           {"-ts", std::to_string(width), std::to_string(height), "-te",
+                            CPLSPrintf("%.17g", gt[0]), CPLSPrintf("%.17g", south), CPLSPrintf("%.17g", east),
+                            CPLSPrintf("%.17g", gt[3])});
+        warped = runWarp(*from, sized);
+        if (!warped) {
+            message = "it could not be warped to WGS84 latitude/longitude: " + gdalMessage("GDAL gave no reason");
+            return ImportStatus::WarpFailed;
+        }
+        warped->GetGeoTransform(gt);
+    }
+    out.warped = std::move(warped);
+    out.grid = {gt[3], gt[0], -gt[5], gt[1], out.warped->GetRasterXSize(), out.warped->GetRasterYSize()};
+    int count = out.warped->GetRasterCount();
+    bands.layout.kind = colours == 1 ? SampleLayout::Kind::GreyAlpha : SampleLayout::Kind::Rgba;
+    bands.bands.clear();
+    for (int b = 1; b <= count; ++b) bands.bands.push_back(b);
+    if (count != colours + 1) {
+        message = "the warp gave " + std::to_string(count) + " bands where " + std::to_string(colours + 1) +
+                  " were expected";
+        return ImportStatus::WarpFailed;
+    }
+    return ImportStatus::Ready;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// A map's tiles put back together into one 8-bit palette PNG, each index drawn as the
+// colour it stands for (Palette.h). At scale N the picture shrinks by N, keeping the
+// top-left pixel of each N x N block. One row of tiles is in memory at a time.
+// A tile that is missing or cut short, and an index above 230, are drawn transparent.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "MapVerifier.h"
+
+enum class PreviewOutcome {
+    Written,        // the PNG was written
+    SourceUnusable, // the index (or picture) cannot be read as a whole: nothing written
+    ImageFailed,    // the PNG could not be made or written: nothing left behind
+};
+
+struct PreviewReport {
+    PreviewOutcome outcome = PreviewOutcome::SourceUnusable;
+    int32_t width = 0;          // of the PNG
+    int32_t height = 0;
+    FindingList gaps;           // tiles drawn transparent, with why
+    int64_t pixelsAbove230 = 0; // drawn pixels whose index is above 230
+    std::string failure;        // when not written
+};
+
+inline constexpr int32_t kMaxPreviewScale = 160;
+
+// scale is 1 to kMaxPreviewScale.
+PreviewReport previewMap(const std::filesystem::path& indexFile, const std::filesystem::path& png,
+                         int32_t scale);
+
+// Pixels of a side of `full` pixels at scale: one per started block.
+inline int32_t scaledSide(int32_t full, int32_t scale) { return (full + scale - 1) / scale; }

@@ -1,0 +1,108 @@
+#include "PicturePreview.h"
+
+#include <vector>
+
+#include "ColorQuantizer.h"
+#include "ConversionJob.h"
+#include "FileReading.h"
+#include "PreviewFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Keeps the picture rows of one strip that the preview shows, each already reduced to
+// its kept pixels (blue, green, red).
+class KeptRows : public PixelSource::RowSink {
+public:
+    KeptRows(int32_t previewWidth, int32_t scale) : width_(previewWidth), scale_(scale) {}
+
+    void start(int32_t row) {
+        firstRow_ = row * kTileSide;
+        firstKept_ = scaledSide(firstRow_, scale_);
+        keptCount_ = scaledSide(firstRow_ + kTileSide, scale_) - firstKept_;
+        pixels_.assign(static_cast<size_t>(keptCount_) * width_ * 3, 0);
+    }
+
+    void takeRow(int32_t pixelRow, const uint8_t* pixels) override {
+        int32_t y = firstRow_ + pixelRow;
+        if (y % scale_ != 0) return;
+        uint8_t* out = pixels_.data() + static_cast<size_t>(y / scale_ - firstKept_) * width_ * 3;
+        for (int32_t x = 0; x < width_; ++x) {
+            const uint8_t* in = pixels + static_cast<size_t>(x) * scale_ * 3;
+            out[3 * x] = in[0];
+            out[3 * x + 1] = in[1];
+            out[3 * x + 2] = in[2];
+        }
+    }
+
+    int32_t keptRows() const { return keptCount_; }
+    const uint8_t* keptRow(int32_t k) const { return pixels_.data() + static_cast<size_t>(k) * width_ * 3; }
+
+private:
+    int32_t width_, scale_;
+    int32_t firstRow_ = 0, firstKept_ = 0, keptCount_ = 0;
+    std::vector<uint8_t> pixels_;
+};
+
+}  // namespace
+
+PreviewReport previewPicture(PixelSource& source, const PictureShape& shape, const fs::path& png,
+                             int32_t scale, bool compare) {
+    PreviewReport report;
+    report.width = scaledSide(shape.tileColumns * kTileSide, scale);
+    report.height = scaledSide(shape.tileRows * kTileSide, scale);
+    ImageLayout layout = paletteLayout(compare ? 2 * report.width : report.width, report.height, false);
+    if (compare) {
+        layout.indexed = false;
+        layout.colours.clear();
+    }
+    PreviewFile file;
+    if (!file.open(png, layout)) {
+        report.outcome = PreviewOutcome::ImageFailed;
+        report.failure = file.failure();
+        return report;
+    }
+    KeptRows rows(report.width, scale);
+    std::vector<uint8_t> indices(static_cast<size_t>(report.width));
+    std::vector<uint8_t> out(static_cast<size_t>(layout.width) * (compare ? 3 : 1));
+    for (int32_t row = 0; row < shape.tileRows; ++row) {
+        rows.start(row);
+        if (source.readStrip(row, 0, shape.tileColumns, rows) != shape.tileColumns) {
+            report.outcome = PreviewOutcome::SourceUnusable;
+            report.failure = "the picture could not be read whole";
+            return report;
+        }
+        for (int32_t k = 0; k < rows.keptRows(); ++k) {
+            const uint8_t* bgr = rows.keptRow(k);
+            ColorQuantizer::quantizePieces(bgr, 1, report.width, indices.data(), indices.size());
+            const uint8_t* line = indices.data();
+            if (compare) {
+                uint8_t* original = out.data();
+                uint8_t* stored = out.data() + 3 * static_cast<size_t>(report.width);
+                for (int32_t x = 0; x < report.width; ++x) {
+                    original[3 * x] = bgr[3 * x + 2];
+                    original[3 * x + 1] = bgr[3 * x + 1];
+                    original[3 * x + 2] = bgr[3 * x];
+                    const palette::Colour& c = palette::kColours[indices[x]];
+                    stored[3 * x] = c.red;
+                    stored[3 * x + 1] = c.green;
+                    stored[3 * x + 2] = c.blue;
+                }
+                line = out.data();
+            }
+            if (!file.writeRow(line)) {
+                report.outcome = PreviewOutcome::ImageFailed;
+                report.failure = file.failure();
+                return report;
+            }
+        }
+    }
+    if (!file.commit()) {
+        report.outcome = PreviewOutcome::ImageFailed;
+        report.failure = file.failure();
+        return report;
+    }
+    report.outcome = PreviewOutcome::Written;
+    return report;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// A picture as the tile files would store it, without writing a map: every pixel through
+// the conversion's quantizer, drawn in the colour of the index it becomes. Reads the
+// picture strip by strip from a PixelSource, as the tile writer does. With `compare`,
+// the original colours on the left and the stored ones on the right, in one 24-bit PNG.
+
+#include <cstdint>
+#include <filesystem>
+
+#include "MapPreview.h"
+#include "PixelSource.h"
+
+struct PictureShape {
+    int32_t tileColumns = 0;
+    int32_t tileRows = 0;
+};
+
+PreviewReport previewPicture(PixelSource& source, const PictureShape& shape,
+                             const std::filesystem::path& png, int32_t scale, bool compare);

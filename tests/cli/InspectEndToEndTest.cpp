@@ -1,0 +1,124 @@
+// tessella inspect, verify and preview end to end, on a map the real binary converts;
+// under Wine too when TESSELLA_CLI names tessella.exe (the PNG then comes from the
+// Windows Imaging Component).
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "Palette.h"
+#include "ProcessRunner.h"
+#include "TempFolder.h"
+#include "TestBitmap.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class InspectCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeFile((folder_.path() / "map.bmp").string(), makeBitmap(480, 480, patternPixel));
+        ProcessResult converted = run({"convert", "map.bmp", "--name", "SAMPLE MAP", "--folder", "area01",
+                                       "--top-left", "35:40:0,139:45:0", "--bottom-right", "35:39:0,139:46:0",
+                                       "--east-west", "1852", "--north-south", "926"});
+        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+    }
+
+    ProcessResult run(const std::vector<std::string>& args) {
+        std::vector<std::string> argv;
+        const char* command = std::getenv("TESSELLA_CLI");
+        std::istringstream text(command != nullptr && *command != '\0' ? command : TESSELLA_CLI_DEFAULT);
+        for (std::string word; text >> word;) argv.push_back(word);
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runProcess(argv, folder_.path().string());
+    }
+
+    fs::path file(const std::string& name) const { return folder_.path() / name; }
+
+    TempFolder folder_;
+};
+
+// Paths as tessella prints them: with '\\' from tessella.exe.
+std::string native(std::string path) {
+    const char* command = std::getenv("TESSELLA_CLI");
+    if (command != nullptr && std::strstr(command, ".exe") != nullptr)
+        for (char& c : path)
+            if (c == '/') c = '\\';
+    return path;
+}
+
+// Each line must appear in the output as it is.
+void expectLines(const std::string& output, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) EXPECT_NE(output.find(line), std::string::npos) << line << "\n" << output;
+}
+
+TEST_F(InspectCommands, InspectJsonGivesTheValuesTheConversionWasGiven) {
+    ProcessResult index = run({"inspect", "area01.vlm", "--json"});
+    EXPECT_EQ(index.exitCode, 0) << index.err;
+    expectLines(index.out, {
+        "\"kind\": \"index\"", "\"mapName\": \"SAMPLE MAP\"", "\"folderName\": \"area01\"",
+        "\"tileCount\": 9", "\"tileColumns\": 3", "\"tileRows\": 3", "\"metres\": 1852.0",
+        "\"metres\": 926.0", "\"dms\": \"35:40:00\"", "\"dms\": \"139:45:00\"", "\"dms\": \"35:39:00\"",
+        "\"dms\": \"139:46:00\"", "\"degrees\": 35.6666667", "\"violations\": []"});
+
+    ProcessResult tile = run({"inspect", "area01/layer1/level001/smpl002001.map", "--json"});
+    EXPECT_EQ(tile.exitCode, 0) << tile.err;
+    expectLines(tile.out, {
+        "\"kind\": \"tile\"", "\"column\": 2", "\"row\": 1", "\"mapName\": \"SAMPLE MAP\"",
+        "\"neighbourSlots\": [\n    \"002\",\n    \"001\",\n    \"\",\n    \"001\",\n    \"002\",\n    \"000\",\n    \"\",\n    \"\"\n  ]",
+        "\"tenthsOfMetre\": 18520", "\"tenthsOfMetre\": 9260",
+        "\"dms\": \"35:39:40\"", "\"dms\": \"139:45:40\"", "\"pixelCount\": 25600", "\"violations\": []"});
+}
+
+TEST_F(InspectCommands, InspectNamesWhatTheFormatDoesNotAllow) {
+    std::vector<uint8_t> tile = readFile(file("area01/layer1/level000/smpl000000.map").string());
+    tile[0] = 'X';
+    tile[200] = 250;
+    writeFile(file("bad.map").string(), tile);
+    ProcessResult result = run({"inspect", "bad.map"});
+    EXPECT_EQ(result.exitCode, 6);
+    expectLines(result.out, {"not allowed: magic: not \"VeMo00000100\"\n",
+                             "not allowed: pixels: 1 pixels hold an index above 230, the highest the palette has\n"});
+}
+
+TEST_F(InspectCommands, VerifyExitCodesAndProblemLines) {
+    ProcessResult sound = run({"verify", "area01.vlm"});
+    EXPECT_EQ(sound.exitCode, 0) << sound.err;
+    EXPECT_EQ(sound.out, "verdict: sound (9 tiles checked, 0 problems, 0 warnings)\n");
+
+    fs::remove(file("area01/layer1/level002/smpl001002.map"));
+    writeFile(file("area01/layer1/level000/smpl000000.map.part").string(), {0});
+    ProcessResult damaged = run({"verify", "area01.vlm"});
+    EXPECT_EQ(damaged.exitCode, 6);
+    expectLines(damaged.out, {"problem: " + native("area01/layer1/level002/smpl001002.map") + ": missing\n",
+                              "warning: " + native("area01/layer1/level000/smpl000000.map.part") +
+                                  ": left by an interrupted run",
+                              "verdict: damaged (9 tiles checked, 1 problem, 1 warning)\n"});
+}
+
+TEST_F(InspectCommands, PreviewWritesThePaletteColoursAtScale4) {
+    ProcessResult result = run({"preview", "area01.vlm", "-o", "map.png", "--scale", "4"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Wrote map.png (120 x 120)\n");
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, file("map.png").c_str()));
+    EXPECT_TRUE(image.format & PNG_FORMAT_FLAG_COLORMAP);
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    ASSERT_EQ(image.width, 120u);
+    std::vector<uint8_t> tile = readFile(file("area01/layer1/level001/smpl002001.map").string());
+    // Pixel (2 * 40 + 5, 1 * 40 + 7) of the preview is pixel (20, 28) of tile (2, 1).
+    const palette::Colour& c = palette::kColours[tile[160 + 28 * 160 + 20]];
+    const uint8_t* p = &rgb[3 * (47 * 120 + 85)];
+    EXPECT_EQ(std::vector<int>({p[0], p[1], p[2]}), std::vector<int>({c.red, c.green, c.blue}));
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+// The pixels a map picture becomes: palettes, grey, 16-bit and alpha to 24-bit colour,
+// white padding, and the prepared bitmap against GDAL's own BMP of the same source.
+
+#include <gtest/gtest.h>
+#include <ogr_spatialref.h>
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "BitmapProbe.h"
+#include "BmpOutput.h"
+#include "GeorefSupport.h"
+#include "RecordingFeedback.h"
+#include "TempFolder.h"
+
+namespace {
+
+const std::vector<double> kTokyo = {139.7, 0.0001, 0, 35.7, 0, -0.0001};
+
+// A colour value seen through alpha over white, as a viewer composes it.
+int overWhite(int c, int a, int max) { return static_cast<int>(std::lround((c * double(a) + max * double(max - a)) / max)); }
+
+struct PixelCase {
+    const char* name;
+    RasterSpec spec;
+    SampleAt sample;
+    // Expected blue, green, red at (x, y); x or y past the source is padding.
+    std::function<std::array<int, 3>(int x, int y)> expected;
+};
+
+RasterSpec tiff(int width, int height, int bands, bool uint16 = false) {
+    RasterSpec s;
+    s.width = width;
+    s.height = height;
+    s.bands = bands;
+    s.uint16 = uint16;
+    s.geoTransform = kTokyo;
+    s.srs = "EPSG:4326";
+    return s;
+}
+
+TEST(GeoSourcePixels, EveryKindOfSourceBecomes24BitColourOverWhite) {
+    RasterSpec palette = tiff(500, 480, 1);
+    palette.driver = "PNG";
+    palette.options = {"WORLDFILE=YES"};
+    palette.srs = "";
+    palette.palette = {{200, 100, 50, 255}, {0, 0, 255, 0}, {10, 200, 30, 128}};
+    RasterSpec greyAlpha = tiff(480, 480, 2);
+    greyAlpha.driver = "PNG";
+    greyAlpha.options = {"WORLDFILE=YES"};
+    greyAlpha.srs = "";
+    const PixelCase cases[] = {
+        {"RGB, padded east", tiff(490, 480, 3), patternSample,
+         [](int x, int y) -> std::array<int, 3> {
+             if (x >= 490) return {255, 255, 255};
+             return {patternSample(x, y, 3), patternSample(x, y, 2), patternSample(x, y, 1)};
+         }},
+        {"RGBA", tiff(480, 500, 4), patternSample,
+         [](int x, int y) -> std::array<int, 3> {
+             if (y >= 500) return {255, 255, 255};
+             int a = patternSample(x, y, 4);
+             return {overWhite(patternSample(x, y, 3), a, 255), overWhite(patternSample(x, y, 2), a, 255),
+                     overWhite(patternSample(x, y, 1), a, 255)};
+         }},
+        {"palette with alpha", palette, [](int x, int y, int) { return (x + y) % 3; },
+         [](int x, int y) -> std::array<int, 3> {
+             if (x >= 500) return {255, 255, 255};
+             switch ((x + y) % 3) {
+                 case 0: return {50, 100, 200};
+                 case 1: return {255, 255, 255};
+                 default: return {overWhite(30, 128, 255), overWhite(200, 128, 255), overWhite(10, 128, 255)};
+             }
+         }},
+        {"grey with alpha", greyAlpha, patternSample,
+         [](int x, int y) -> std::array<int, 3> {
+             int v = overWhite(patternSample(x, y, 1), patternSample(x, y, 2), 255);
+             return {v, v, v};
+         }},
+        {"16-bit grey, scaled never clamped", tiff(480, 480, 1, true),
+         [](int x, int y, int) { return (x * 331 + y * 977) % 65536; },
+         [](int x, int y) -> std::array<int, 3> {
+             int v = static_cast<int>((x * 331 + y * 977) % 65536 * 255LL / 65535);
+             return {v, v, v};
+         }},
+        {"16-bit RGBA", tiff(480, 480, 4, true), [](int x, int y, int b) { return (x * 131 * b + y * 29) % 65536; },
+         [](int x, int y) -> std::array<int, 3> {
+             long long a = (x * 131 * 4 + y * 29) % 65536;
+             auto channel = [&](int b) {
+                 long long c = (x * 131 * b + y * 29) % 65536;
+                 long long composed = std::llround((c * double(a) + 65535.0 * (65535 - a)) / 65535);
+                 return static_cast<int>(composed * 255 / 65535);
+             };
+             return {channel(3), channel(2), channel(1)};
+         }},
+    };
+    TempFolder folder;
+    int index = 0;
+    for (const PixelCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = folder.file("p" + std::to_string(index++) + (c.spec.driver == "PNG" ? ".png" : ".tif"));
+        makeRaster(path, c.spec, c.sample);
+        ImportRequest request;
+        request.sourcePath = path;
+        if (c.spec.srs.empty()) request.srs = "EPSG:4326";
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+        std::vector<uint8_t> picture = readPicture(*source);
+        const int32_t width = source->plan().fitted.width, height = source->plan().fitted.height;
+        int mismatches = 0;
+        for (int y = 0; y < height && mismatches < 5; ++y) {
+            for (int x = 0; x < width && mismatches < 5; ++x) {
+                std::array<int, 3> want = c.expected(x, y);
+                const uint8_t* got = &picture[(static_cast<size_t>(y) * width + x) * 3];
+                if (got[0] != want[0] || got[1] != want[1] || got[2] != want[2]) {
+                    ++mismatches;
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << "): got " << int(got[0]) << ' ' << int(got[1])
+                                  << ' ' << int(got[2]) << ", want " << want[0] << ' ' << want[1] << ' ' << want[2];
+                }
+            }
+        }
+    }
+}
+
+TEST(PreparedBitmap, HoldsTheSamePixelsAsGdalsOwnBmpAndIsAccepted) {
+    TempFolder folder;
+    std::string tif = folder.file("map.tif"), ours = folder.file("ours.bmp"), theirs = folder.file("theirs.bmp");
+    makeRaster(tif, tiff(640, 480, 3));
+    ImportRequest request;
+    request.sourcePath = tif;
+    std::unique_ptr<GeoSource> source;
+    std::string message;
+    ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+    int32_t lastDone = 0, lastTotal = 0;
+    BmpWriteResult result = writeBmp(ours, *source, 640, 480, [&](int32_t done, int32_t total) {
+        lastDone = done;
+        lastTotal = total;
+    });
+    ASSERT_EQ(BmpWriteStatus::Written, result.status);
+    EXPECT_EQ(3, lastDone);
+    EXPECT_EQ(3, lastTotal);
+    EXPECT_FALSE(std::filesystem::exists(ours + ".part"));
+    ASSERT_EQ(0, run("gdal_translate -q -of BMP '" + tif + "' '" + theirs + "'"));
+    std::vector<uint8_t> expected = bmpPixelBytes(theirs);
+    ASSERT_EQ(640u * 480 * 3, expected.size());
+    EXPECT_TRUE(expected == bmpPixelBytes(ours));
+
+    ConversionJob job;
+    RecordingFeedback feedback;
+    EXPECT_EQ(kBitmapAccepted, BitmapProbe().probeBitmap(ours.c_str(), job, feedback));
+    EXPECT_EQ(640, job.bitmapWidth);
+    EXPECT_EQ(480, job.bitmapHeight);
+}
+
+TEST(PreparedBitmap, NeverReplacesAnExistingFile) {
+    TempFolder folder;
+    std::string tif = folder.file("map.tif"), out = folder.file("out.bmp");
+    makeRaster(tif, tiff(480, 480, 3));
+    std::ofstream(out) << "keep me";
+    ImportRequest request;
+    request.sourcePath = tif;
+    std::unique_ptr<GeoSource> source;
+    std::string message;
+    ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+    EXPECT_EQ(BmpWriteStatus::AlreadyExists, writeBmp(out, *source, 480, 480).status);
+    EXPECT_EQ(7, std::filesystem::file_size(out));
+    EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GeoSourcePixels, WarpedFromUtmWithNearestKeepsSourceColoursAndWhiteOutside) {
+    TempFolder folder;
+    std::string path = folder.file("utm.tif");
+    RasterSpec utm = tiff(600, 500, 3);
+    utm.geoTransform = {380000, 10, 0, 3950000, 0, -10};
+    utm.srs = "EPSG:32654";
+    makeRaster(path, utm);
+    ImportRequest request;
+    request.sourcePath = path;
+    std::unique_ptr<GeoSource> source;
+    std::string message;
+    ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+    const FittedGrid& f = source->plan().fitted;
+    std::vector<uint8_t> picture = readPicture(*source);
+    auto pixel = [&](int x, int y) { return &picture[(static_cast<size_t>(y) * f.width + x) * 3]; };
+
+    OGRSpatialReference wgs84, zone54;
+    wgs84.importFromEPSG(4326);
+    zone54.importFromEPSG(32654);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    zone54.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    std::unique_ptr<OGRCoordinateTransformation> toUtm(OGRCreateCoordinateTransformation(&wgs84, &zone54));
+    const double lonStep = (f.east - f.west) / f.width, latStep = (f.north - f.south) / f.height;
+    int checked = 0;
+    for (int y = 50; y < 450; y += 37) {
+        for (int x = 50; x < 550; x += 41) {
+            double lon = f.west + (x + 0.5) * lonStep, lat = f.north - (y + 0.5) * latStep;
+            ASSERT_TRUE(toUtm->Transform(1, &lon, &lat));
+            double column = (lon - 380000) / 10, row = (3950000 - lat) / 10;
+            double cf = column - std::floor(column), rf = row - std::floor(row);
+            if (cf < 0.1 || cf > 0.9 || rf < 0.1 || rf > 0.9 || column < 1 || row < 1 || column > 599 || row > 499)
+                continue;  // too near a source pixel's edge to tell which one nearest takes
+            int sx = static_cast<int>(column), sy = static_cast<int>(row);
+            const uint8_t* got = pixel(x, y);
+            EXPECT_EQ(patternSample(sx, sy, 3), got[0]) << x << "," << y;
+            EXPECT_EQ(patternSample(sx, sy, 2), got[1]) << x << "," << y;
+            EXPECT_EQ(patternSample(sx, sy, 1), got[2]) << x << "," << y;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 20);
+    // The UTM rectangle is turned against the meridians: some corner of its bounding
+    // box lies outside it, and shows white.
+    int whiteCorners = 0;
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{f.keptWidth - 1, 0}, std::pair{0, f.keptHeight - 1},
+                        std::pair{f.keptWidth - 1, f.keptHeight - 1}}) {
+        const uint8_t* p = pixel(x, y);
+        whiteCorners += p[0] == 255 && p[1] == 255 && p[2] == 255;
+    }
+    EXPECT_GE(whiteCorners, 1);
+}
+
+}  // namespace

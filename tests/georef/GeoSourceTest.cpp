@@ -1,0 +1,224 @@
+// Opening map pictures through GDAL: where the corners come from, the fitted grid, the
+// corners and extents, and every refusal.
+
+#include <gdal_priv.h>
+#include <gtest/gtest.h>
+#include <ogr_spatialref.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "GeorefSupport.h"
+#include "TempFolder.h"
+
+namespace {
+
+constexpr double kStep = 0.0001;  // degrees per pixel of the lat/lon sources
+const std::vector<double> kTokyo = {139.7, kStep, 0, 35.7, 0, -kStep};
+
+struct SourceCase {
+    const char* name;
+    const char* file;
+    RasterSpec spec;
+    ImportRequest request;        // sourcePath filled in by the test
+    const char* prj;              // text of a .prj beside the source, or null
+    int32_t width, height;        // fitted
+    double north, west, south, east;  // expected edges; NaN: from the UTM corners instead
+};
+
+ImportRequest withFit(FitMode fit) {
+    ImportRequest request;
+    request.fit = fit;
+    return request;
+}
+
+ImportRequest withSrs(const char* srs) {
+    ImportRequest request;
+    request.srs = srs;
+    return request;
+}
+
+ImportRequest withCorners(GeoPoint topLeft, GeoPoint bottomRight) {
+    ImportRequest request;
+    request.topLeft = topLeft;
+    request.bottomRight = bottomRight;
+    return request;
+}
+
+RasterSpec spec(const char* driver, int width, int height, int bands, std::vector<double> gt, const char* srs,
+                std::vector<std::string> options = {}) {
+    RasterSpec s;
+    s.driver = driver;
+    s.width = width;
+    s.height = height;
+    s.bands = bands;
+    s.geoTransform = std::move(gt);
+    s.srs = srs;
+    s.options = std::move(options);
+    return s;
+}
+
+// The four corners of a UTM zone 54 rectangle in WGS84 degrees, transformed independently
+// of the import's warp: north, west, south, east bounds.
+void utmBounds(double minE, double maxN, double maxE, double minN, double bounds[4]) {
+    OGRSpatialReference utm, wgs84;
+    utm.importFromEPSG(32654);
+    wgs84.importFromEPSG(4326);
+    utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    std::unique_ptr<OGRCoordinateTransformation> t(OGRCreateCoordinateTransformation(&utm, &wgs84));
+    double x[4] = {minE, maxE, minE, maxE}, y[4] = {maxN, maxN, minN, minN};
+    ASSERT_TRUE(t->Transform(4, x, y));
+    bounds[0] = std::max(y[0], y[1]);
+    bounds[1] = std::min(x[0], x[2]);
+    bounds[2] = std::min(y[2], y[3]);
+    bounds[3] = std::max(x[1], x[3]);
+}
+
+TEST(GeoSource, CornersAndExtentsFromEverySourceOfGeoreferencing) {
+    RasterSpec palette = spec("PNG", 480, 480, 1, kTokyo, "", {"WORLDFILE=YES"});
+    palette.palette = {{255, 0, 0, 255}, {0, 0, 255, 0}};
+    RasterSpec deep = spec("GTiff", 480, 640, 1, kTokyo, "EPSG:4326");
+    deep.uint16 = true;
+    const double nan = std::nan("");
+    const SourceCase cases[] = {
+        {"GeoTIFF EPSG:4326 on the grid", "a.tif", spec("GTiff", 480, 640, 3, kTokyo, "EPSG:4326"), {}, nullptr,
+         480, 640, 35.7, 139.7, 35.7 - 640 * kStep, 139.7 + 480 * kStep},
+        {"GeoTIFF off the grid, padded", "b.tif", spec("GTiff", 500, 490, 3, kTokyo, "EPSG:4326"), {}, nullptr,
+         640, 640, 35.7, 139.7, 35.7 - 640 * kStep, 139.7 + 640 * kStep},
+        {"GeoTIFF off the grid, cropped", "c.tif", spec("GTiff", 500, 490, 3, kTokyo, "EPSG:4326"),
+         withFit(FitMode::Crop), nullptr, 480, 480, 35.7, 139.7, 35.7 - 480 * kStep, 139.7 + 480 * kStep},
+        {"GeoTIFF off the grid, scaled", "d.tif", spec("GTiff", 500, 490, 3, kTokyo, "EPSG:4326"),
+         withFit(FitMode::Scale), nullptr, 480, 480, 35.7, 139.7, 35.7 - 490 * kStep, 139.7 + 500 * kStep},
+        {"GeoTIFF in JGD2011, taken as it is", "e.tif", spec("GTiff", 480, 480, 3, kTokyo, "EPSG:6668"), {},
+         nullptr, 480, 480, 35.7, 139.7, 35.7 - 480 * kStep, 139.7 + 480 * kStep},
+        {"PNG with a world file and --srs", "f.png", spec("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}),
+         withSrs("EPSG:4326"), nullptr, 480, 480, 35.7, 139.7, 35.7 - 480 * kStep, 139.7 + 480 * kStep},
+        {"palette PNG with a world file and a .prj", "g.png", palette, {}, "GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\","
+         "SPHEROID[\"WGS 84\",6378137,298.257223563]],PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433]]",
+         480, 480, 35.7, 139.7, 35.7 - 480 * kStep, 139.7 + 480 * kStep},
+        {"JPEG with typed corners", "h.jpg", spec("JPEG", 960, 480, 3, {}, ""),
+         withCorners({35.5, 139.5}, {35.25, 140.0}), nullptr, 960, 480, 35.5, 139.5, 35.25, 140.0},
+        {"16-bit TIFF", "i.tif", deep, {}, nullptr, 480, 640, 35.7, 139.7, 35.7 - 640 * kStep,
+         139.7 + 480 * kStep},
+        {"GeoTIFF in UTM zone 54, warped", "j.tif",
+         spec("GTiff", 600, 500, 3, {380000, 10, 0, 3950000, 0, -10}, "EPSG:32654"), {}, nullptr, 0, 0, nan, nan,
+         nan, nan},
+    };
+    TempFolder folder;
+    for (const SourceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = folder.file(c.file);
+        makeRaster(path, c.spec);
+        if (c.prj) std::ofstream(folder.file(std::string(c.file).substr(0, 1) + ".prj")) << c.prj;
+        ImportRequest request = c.request;
+        request.sourcePath = path;
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+        const ImportPlan& plan = source->plan();
+        double north = c.north, west = c.west, south = c.south, east = c.east;
+        if (std::isnan(north)) {
+            // Warped: the corners enclose the UTM rectangle, the north-west one within a
+            // pixel of it, and the grid is a multiple of 160.
+            double bounds[4];
+            utmBounds(380000, 3950000, 386000, 3945000, bounds);
+            EXPECT_TRUE(plan.warped);
+            EXPECT_EQ(0, plan.fitted.width % 160);
+            EXPECT_EQ(0, plan.fitted.height % 160);
+            double stepLat = (plan.fitted.north - plan.fitted.south) / plan.fitted.height;
+            double stepLon = (plan.fitted.east - plan.fitted.west) / plan.fitted.width;
+            EXPECT_NEAR(bounds[0], plan.fitted.north, stepLat);
+            EXPECT_NEAR(bounds[1], plan.fitted.west, stepLon);
+            EXPECT_LE(plan.fitted.south, bounds[2] + 1e-9);
+            EXPECT_GE(plan.fitted.east, bounds[3] - 1e-9);
+            north = plan.fitted.north, west = plan.fitted.west, south = plan.fitted.south, east = plan.fitted.east;
+        } else {
+            EXPECT_FALSE(plan.warped);
+            EXPECT_EQ(c.width, plan.fitted.width);
+            EXPECT_EQ(c.height, plan.fitted.height);
+        }
+        EXPECT_EQ(std::llround(north * 3600000), plan.corners.topLeftLatitude);
+        EXPECT_EQ(std::llround(west * 3600000), plan.corners.topLeftLongitude);
+        EXPECT_EQ(std::llround(south * 3600000), plan.corners.bottomRightLatitude);
+        EXPECT_EQ(std::llround(east * 3600000), plan.corners.bottomRightLongitude);
+        double n = degreesOf(plan.corners.topLeftLatitude), s = degreesOf(plan.corners.bottomRightLatitude);
+        double w = degreesOf(plan.corners.topLeftLongitude), e = degreesOf(plan.corners.bottomRightLongitude);
+        EXPECT_NEAR(rhumbMetres((n + s) / 2, w, e), static_cast<double>(plan.extents.eastWestMetres), 0.5001);
+        EXPECT_NEAR(meridianMetres(n, s), static_cast<double>(plan.extents.northSouthMetres), 0.5001);
+        std::vector<uint8_t> picture = readPicture(*source);
+        EXPECT_EQ(static_cast<size_t>(plan.fitted.width) * plan.fitted.height * 3, picture.size());
+    }
+}
+
+struct RefusalCase {
+    const char* name;
+    const char* file;
+    RasterSpec spec;
+    ImportRequest request;
+    ImportStatus status;
+    const char* messagePart;
+};
+
+TEST(GeoSource, RefusesWhatItCannotPlaceOrRead) {
+    RasterSpec progressive = spec("JPEG", 480, 480, 3, {}, "", {"PROGRESSIVE=ON"});
+    ImportRequest smallLimit = withCorners({35.5, 139.5}, {35.25, 140.0});
+    smallLimit.wholeDecodeLimitBytes = 100000;
+    const RefusalCase cases[] = {
+        {"no georeferencing", "a.png", spec("PNG", 480, 480, 3, {}, ""), {}, ImportStatus::NoGeoreferencing,
+         "--top-left and --bottom-right"},
+        {"world file without a system", "b.png", spec("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}), {},
+         ImportStatus::NoCoordinateSystem, "--srs EPSG:4326"},
+        {"unknown --srs", "c.png", spec("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}), withSrs("EPSG:nope"),
+         ImportStatus::BadCoordinateSystem, "--srs EPSG:nope"},
+        {"south of the equator", "d.tif", spec("GTiff", 480, 480, 3, {139.7, kStep, 0, 0.01, 0, -kStep}, "EPSG:4326"),
+         {}, ImportStatus::CornersRefused, "north of the equator"},
+        {"one typed corner", "e.png", spec("PNG", 480, 480, 3, {}, ""), [] {
+             ImportRequest r;
+             r.topLeft = GeoPoint{35, 139};
+             return r;
+         }(), ImportStatus::NoGeoreferencing, "both corners"},
+        {"typed corners out of order", "f.png", spec("PNG", 480, 480, 3, {}, ""),
+         withCorners({35.0, 140.0}, {35.5, 139.0}), ImportStatus::CornersRefused, "north and west"},
+        {"cropped below 480", "g.tif", spec("GTiff", 600, 470, 3, kTokyo, "EPSG:4326"), withFit(FitMode::Crop),
+         ImportStatus::FitRefused, "--fit pad"},
+        {"large progressive JPEG", "h.jpg", progressive, smallLimit, ImportStatus::DecodedWhole,
+         "gdal_translate -of GTiff"},
+    };
+    TempFolder folder;
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = folder.file(c.file);
+        makeRaster(path, c.spec);
+        ImportRequest request = c.request;
+        request.sourcePath = path;
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        EXPECT_EQ(c.status, GeoSource::open(request, source, message)) << message;
+        EXPECT_NE(std::string::npos, message.find(c.messagePart)) << message;
+        EXPECT_NE(std::string::npos, message.find(path)) << message;
+        EXPECT_FALSE(source);
+    }
+}
+
+TEST(GeoSource, RefusesSamplesThatAreNotAPictureAndFilesThatAreNotRasters) {
+    TempFolder folder;
+    startGdal();
+    std::string floats = folder.file("heights.tif");
+    GDALDatasetUniquePtr dem(GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
+        floats.c_str(), 480, 480, 1, GDT_Float32, nullptr));
+    dem->SetGeoTransform(const_cast<double*>(kTokyo.data()));
+    dem.reset();
+    std::string text = folder.file("notes.txt");
+    std::ofstream(text) << "not a picture\n";
+    for (auto [path, status] : {std::pair{floats, ImportStatus::UnsupportedPixels},
+                                std::pair{text, ImportStatus::SourceUnreadable}}) {
+        ImportRequest request;
+        request.sourcePath = path;
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        EXPECT_EQ(status, GeoSource::open(request, source, message)) << message;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+#include "GeorefSupport.h"
+
+#include <gdal_priv.h>
+#include <gtest/gtest.h>
+#include <ogr_spatialref.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+
+int patternSample(int x, int y, int band) { return (x * 7 + y * 3 + band * 50) % 256; }
+
+void makeRaster(const std::string& path, const RasterSpec& spec, const SampleAt& sample) {
+    startGdal();
+    GDALDataType type = spec.uint16 ? GDT_UInt16 : GDT_Byte;
+    GDALDriver* mem = GetGDALDriverManager()->GetDriverByName("MEM");
+    GDALDatasetUniquePtr raster(mem->Create("", spec.width, spec.height, spec.bands, type, nullptr));
+    ASSERT_TRUE(raster);
+    std::vector<uint16_t> row(static_cast<size_t>(spec.width));
+    for (int b = 1; b <= spec.bands; ++b) {
+        for (int y = 0; y < spec.height; ++y) {
+            for (int x = 0; x < spec.width; ++x) {
+                int value = sample(x, y, b);
+                if (!spec.palette.empty()) value %= static_cast<int>(spec.palette.size());
+                row[static_cast<size_t>(x)] = static_cast<uint16_t>(value);
+            }
+            ASSERT_EQ(CE_None, raster->GetRasterBand(b)->RasterIO(GF_Write, 0, y, spec.width, 1, row.data(),
+                                                                   spec.width, 1, GDT_UInt16, 0, 0, nullptr));
+        }
+    }
+    if (spec.bands == 4 || spec.bands == 2)
+        raster->GetRasterBand(spec.bands)->SetColorInterpretation(GCI_AlphaBand);
+    if (!spec.palette.empty()) {
+        GDALColorTable table;
+        for (size_t i = 0; i < spec.palette.size(); ++i) {
+            GDALColorEntry entry{spec.palette[i][0], spec.palette[i][1], spec.palette[i][2], spec.palette[i][3]};
+            table.SetColorEntry(static_cast<int>(i), &entry);
+        }
+        raster->GetRasterBand(1)->SetColorTable(&table);
+        raster->GetRasterBand(1)->SetColorInterpretation(GCI_PaletteIndex);
+    }
+    if (!spec.geoTransform.empty()) {
+        std::vector<double> gt = spec.geoTransform;
+        raster->SetGeoTransform(gt.data());
+    }
+    if (!spec.srs.empty()) {
+        OGRSpatialReference srs;
+        srs.SetFromUserInput(spec.srs.c_str());
+        raster->SetSpatialRef(&srs);
+    }
+    std::vector<char*> options;
+    for (const std::string& option : spec.options) options.push_back(const_cast<char*>(option.c_str()));
+    options.push_back(nullptr);
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(spec.driver.c_str());
+    ASSERT_NE(nullptr, driver);
+    GDALDatasetUniquePtr written(driver->CreateCopy(path.c_str(), raster.get(), FALSE, options.data(), nullptr, nullptr));
+    ASSERT_TRUE(written) << CPLGetLastErrorMsg();
+}
+
+namespace {
+class PictureSink : public PixelSource::RowSink {
+public:
+    PictureSink(std::vector<uint8_t>& picture, int32_t width, int32_t row)
+        : picture_(picture), width_(width), row_(row) {}
+    void takeRow(int32_t pixelRow, const uint8_t* pixels) override {
+        std::copy(pixels, pixels + 3 * width_,
+                  picture_.begin() + (static_cast<ptrdiff_t>(row_) * 160 + pixelRow) * 3 * width_);
+    }
+
+private:
+    std::vector<uint8_t>& picture_;
+    int32_t width_, row_;
+};
+
+double solve(const std::string& command, const std::string& input, int field) {
+    std::string line = "echo '" + input + "' | " + command;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
+    EXPECT_TRUE(pipe);
+    char buffer[256] = {};
+    EXPECT_NE(nullptr, fgets(buffer, sizeof buffer, pipe.get())) << command;
+    std::istringstream fields(buffer);
+    double value = 0;
+    for (int i = 0; i <= field; ++i) fields >> value;
+    return value;
+}
+}  // namespace
+
+std::vector<uint8_t> readPicture(GeoSource& source) {
+    const FittedGrid& grid = source.plan().fitted;
+    std::vector<uint8_t> picture(static_cast<size_t>(grid.width) * grid.height * 3);
+    for (int32_t row = 0; row < grid.height / 160; ++row) {
+        PictureSink sink(picture, grid.width, row);
+        EXPECT_EQ(grid.width / 160, source.readStrip(row, 0, grid.width / 160, sink)) << source.readError();
+    }
+    return picture;
+}
+
+double rhumbMetres(double latitude, double west, double east) {
+    std::ostringstream input;
+    input.setf(std::ios::fixed);
+    input.precision(12);
+    input << latitude << ' ' << west << ' ' << latitude << ' ' << east;
+    return solve("RhumbSolve -i -p 9", input.str(), 1);
+}
+
+double meridianMetres(double north, double south) {
+    std::ostringstream input;
+    input.setf(std::ios::fixed);
+    input.precision(12);
+    input << north << " 0 " << south << " 0";
+    return solve("GeodSolve -i -p 9", input.str(), 2);
+}
+
+std::vector<uint8_t> bmpPixelBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() < 54) return {};
+    uint32_t offset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | static_cast<uint32_t>(bytes[13]) << 24;
+    return std::vector<uint8_t>(bytes.begin() + offset, bytes.end());
+}
+
+int run(const std::string& command) { return std::system(command.c_str()); }

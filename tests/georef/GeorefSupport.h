@@ -1,0 +1,44 @@
+#pragma once
+// Map pictures made with GDAL at test time, the pixels a GeoSource delivers, and the
+// lengths GeographicLib's own command-line tools compute.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "GeoSource.h"
+
+struct RasterSpec {
+    std::string driver = "GTiff";       // written with CreateCopy from an in-memory raster
+    int width = 480;
+    int height = 480;
+    int bands = 3;
+    bool uint16 = false;
+    std::vector<double> geoTransform;   // none when empty
+    std::string srs;                    // e.g. "EPSG:4326"; none when empty
+    std::vector<std::string> options;   // creation options, e.g. "WORLDFILE=YES"
+    // Palette entries (red, green, blue, alpha) for a one-band palette raster.
+    std::vector<std::vector<short>> palette;
+};
+
+// Sample value of band b (1-based) at (x, y).
+using SampleAt = std::function<int(int x, int y, int band)>;
+int patternSample(int x, int y, int band);
+
+// Writes the raster to path.
+void makeRaster(const std::string& path, const RasterSpec& spec, const SampleAt& sample = patternSample);
+
+// Every pixel of the source, top row first, 3 bytes (blue, green, red) each.
+std::vector<uint8_t> readPicture(GeoSource& source);
+
+// Metres from GeographicLib's RhumbSolve (along the parallel at latitude) and GeodSolve
+// (along the meridian), run as programs.
+double rhumbMetres(double latitude, double west, double east);
+double meridianMetres(double north, double south);
+
+// The pixel bytes of a 24-bit bottom-up BMP file as stored, after its headers.
+std::vector<uint8_t> bmpPixelBytes(const std::string& path);
+
+// Runs a shell command; returns its exit status.
+int run(const std::string& command);

@@ -1,0 +1,166 @@
+// tessella import and convert's auto extents, end to end through the real binary: the
+// same bytes as convert, the prepared bitmap and the settings it prints, and refusals.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+
+#include "GeorefSupport.h"
+#include "ProcessRunner.h"
+#include "TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifndef TESSELLA_CLI_DEFAULT
+#define TESSELLA_CLI_DEFAULT "tessella"
+#endif
+
+ProcessResult tessella(std::vector<std::string> args, const std::string& folder) {
+    args.insert(args.begin(), TESSELLA_CLI_DEFAULT);
+    return runProcess(args, folder);
+}
+
+// Every file under folder (relative path to its bytes).
+std::map<std::string, std::string> filesUnder(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[fs::relative(entry.path(), folder).string()] =
+            std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    return files;
+}
+
+void expectSameMaps(const fs::path& expected, const fs::path& actual) {
+    std::map<std::string, std::string> want = filesUnder(expected), got = filesUnder(actual);
+    ASSERT_FALSE(want.empty());
+    EXPECT_EQ(want.size(), got.size());
+    for (const auto& [name, bytes] : want) {
+        auto it = got.find(name);
+        ASSERT_NE(got.end(), it) << name;
+        EXPECT_TRUE(bytes == it->second) << name << " differs";
+    }
+}
+
+// The convert line an import printed, as its words (the line quotes with '' only).
+std::vector<std::string> printedConvertWords(const std::string& out) {
+    std::smatch match;
+    EXPECT_TRUE(std::regex_search(out, match, std::regex("\n  tessella (convert [^\n]*)\n"))) << out;
+    std::vector<std::string> words;
+    std::string text = match[1], word;
+    bool inQuotes = false, any = false;
+    for (char c : text) {
+        if (c == '\'') {
+            inQuotes = !inQuotes;
+            any = true;
+        } else if (c == ' ' && !inQuotes) {
+            if (any) words.push_back(word);
+            word.clear();
+            any = false;
+        } else {
+            word += c;
+            any = true;
+        }
+    }
+    if (any) words.push_back(word);
+    return words;
+}
+
+const std::vector<double> kTokyo = {139.7, 1.0 / 3600, 0, 35.7, 0, -1.0 / 3600};
+
+TEST(ImportEndToEnd, ThePreparedBitmapAndThePrintedConvertLineMakeTheSameMap) {
+    TempFolder folder;
+    std::string png = folder.file("map.png"), bmp = folder.file("prepared.bmp");
+    RasterSpec spec;
+    spec.driver = "PNG";
+    spec.width = 500;  // padded to 640 x 480
+    spec.height = 470;
+    spec.geoTransform = {139.7, 0.00011, 0, 35.7, 0, -0.00013};  // corners off whole seconds
+    spec.options = {"WORLDFILE=YES"};
+    makeRaster(png, spec);
+    ProcessResult prepared =
+        tessella({"import", png, "--srs", "EPSG:4326", "--name", "Tokyo", "--folder", "tokyo", "--bmp", bmp},
+                 folder.path().string());
+    ASSERT_EQ(0, prepared.exitCode) << prepared.err;
+    EXPECT_NE(std::string::npos, prepared.out.find("(rounded to whole seconds: moves ")) << prepared.out;
+    ProcessResult probed = tessella({"probe", bmp}, folder.path().string());
+    EXPECT_EQ(0, probed.exitCode) << probed.out << probed.err;
+    EXPECT_NE(std::string::npos, probed.out.find("width: 640")) << probed.out;
+
+    std::vector<std::string> line = printedConvertWords(prepared.out);
+    line.insert(line.end(), {"--output-dir", folder.file("a")});
+    ProcessResult converted = tessella(line, folder.path().string());
+    ASSERT_EQ(0, converted.exitCode) << converted.err;
+    EXPECT_TRUE(fs::exists(folder.file("a/tokyo/layer1/level002/smpl003002.map")));
+    // The printed extents are those convert works out from the printed corners.
+    std::vector<std::string> automatic = line;
+    for (size_t i = 0; i + 1 < automatic.size(); ++i) {
+        if (automatic[i] == "--east-west" || automatic[i] == "--north-south") automatic[i + 1] = "auto";
+        if (automatic[i] == "--output-dir") automatic[i + 1] = folder.file("b");
+    }
+    ProcessResult recomputed = tessella(automatic, folder.path().string());
+    ASSERT_EQ(0, recomputed.exitCode) << recomputed.err;
+    expectSameMaps(folder.file("a"), folder.file("b"));
+}
+
+TEST(ConvertEndToEnd, AutoExtentsAreGeographicLibsLengths) {
+    TempFolder folder;
+    std::string bmp = folder.file("map.bmp");
+    RasterSpec spec;
+    spec.driver = "BMP";
+    makeRaster(bmp, spec);
+    ProcessResult result = tessella({"convert", bmp, "--name", "A", "--folder", "a", "--top-left",
+                                     "47:48:45,120:56:15", "--bottom-right", "30:56:15,146:15:00", "--east-west",
+                                     "auto", "--north-south", "auto"},
+                                    folder.path().string());
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    std::smatch match;
+    std::string all = result.out + result.err;
+    ASSERT_TRUE(std::regex_search(all, match, std::regex("--east-west ([0-9]+) --north-south ([0-9]+)"))) << all;
+    double north = 47 + 48 / 60.0 + 45 / 3600.0, south = 30 + 56 / 60.0 + 15 / 3600.0;
+    double west = 120 + 56 / 60.0 + 15 / 3600.0, east = 146.25;
+    EXPECT_NEAR(rhumbMetres((north + south) / 2, west, east), std::stod(match[1]), 0.5001);
+    EXPECT_NEAR(meridianMetres(north, south), std::stod(match[2]), 0.5001);
+}
+
+struct RefusalCase {
+    const char* name;
+    std::vector<std::string> args;  // after "import SOURCE", SOURCE a plain 480 x 480 PNG
+    int exitCode;
+    const char* errorPart;
+};
+
+TEST(ImportEndToEnd, RefusalsSayWhatIsWrongWithTheirExitCode) {
+    const RefusalCase cases[] = {
+        {"no georeferencing", {"--bmp", "x.bmp"}, 4, "--top-left and --bottom-right"},
+        {"no name", {"--folder", "a", "--top-left", "35:00:00,139:00:00", "--bottom-right", "34:00:00,140:00:00"},
+         2, "--name is required"},
+        {"one corner", {"--bmp", "x.bmp", "--top-left", "35:00:00,139:00:00"}, 2, "go together"},
+        {"unknown fit", {"--bmp", "x.bmp", "--fit", "stretch"}, 2, "\"stretch\" is not one of pad, crop, scale"},
+        {"bad extent", {"--bmp", "x.bmp", "--east-west", "far"}, 2, "--east-west"},
+    };
+    TempFolder folder;
+    std::string png = folder.file("plain.png");
+    RasterSpec spec;
+    spec.driver = "PNG";
+    makeRaster(png, spec);
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"import", png};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ProcessResult result = tessella(args, folder.path().string());
+        EXPECT_EQ(c.exitCode, result.exitCode) << result.err;
+        EXPECT_NE(std::string::npos, result.err.find(c.errorPart)) << result.err;
+        EXPECT_FALSE(fs::exists(folder.file("x.bmp")));
+        EXPECT_FALSE(fs::exists(folder.file("a.vlm")));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+// The settings an import prints: corner arguments convert reads back to the same
+// millisecond, shell quoting, and the dialog's whole seconds with how far they move.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "SettingsReport.h"
+
+namespace {
+
+TEST(CornerArgument, ReadsBackToTheSameMillisecond) {
+    struct Case {
+        uint32_t latitude, longitude;
+        const char* text;
+    } cases[] = {
+        {128410000, 503130000, "35:40:10,139:45:30"},
+        {128400000, 503100001, "35.666666667,139.750000278"},
+        {3600000, 7200000, "1:00:00,2:00:00"},
+    };
+    for (const Case& c : cases) {
+        std::string text = cornerArgument(c.latitude, c.longitude);
+        EXPECT_EQ(c.text, text);
+        if (text.find(':') != std::string::npos) continue;
+        size_t comma = text.find(',');
+        EXPECT_EQ(c.latitude, std::llround(std::atof(text.substr(0, comma).c_str()) * 3600000));
+        EXPECT_EQ(c.longitude, std::llround(std::atof(text.substr(comma + 1).c_str()) * 3600000));
+    }
+    EXPECT_EQ("35:40:10.250", dmsText(128410250));
+}
+
+TEST(ShellWord, QuotesOnlyWhatAShellWouldSplitOrExpand) {
+    EXPECT_EQ("map.bmp", shellWord("map.bmp"));
+    EXPECT_EQ("'East Asia'", shellWord("East Asia"));
+    EXPECT_EQ("'it'\\''s'", shellWord("it's"));
+    EXPECT_EQ("''", shellWord(""));
+    EXPECT_EQ("'$HOME'", shellWord("$HOME"));
+}
+
+TEST(ImportReport, ConvertLineAndDialogValuesWithTheirRounding) {
+    ImportPlan plan;
+    plan.sourceWidth = plan.fitted.width = plan.fitted.keptWidth = 480;
+    plan.sourceHeight = plan.fitted.height = plan.fitted.keptHeight = 480;
+    plan.georeferencing = "its own georeferencing";
+    plan.corners = {128400000, 503100000, 128340400, 503160000};
+    plan.extents = extentsOf(plan.corners);
+    std::string report = importReport(plan, FitMode::Pad, {"a.tif", "a b.bmp", "Tokyo", "tokyo"});
+    EXPECT_NE(std::string::npos,
+              report.find("tessella convert 'a b.bmp' --name Tokyo --folder tokyo --top-left 35:40:00,139:45:00 "
+                          "--bottom-right 35.650111111,139.766666667 --east-west " +
+                          std::to_string(plan.extents.eastWestMetres) + " --north-south " +
+                          std::to_string(plan.extents.northSouthMetres) + "\n"))
+        << report;
+    // 0.4 s of latitude is about 12.3 m.
+    EXPECT_NE(std::string::npos, report.find(" 35 39  0   139 46  0   (rounded to whole seconds: moves 12.3 m)"))
+        << report;
+}
+
+}  // namespace
