@@ -149,7 +149,7 @@ TEST(PreparedBitmap, HoldsTheSamePixelsAsGdalsOwnBmpAndIsAccepted) {
 
     ConversionJob job;
     RecordingFeedback feedback;
-    EXPECT_EQ(kBitmapAccepted, BitmapProbe().probeBitmap(ours.c_str(), job, feedback));
+    EXPECT_EQ(BitmapProbe().probeBitmap(ours.c_str(), job, feedback), BitmapProbeResult::Accepted);
     EXPECT_EQ(640, job.bitmapWidth);
     EXPECT_EQ(480, job.bitmapHeight);
 }

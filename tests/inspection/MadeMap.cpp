@@ -18,7 +18,7 @@ MadeMap::MadeMap(int32_t width, int32_t height) : width_(width), height_(height)
     writeFile(bitmap, makeBitmap(width, height, patternPixel));
     ConversionJob job;
     RecordingFeedback feedback;
-    EXPECT_EQ(BitmapProbe().probeBitmap(bitmap.c_str(), job, feedback), 0u);
+    EXPECT_EQ(BitmapProbe().probeBitmap(bitmap.c_str(), job, feedback), BitmapProbeResult::Accepted);
     std::strcpy(job.bitmapPath, bitmap.c_str());
     job.bitmapAccepted = 1;
     fs::path previous = fs::current_path();
