@@ -158,6 +158,38 @@ def run_size(side, rounds, peer_rounds, table, build, work, env, runs):
             for name in times if times[name]}
 
 
+def run_readback(side, rounds, build, work, env, runs):
+    """Times reading the map tessella wrote back: verify, and preview at scales 4 and 1
+    (scale 1 compresses every index of the map into the PNG, so it runs once)."""
+    tessella = os.path.join(build, "cli", "tessella")
+    index = os.path.join(runs, str(side), "tessella-0", "m.vlm")
+    png = os.path.join(work, "preview.png")
+    table = [("verify", [tessella, "verify", index], rounds),
+             ("preview --scale 4", [tessella, "preview", index, "-o", png, "--scale", "4"], rounds),
+             ("preview --scale 1", [tessella, "preview", index, "-o", png], 1)]
+    found = {}
+    for r in range(rounds):
+        for name, command, limit in table:
+            if r >= limit:
+                continue
+            seconds, peak, busy = timed(command, env, work)
+            found.setdefault(name, []).append((seconds, peak))
+            print(f"  {side}^2 round {r + 1}/{rounds} {name:17s} {seconds:7.3f} s {peak / MIB:8.1f} MiB", flush=True)
+    if os.path.exists(png):
+        os.remove(png)
+    return {name: (statistics.median(s for s, _ in v), min(s for s, _ in v), max(p for _, p in v), len(v))
+            for name, v in found.items()}
+
+
+def readback_report(side, res, convert_median):
+    lines = [f"\nReading the {side} x {side} map back (its tiles are in the page cache; limit for verify "
+             "and preview --scale 4: 2 x the conversion's median):\n",
+             "| Command | Runs | Median s | Min s | Peak MiB | vs convert |", "|---|---|---|---|---|---|"]
+    for name, (med, lo, peak, n) in res.items():
+        lines.append(f"| tessella {name} | {n} | {med:.3f} | {lo:.3f} | {peak / MIB:.1f} | {med / convert_median:.2f} x |")
+    return lines
+
+
 def machine():
     cpu = platform.processor() or "?"
     try:
@@ -217,7 +249,7 @@ def quantizer_report(figures):
     return lines
 
 
-def report(results, table, info, load_after, command, quantizer=None):
+def report(results, table, info, load_after, command, quantizer=None, readback=None):
     threads = {name: t for name, t, _ in table}
     lines = []
     lines.append("# Conversion speed, side by side\n")
@@ -262,6 +294,8 @@ def report(results, table, info, load_after, command, quantizer=None):
                 ratios.append(f"{peer} / tessella: **{res[peer][0] / t:.1f} x** the time, "
                               f"**{res[peer][3] / res['tessella'][3]:.0f} x** the memory")
         lines.extend(f"- {r}" for r in ratios)
+        if readback and side in readback:
+            lines.extend(readback_report(side, readback[side], t))
     if quantizer:
         lines.extend(quantizer_report(quantizer))
     return "\n".join(lines) + "\n"
@@ -274,6 +308,7 @@ def main():
     table = contestants(args.build, not args.no_peers)
     info = machine()
     results = {}
+    readback = {}
     # Every output of every run stays until the very end: on ext4, creating files soon
     # after deleting many makes the inode allocator skip the recently freed ones, at a
     # cost that would land on whichever program runs next.
@@ -282,6 +317,7 @@ def main():
         for side in [int(s) for s in args.sizes.split()]:
             rounds = args.runs if side <= 8000 else args.big_runs
             results[side] = run_size(side, rounds, args.peer_runs, table, args.build, args.work, env, runs)
+            readback[side] = run_readback(side, min(rounds, 3), args.build, args.work, env, runs)
     finally:
         print("removing the outputs ...", flush=True)
         shutil.rmtree(runs, ignore_errors=True)
@@ -290,7 +326,7 @@ def main():
         print("timing quantizePieces ...", flush=True)
         quantizer = quantizer_figures(args.quantizer)
     text = report(results, table, info, " ".join(f"{x:.2f}" for x in os.getloadavg()),
-                  "bench/compare.sh " + " ".join(sys.argv[7:]), quantizer)
+                  "bench/compare.sh " + " ".join(sys.argv[7:]), quantizer, readback)
     with open(args.results, "w") as f:
         f.write(text)
     print()

@@ -17,6 +17,8 @@
 #               write per pixel row (bench/literal_convert)
 #   vips        libvips `dzsave` into 160 x 160 tiles (uncompressed .ppm tiles)
 #   magick      ImageMagick `convert -crop 160x160` into BMP tiles
+# then reads tessella's map back: `tessella verify`, `preview --scale 4` and (once, as
+# it compresses every index into the PNG) `preview --scale 1`;
 # and prints medians, peak memory and ratios, and writes them with a description of the
 # machine into bench/RESULTS.md, followed by quantizePieces' pixels per second on one core
 # (bench/quantizer_bench). Missing Debian packages (compilers, cmake, Google Benchmark,

@@ -5,7 +5,7 @@
 
 #include "Encoding.h"
 #include "ExitCodes.h"
-#include "FileReading.h"
+#include "MapFiles.h"
 #include "JsonWriter.h"
 #include "MapPreview.h"
 #include "MapRecords.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "FileReading.h"
+#include "MapFiles.h"
 #include "IndexFormat.h"
 #include "OutputPaths.h"
 #include "PreviewFile.h"

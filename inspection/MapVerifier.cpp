@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "FileReading.h"
+#include "MapFiles.h"
 #include "IndexFormat.h"
 #include "OutputPaths.h"
 #include "TileFormat.h"

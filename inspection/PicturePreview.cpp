@@ -4,7 +4,7 @@
 
 #include "ColorQuantizer.h"
 #include "ConversionJob.h"
-#include "FileReading.h"
+#include "MapFiles.h"
 #include "PreviewFile.h"
 
 namespace fs = std::filesystem;

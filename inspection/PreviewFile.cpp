@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "FileReading.h"
+#include "MapFiles.h"
 #include "OutputPaths.h"
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "FileReading.h"
+#include "MapFiles.h"
 
 #include <cerrno>
 #include <cstdio>
