@@ -15,6 +15,7 @@
 #include "ColorQuantizer.h"
 #include "ConversionJob.h"
 #include "IndexFormat.h"
+#include "ExpectedTile.h"
 #include "ProcessRunner.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
@@ -73,23 +74,6 @@ std::string tileName(int32_t column, int32_t row) {
     char name[64];
     std::snprintf(name, sizeof name, "area01/layer1/level%03d/smpl%03d%03d.map", row, column, row);
     return name;
-}
-
-// Every byte of tile (column, row): the header, then the quantized pixels, top row first.
-std::vector<uint8_t> expectedTile(const ConversionJob& job, int32_t column, int32_t row) {
-    std::vector<uint8_t> tile(kTileFileSize);
-    uint8_t neighbours[kNeighbourBlockSize];
-    fillNeighbourBlock(neighbours, column, row, job.tileColumns, job.tileRows);
-    TileCorner corner = tileCorner(job, column, row);
-    buildTileHeader(tile.data(), job, neighbours, corner.topLatitude, corner.leftLongitude);
-    for (int32_t y = 0; y < kTileSide; ++y) {
-        for (int32_t x = 0; x < kTileSide; ++x) {
-            Rgb pixel = patternPixel(column * kTileSide + x, row * kTileSide + y);
-            tile[kTileHeaderSize + y * kTileSide + x] =
-                ColorQuantizer::quantizePixel(pixel.blue, pixel.green, pixel.red);
-        }
-    }
-    return tile;
 }
 
 class TessellaCommand : public ::testing::Test {

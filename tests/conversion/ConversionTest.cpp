@@ -10,6 +10,8 @@
 #include "Conversion.h"
 #include "FaultyFileServices.h"
 #include "Messages.h"
+#include "ExpectedTile.h"
+#include "FolderTest.h"
 #include "RecordingFeedback.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
@@ -20,14 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs in a fresh folder that is also the current directory, as after the file dialog.
-class ConversionTest : public ::testing::Test {
+class ConversionTest : public FolderTest {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        fs::current_path(folder_.path());
-    }
-    void TearDown() override { fs::current_path(previous_); }
 
     // Writes the bitmap and accepts it the way the dialog does.
     ConversionJob accept(const std::vector<uint8_t>& bitmap) {
@@ -49,8 +45,6 @@ protected:
         return names;
     }
 
-    TempFolder folder_;
-    fs::path previous_;
 };
 
 TEST_F(ConversionTest, WholeConversionByteForByte) {
@@ -68,21 +62,14 @@ TEST_F(ConversionTest, WholeConversionByteForByte) {
     EXPECT_EQ(std::vector<uint8_t>(index.begin() + 96, index.begin() + 108),
               (std::vector<uint8_t>{0, 0, 0, 12, 0, 0, 0, 4, 0, 0, 0, 3}));
 
-    // Every pixel of every tile comes from its own picture position.
+    // Every byte of every tile comes from the settings and its own picture position.
+    ConversionJob expected = workedExampleJob(640, 480);
+    std::memcpy(expected.bitmapPath, job.bitmapPath, sizeof job.bitmapPath);
     for (int32_t row = 0; row < 3; ++row)
         for (int32_t column = 0; column < 4; ++column) {
             char name[64];
             std::snprintf(name, sizeof name, "area01/layer1/level%03d/smpl%03d%03d.map", row, column, row);
-            std::vector<uint8_t> tile = readFile(name);
-            ASSERT_EQ(tile.size(), 25760u) << name;
-            EXPECT_EQ(std::string(tile.begin(), tile.begin() + 12), "VeMo00000100");
-            bool same = true;
-            for (int32_t y = 0; y < 160 && same; ++y)
-                for (int32_t x = 0; x < 160 && same; ++x) {
-                    Rgb c = patternPixel(column * 160 + x, row * 160 + y);
-                    same = tile[160 + y * 160 + x] == ColorQuantizer::quantizePixel(c.blue, c.green, c.red);
-                    EXPECT_TRUE(same) << name << " pixel " << x << "," << y;
-                }
+            EXPECT_TRUE(readFile(name) == expectedTile(expected, column, row)) << name;
         }
 }
 

@@ -6,6 +6,7 @@
 #include "FaultyFileServices.h"
 #include "IndexWriter.h"
 #include "Messages.h"
+#include "FolderTest.h"
 #include "RecordingFeedback.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
@@ -16,19 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class IndexWriterTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        fs::current_path(folder_.path());
-        output_ = openTestOutput(folder_.path());
-    }
-    void TearDown() override { fs::current_path(previous_); }
-
-    TempFolder folder_;
-    fs::path previous_;
-    std::unique_ptr<OutputFolder> output_;
-};
+using IndexWriterTest = FolderTest;
 
 TEST_F(IndexWriterTest, WorkedExampleMakesTheTreeAndTheRecordByteForByte) {
     ConversionJob job = workedExampleJob();

@@ -9,6 +9,8 @@
 #include "FaultyFileServices.h"
 #include "IndexWriter.h"
 #include "Messages.h"
+#include "ExpectedTile.h"
+#include "FolderTest.h"
 #include "RecordingFeedback.h"
 #include "SourceRows.h"
 #include "TempFolder.h"
@@ -107,26 +109,8 @@ TEST(SourceRowOffset, RowsAreStoredBottomUpAndAddressedIn64Bits) {
     EXPECT_EQ(sourceRowOffset(job, 999, 0, 0), 54ull + 3ull * (159840ull + 160000ull * 15999ull));
 }
 
-// The tile bytes a bitmap drawn by patternPixel must give, built from the picture
-// position of every pixel.
-std::vector<uint8_t> expectedTile(const ConversionJob& job, int32_t column, int32_t row) {
-    std::vector<uint8_t> tile = header(job, column, row);
-    for (int32_t j = 0; j < kTileSide; ++j)
-        for (int32_t i = 0; i < kTileSide; ++i) {
-            Rgb c = patternPixel(column * kTileSide + i, row * kTileSide + j);
-            tile.push_back(ColorQuantizer::quantizePixel(c.blue, c.green, c.red));
-        }
-    return tile;
-}
-
-class TileWriterTest : public ::testing::Test {
+class TileWriterTest : public FolderTest {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        fs::current_path(folder_.path());
-        output_ = openTestOutput(folder_.path());
-    }
-    void TearDown() override { fs::current_path(previous_); }
 
     ConversionJob prepare(int32_t width, int32_t height, uint32_t offset = 54) {
         std::string path = folder_.file("map.bmp");
@@ -147,9 +131,6 @@ protected:
         return writeTilesOf(job, platformFileReading(), *output_, feedback);
     }
 
-    TempFolder folder_;
-    fs::path previous_;
-    std::unique_ptr<OutputFolder> output_;
 };
 
 TEST_F(TileWriterTest, EveryTileOfANonSquareBitmapByteForByte) {
