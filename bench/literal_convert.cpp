@@ -12,12 +12,23 @@
 #include "ColorQuantizer.h"
 #include "OutputPaths.h"
 #include "SourceRows.h"
+#include "IndexFormat.h"
 #include "TileFormat.h"
 
 int main(int argc, char** argv) {
     bench::Arguments args;
     ConversionJob job;
-    if (!bench::parseArguments(argc, argv, args) || !bench::prepareJob(args, job)) return 1;
+    CheckedConversion checked;
+    if (!bench::parseArguments(argc, argv, args) || !bench::prepareJob(args, job, checked)) return 1;
+    // The folders and the index, written in place as the recipe reads.
+    ::mkdir(job.folderName, 0755);
+    ::mkdir(layerFolderPath(job.folderName).c_str(), 0755);
+    for (int32_t row = 0; row < job.tileRows; ++row) ::mkdir(levelFolderPath(job.folderName, row).c_str(), 0755);
+    uint8_t record[kIndexRecordSize];
+    buildIndexRecord(record, job);
+    int index = ::open(indexFilePath(job.folderName).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (index < 0 || ::write(index, record, sizeof record) != sizeof record) return 1;
+    ::close(index);
     int bitmap = ::open(job.bitmapPath, O_RDONLY);
     if (bitmap < 0) return 1;
     uint8_t source[kTileRowSourceBytes];

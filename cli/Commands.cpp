@@ -43,7 +43,7 @@ bool acceptBitmap(const std::string& utf8Path, ConversionJob& job, UserFeedback&
 // system found the bitmap in, as the dialog writes beside the bitmap.
 std::unique_ptr<OutputFolder> openOutput(const ConvertArguments& args, const ConversionJob& job) {
     std::string folder = args.outputDir ? *args.outputDir : parentFolder(job.bitmapPath);
-    if (folder.empty()) folder = ".";
+    if (folder.empty()) folder.push_back('.');  // the current folder
     std::string reason;
     if (args.outputDir && !isFolder(folder) && !makeFolders(folder, reason)) {
         printError("cannot make the output folder " + quoted(folder) + ": " + reason);
