@@ -19,7 +19,9 @@ std::string importHelpText() {
     return std::string("tessella import needs ") + kLinuxOnly + ".\n";
 }
 
-bool resolveAutoExtents(ConvertArguments&, std::string& error, std::string&) {
+bool resolveAutoExtents(ConvertArguments& args, std::string& error, std::string&) {
+    // Distances given in metres need nothing from those libraries.
+    if (!isAutoDistance(args.eastWest) && !isAutoDistance(args.northSouth)) return true;
     error = std::string("--east-west auto and --north-south auto need ") + kLinuxOnly;
     return false;
 }

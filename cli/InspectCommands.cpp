@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "BitmapChoice.h"
+#include "BitmapSource.h"
 #include "Encoding.h"
 #include "ExitCodes.h"
 #include "MapFiles.h"
@@ -10,9 +12,11 @@
 #include "MapPreview.h"
 #include "MapRecords.h"
 #include "MapVerifier.h"
+#include "PicturePreview.h"
 #include "IndexFormat.h"
 #include "Platform.h"
 #include "Quoted.h"
+#include "TerminalFeedback.h"
 #include "TileFormat.h"
 
 namespace fs = std::filesystem;
@@ -234,7 +238,7 @@ ParseResult parsePreview(const std::vector<std::string>& args) {
     InspectionArguments& a = result.command.inspection;
     std::string scale;
     OptionTable table;
-    table.positional("INDEX", "the map's index file, FOLDER.vlm", a.file);
+    table.positional("FILE", "a map's index file FOLDER.vlm, or a bitmap", a.file);
     table.value("-o", a.output).required().check([](const std::string& value, std::vector<std::string>&) {
         return value.empty() ? std::string("the file name is empty") : std::string();
     });
@@ -308,11 +312,48 @@ int runVerify(const InspectionArguments& args) {
     return report.sound() ? kExitSuccess : kExitMapUnsound;
 }
 
-int runPreview(const InspectionArguments& args) {
-    if (fileKindOf(args.file) != FileKind::Index) {
-        printError("previewing a picture before converting it needs the bitmap reader; give a map's index file (.vlm)");
-        return kExitUsage;
+namespace {
+
+// The bitmap as convert would take it: the same probe and checks, then its pixels through
+// the same reader, strip by strip.
+int previewBitmap(const InspectionArguments& args) {
+    TerminalFeedback feedback(writeStandardError, false);
+    ConversionJob job;
+    std::string path, reason;
+    if (!conversionBitmapPath(args.file, path, reason)) path = args.file;
+    if (chooseBitmap(path.c_str(), job, feedback) != BitmapChoice::Accepted) return kExitBitmapRefused;
+    BitmapSource source(platformFileReading());
+    BitmapData data = source.open(job);
+    if (data != BitmapData::Complete) {
+        printError(::quoted(args.file) + (data == BitmapData::Short ? " holds fewer bytes than its header says"
+                                                                    : " cannot be read any more"));
+        return kExitBitmapRefused;
     }
+    if (!source.allocate()) {
+        printError("not enough memory to read the bitmap");
+        return kExitInternalError;
+    }
+    PreviewReport report = previewPicture(source, {job.tileColumns, job.tileRows}, pathFromUtf8(args.output),
+                                          args.scale, args.compare);
+    switch (report.outcome) {
+        case PreviewOutcome::Written:
+            writeStandardOutput("Wrote " + args.output + " (" + std::to_string(args.compare ? 2 * report.width : report.width) +
+                                " x " + std::to_string(report.height) + ")\n");
+            return kExitSuccess;
+        case PreviewOutcome::SourceUnusable:
+            printError(::quoted(args.file) + ": " + report.failure);
+            return kExitBitmapRefused;
+        case PreviewOutcome::ImageFailed:
+            printError(report.failure);
+            return kExitOutputFailed;
+    }
+    return kExitInternalError;
+}
+
+}  // namespace
+
+int runPreview(const InspectionArguments& args) {
+    if (fileKindOf(args.file) != FileKind::Index) return previewBitmap(args);
     if (args.compare) {
         printError("--compare shows a picture beside its stored colours; a map has only the stored ones");
         return kExitUsage;
@@ -375,16 +416,24 @@ std::string inspectionHelp(std::string_view topic) {
                "Exits with 0 when the map is sound, 6 when it is not. Exit codes as for\n"
                "'tessella --help'.\n";
     if (topic == "preview")
-        return "Usage: tessella preview INDEX -o PNG [--scale N]\n"
+        return "Usage: tessella preview FILE -o PNG [--scale N] [--compare]\n"
                "\n"
-               "Puts the map's tiles back together into one 8-bit palette PNG, each palette\n"
-               "index drawn as the colour it stands for. A missing or cut tile and an index\n"
-               "above 230 are drawn transparent, with a warning, and the exit code is 6.\n"
+               "With a map's index file, puts the map's tiles back together into one 8-bit\n"
+               "palette PNG, each palette index drawn as the colour it stands for. A missing\n"
+               "or cut tile and an index above 230 are drawn transparent, with a warning,\n"
+               "and the exit code is 6.\n"
                "\n"
-               "  INDEX       the map's index file, FOLDER.vlm\n"
+               "With a bitmap, shows the picture as the tile files would store it, without\n"
+               "writing a map: every pixel through the conversion's colour reduction, drawn\n"
+               "in the colour of the index it becomes. The bitmap is checked as convert\n"
+               "checks it.\n"
+               "\n"
+               "  FILE        a map's index file FOLDER.vlm, or a bitmap as convert takes it\n"
                "  -o PNG      the picture to write (replaced if it exists)\n"
                "  --scale N   shrink by N (1 to 160), keeping the top-left pixel of each\n"
                "              N x N block\n"
+               "  --compare   (a bitmap) the original colours on the left, the stored ones\n"
+               "              on the right, in one 24-bit PNG\n"
                "\n"
                "Exit codes as for 'tessella --help'.\n";
     return "";

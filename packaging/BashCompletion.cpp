@@ -13,8 +13,11 @@ std::string joined(const std::vector<std::string>& words, const char* separator)
 // The completions for a value named by a placeholder.
 std::string valueCompletion(const std::string& placeholder) {
     if (placeholder == "DIR") return "COMPREPLY=($(compgen -d -- \"$cur\"))";
-    if (placeholder == "BITMAP" || placeholder == "FILE")
+    if (placeholder == "BITMAP")
         return "COMPREPLY=($(compgen -f -X '!*.[bB][mM][pP]' -- \"$cur\") "
+               "$(compgen -d -- \"$cur\"))";
+    if (placeholder == "FILE")  // preview: a map's index or a bitmap
+        return "COMPREPLY=($(compgen -f -X '!*.[bB][mM][pP]' -- \"$cur\") $(compgen -f -X '!*.vlm' -- \"$cur\") "
                "$(compgen -d -- \"$cur\"))";
     if (placeholder == "PNG")
         return "COMPREPLY=($(compgen -f -X '!*.[pP][nN][gG]' -- \"$cur\") $(compgen -d -- \"$cur\"))";

@@ -2,10 +2,7 @@
 
 #include "resource.h"
 
-AboutDialog::AboutDialog(CWnd* parent) : CDialog(IDD_ABOUTBOX, parent) {}
-
-// The About box has no controls of its own to bind or exchange.
-void AboutDialog::DoDataExchange(CDataExchange* exchange) { CDialog::DoDataExchange(exchange); }
+AboutDialog::AboutDialog() : CDialog(IDD_ABOUTBOX) {}
 
 void showAboutBox() {
     AboutDialog about;

@@ -6,11 +6,8 @@
 
 class AboutDialog : public CDialog {
 public:
-    explicit AboutDialog(CWnd* parent = nullptr);
+    AboutDialog();
     ~AboutDialog() override = default;
-
-protected:
-    void DoDataExchange(CDataExchange* exchange) override;
 };
 
 // Makes a new About box, shows it modally and destroys it.

@@ -5,8 +5,9 @@
 // The one application object. Its construction sets the multibyte code page first.
 ConverterApp theApp;
 
+// Windows draws every dialog of a program for Windows 4.0 and later three-dimensionally,
+// so there is nothing to ask for before the dialog.
 BOOL ConverterApp::InitInstance() {
-    Enable3dControls();
     {
         ConverterDialog dialog;
         m_pMainWnd = &dialog;

@@ -13,12 +13,14 @@
 
 namespace {
 
-// The most bytes each input field takes; the same lengths cut the texts on CONVERT.
-struct FieldLimit {
+// The controls that stay disabled until a bitmap has been accepted: the sixteen input
+// fields, each with the most bytes it takes (the same lengths cut the texts on CONVERT),
+// and CONVERT.
+struct GatedControl {
     int id;
-    int maxLength;
+    int maxLength;  // 0: not a text field
 };
-constexpr FieldLimit kFieldLimits[] = {
+constexpr GatedControl kGatedControls[] = {
     {IDC_TOP_LEFT_LAT_DEGREES, kLatitudeDegreesMaxLength},
     {IDC_TOP_LEFT_LAT_MINUTES, kMinutesMaxLength},
     {IDC_TOP_LEFT_LAT_SECONDS, kSecondsMaxLength},
@@ -35,48 +37,19 @@ constexpr FieldLimit kFieldLimits[] = {
     {IDC_NORTH_SOUTH_DISTANCE, kDistanceMaxLength},
     {IDC_MAP_NAME, kMapNameMaxLength},
     {IDC_FOLDER_NAME, kFolderNameMaxLength},
+    {IDC_CONVERT, 0},
 };
 
 constexpr char kBitmapFilter[] = "bitmap (*.bmp)|*.bmp||";
-// OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY. Without OFN_NOCHANGEDIR the
-// dialog leaves the current directory at the chosen file's folder, where the output goes.
-constexpr DWORD kBitmapDialogFlags = 0x1804;
+// Without OFN_NOCHANGEDIR the dialog leaves the current directory at the chosen file's
+// folder, where the output goes.
+constexpr DWORD kBitmapDialogFlags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
 
 }  // namespace
 
-ConverterDialog::ConverterDialog(CWnd* parent) : CDialog(IDD_CONVERTER_DIALOG, parent) {
+ConverterDialog::ConverterDialog() : CDialog(IDD_CONVERTER_DIALOG) {
     const char* iconName = MAKEINTRESOURCEA(IDR_MAINFRAME);
     icon_ = ::LoadIconA(AfxFindResourceHandle(iconName, RT_GROUP_ICON), iconName);
-}
-
-std::array<CWnd*, 17> ConverterDialog::gatedControls() {
-    return {&folderName_,           &mapName_,              &northSouthDistance_,
-            &eastWestDistance_,     &topLeftLonSeconds_,    &topLeftLonMinutes_,
-            &topLeftLonDegrees_,    &bottomRightLonSeconds_, &bottomRightLonMinutes_,
-            &bottomRightLonDegrees_, &topLeftLatSeconds_,   &topLeftLatMinutes_,
-            &topLeftLatDegrees_,    &bottomRightLatSeconds_, &bottomRightLatDegrees_,
-            &bottomRightLatMinutes_, &convert_};
-}
-
-void ConverterDialog::DoDataExchange(CDataExchange* exchange) {
-    CDialog::DoDataExchange(exchange);
-    DDX_Control(exchange, IDC_FOLDER_NAME, folderName_);
-    DDX_Control(exchange, IDC_MAP_NAME, mapName_);
-    DDX_Control(exchange, IDC_NORTH_SOUTH_DISTANCE, northSouthDistance_);
-    DDX_Control(exchange, IDC_EAST_WEST_DISTANCE, eastWestDistance_);
-    DDX_Control(exchange, IDC_TOP_LEFT_LON_SECONDS, topLeftLonSeconds_);
-    DDX_Control(exchange, IDC_TOP_LEFT_LON_MINUTES, topLeftLonMinutes_);
-    DDX_Control(exchange, IDC_TOP_LEFT_LON_DEGREES, topLeftLonDegrees_);
-    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LON_SECONDS, bottomRightLonSeconds_);
-    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LON_MINUTES, bottomRightLonMinutes_);
-    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LON_DEGREES, bottomRightLonDegrees_);
-    DDX_Control(exchange, IDC_TOP_LEFT_LAT_SECONDS, topLeftLatSeconds_);
-    DDX_Control(exchange, IDC_TOP_LEFT_LAT_MINUTES, topLeftLatMinutes_);
-    DDX_Control(exchange, IDC_TOP_LEFT_LAT_DEGREES, topLeftLatDegrees_);
-    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LAT_SECONDS, bottomRightLatSeconds_);
-    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LAT_DEGREES, bottomRightLatDegrees_);
-    DDX_Control(exchange, IDC_BOTTOM_RIGHT_LAT_MINUTES, bottomRightLatMinutes_);
-    DDX_Control(exchange, IDC_CONVERT, convert_);
 }
 
 BOOL ConverterDialog::OnInitDialog() {
@@ -86,8 +59,9 @@ BOOL ConverterDialog::OnInitDialog() {
     SendMessageA(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     resetJob(job_);
     enableGatedControls(FALSE);
-    for (const FieldLimit& field : kFieldLimits) {
-        SendDlgItemMessageA(field.id, EM_LIMITTEXT, static_cast<WPARAM>(field.maxLength), 0);
+    for (const GatedControl& control : kGatedControls) {
+        if (control.maxLength > 0)
+            SendDlgItemMessageA(control.id, EM_LIMITTEXT, static_cast<WPARAM>(control.maxLength), 0);
     }
     showInitialTexts();
     return TRUE;  // the system puts the focus on the first tab stop, BMP FILE
@@ -129,7 +103,7 @@ void ConverterDialog::showInitialTexts() {
 }
 
 void ConverterDialog::enableGatedControls(BOOL enable) {
-    for (CWnd* control : gatedControls()) control->EnableWindow(enable);
+    for (const GatedControl& control : kGatedControls) ::EnableWindow(GetDlgItem(control.id), enable);
 }
 
 bool ConverterDialog::OnCommand(UINT id, UINT notification) {
@@ -165,7 +139,7 @@ bool ConverterDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
 }
 
 void ConverterDialog::onBitmapFile() {
-    CFileDialog fileDialog(TRUE, ".bmp", nullptr, kBitmapDialogFlags, kBitmapFilter);
+    CFileDialog fileDialog(".bmp", kBitmapDialogFlags, kBitmapFilter);
     if (fileDialog.DoModal() != IDOK) return;
 
     char path[kBitmapPathSize];

@@ -3,7 +3,6 @@
 // starts the conversion. It owns the one ConversionJob and is the UserFeedback through
 // which the conversion shows its messages and the busy cursor.
 
-#include <array>
 #include <string>
 
 #include "ConversionJob.h"
@@ -13,7 +12,7 @@
 
 class ConverterDialog : public CDialog, public UserFeedback {
 public:
-    explicit ConverterDialog(CWnd* parent = nullptr);
+    ConverterDialog();
     ~ConverterDialog() override = default;
 
     void showMessage(const char* text, const char* caption, MessageIcon icon) override;
@@ -21,7 +20,6 @@ public:
     void showArrowCursor() override;
 
 protected:
-    void DoDataExchange(CDataExchange* exchange) override;
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT notification) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -41,26 +39,5 @@ private:
     void setFieldNumber(int id, uint32_t value);
 
     ConversionJob job_;
-    // The sixteen input fields and CONVERT: the controls that stay disabled until a
-    // bitmap has been accepted.
-    CEdit folderName_;
-    CEdit mapName_;
-    CEdit northSouthDistance_;
-    CEdit eastWestDistance_;
-    CEdit topLeftLonSeconds_;
-    CEdit topLeftLonMinutes_;
-    CEdit topLeftLonDegrees_;
-    CEdit bottomRightLonSeconds_;
-    CEdit bottomRightLonMinutes_;
-    CEdit bottomRightLonDegrees_;
-    CEdit topLeftLatSeconds_;
-    CEdit topLeftLatMinutes_;
-    CEdit topLeftLatDegrees_;
-    CEdit bottomRightLatSeconds_;
-    CEdit bottomRightLatDegrees_;
-    CEdit bottomRightLatMinutes_;
-    CButton convert_;
     HICON icon_;
-
-    std::array<CWnd*, 17> gatedControls();
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -101,24 +102,75 @@ TEST_F(InspectCommands, VerifyExitCodesAndProblemLines) {
                               "verdict: damaged (9 tiles checked, 1 problem, 1 warning)\n"});
 }
 
+// A PNG's pixels as red, green, blue; empty when it cannot be read.
+struct Rgb24 {
+    uint32_t width = 0, height = 0;
+    bool palette = false;
+    std::vector<uint8_t> pixels;
+};
+
+Rgb24 decodeRgb(const fs::path& path) {
+    Rgb24 decoded;
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return decoded;
+    decoded.palette = (image.format & PNG_FORMAT_FLAG_COLORMAP) != 0;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return decoded;
+    decoded.width = image.width;
+    decoded.height = image.height;
+    decoded.pixels = std::move(rgb);
+    return decoded;
+}
+
 TEST_F(InspectCommands, PreviewWritesThePaletteColoursAtScale4) {
     ProcessResult result = run({"preview", "area01.vlm", "-o", "map.png", "--scale", "4"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Wrote map.png (120 x 120)\n");
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, file("map.png").c_str()));
-    EXPECT_TRUE(image.format & PNG_FORMAT_FLAG_COLORMAP);
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
-    ASSERT_EQ(image.width, 120u);
+    Rgb24 decoded = decodeRgb(file("map.png"));
+    EXPECT_TRUE(decoded.palette);
+    ASSERT_EQ(decoded.width, 120u);
+    const std::vector<uint8_t>& rgb = decoded.pixels;
     std::vector<uint8_t> tile = readFile(file("area01/layer1/level001/smpl002001.map").string());
     // Pixel (2 * 40 + 5, 1 * 40 + 7) of the preview is pixel (20, 28) of tile (2, 1).
     const palette::Colour& c = palette::kColours[tile[160 + 28 * 160 + 20]];
     const uint8_t* p = &rgb[3 * (47 * 120 + 85)];
     EXPECT_EQ(std::vector<int>({p[0], p[1], p[2]}), std::vector<int>({c.red, c.green, c.blue}));
+}
+
+TEST_F(InspectCommands, BitmapPreviewIsTheMapItBecomesBesideTheOriginal) {
+    ASSERT_EQ(run({"preview", "area01.vlm", "-o", "map.png"}).exitCode, 0);
+    ProcessResult plain = run({"preview", "map.bmp", "-o", "picture.png"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(plain.out, "Wrote picture.png (480 x 480)\n");
+    Rgb24 map = decodeRgb(file("map.png")), picture = decodeRgb(file("picture.png"));
+    ASSERT_EQ(picture.width, 480u);
+    EXPECT_TRUE(picture.palette);
+    EXPECT_TRUE(picture.pixels == map.pixels);
+
+    ProcessResult compared = run({"preview", "map.bmp", "-o", "compare.png", "--compare", "--scale", "2"});
+    ASSERT_EQ(compared.exitCode, 0) << compared.err;
+    EXPECT_EQ(compared.out, "Wrote compare.png (480 x 240)\n");
+    Rgb24 both = decodeRgb(file("compare.png"));
+    ASSERT_EQ(both.width, 480u);
+    int mismatches = 0;
+    for (uint32_t y = 0; y < 240; ++y)
+        for (uint32_t x = 0; x < 240; ++x) {
+            Rgb original = patternPixel(2 * x, 2 * y);
+            const uint8_t* left = &both.pixels[3 * (y * 480 + x)];
+            const uint8_t* right = &both.pixels[3 * (y * 480 + 240 + x)];
+            const uint8_t* stored = &map.pixels[3 * (2 * y * 480 + 2 * x)];
+            if (left[0] != original.red || left[1] != original.green || left[2] != original.blue ||
+                !std::equal(right, right + 3, stored))
+                ++mismatches;
+        }
+    EXPECT_EQ(mismatches, 0);
+
+    ProcessResult refused = run({"preview", "nothing.bmp", "-o", "none.png"});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_FALSE(fs::exists(file("none.png")));
 }
 
 }  // namespace

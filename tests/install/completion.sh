@@ -48,6 +48,7 @@ cases=(
     "tessella preview --sc|--scale"
     "tessella verify |maps tokyo.vlm"
     "tessella preview tokyo.vlm -o |maps view.png"
+    "tessella preview |SCAN.BMP maps tokyo.bmp tokyo.vlm"
 )
 for row in "${cases[@]}"; do
     typed=${row%%|*}

@@ -3,14 +3,9 @@
 #include "Resources.h"
 #include "WinApp.h"
 
-void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
-    if (control.m_hWnd == nullptr) control.m_hWnd = exchange->m_pDlgWnd->GetDlgItem(id);
-}
-
-CDialog::CDialog(UINT templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
+CDialog::CDialog(UINT templateId) : templateId_(templateId) {}
 
 HWND CDialog::ownerWindow() const {
-    if (parent_ != nullptr) return parent_->m_hWnd;
     CWinApp* app = AfxGetApp();
     if (app == nullptr || app->m_pMainWnd == nullptr || app->m_pMainWnd == this) return nullptr;
     return app->m_pMainWnd->m_hWnd;
@@ -22,24 +17,7 @@ INT_PTR CDialog::DoModal() {
                              dialogProcedure, reinterpret_cast<LPARAM>(this));
 }
 
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-    CDataExchange exchange(this, saveAndValidate);
-    DoDataExchange(&exchange);
-    return TRUE;
-}
-
-void CDialog::DoDataExchange(CDataExchange*) {}
-
-BOOL CDialog::OnInitDialog() {
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-void CDialog::OnOK() {
-    if (UpdateData(TRUE)) EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+BOOL CDialog::OnInitDialog() { return TRUE; }
 
 bool CDialog::OnCommand(UINT, UINT) { return false; }
 
@@ -51,12 +29,8 @@ bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     case WM_COMMAND: {
         const UINT id = LOWORD(wParam);
         const UINT notification = HIWORD(wParam);
-        if (notification == BN_CLICKED && id == IDOK) {
-            OnOK();
-            return true;
-        }
-        if (notification == BN_CLICKED && id == IDCANCEL) {
-            OnCancel();
+        if (notification == BN_CLICKED && (id == IDOK || id == IDCANCEL)) {
+            EndDialog(id);
             return true;
         }
         return OnCommand(id, notification);

@@ -6,7 +6,7 @@ namespace {
 CWinApp* theApplication = nullptr;
 }
 
-CWinApp::CWinApp(const char* appName) : m_pszAppName(appName) {
+CWinApp::CWinApp() {
     _setmbcp(_MB_CP_ANSI);
     theApplication = this;
 }

@@ -13,8 +13,7 @@ class CWnd;
 
 class CWinApp {
 public:
-    // appName null: the program's module name is used where a name is needed.
-    explicit CWinApp(const char* appName = nullptr);
+    CWinApp();
     virtual ~CWinApp();
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
@@ -24,12 +23,6 @@ public:
     virtual int Run();
     virtual int ExitInstance() { return 0; }
 
-    // Asks for three-dimensional control drawing. Windows draws every dialog of a
-    // program for Windows 4.0 and later three-dimensionally (DS_3DLOOK is implied), so
-    // there is nothing to ask for; the answer is always TRUE.
-    BOOL Enable3dControls() { return TRUE; }
-
-    const char* m_pszAppName;
     HINSTANCE m_hInstance = nullptr;
     CWnd* m_pMainWnd = nullptr;
 };

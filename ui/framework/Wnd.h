@@ -1,6 +1,6 @@
 #pragma once
-// CWnd: a window handle and the few operations the dialogs use on it. A wrapper starts
-// unbound (no handle) and is bound to a window by its dialog (DDX_Control).
+// CWnd: a window handle and the few operations the dialogs use on it. It starts without
+// a handle; a dialog gets its own when the system creates its window.
 
 #include <windows.h>
 
@@ -15,7 +15,6 @@ public:
 
     HWND m_hWnd = nullptr;
 
-    BOOL EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
     LRESULT SendMessageA(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -38,8 +37,3 @@ public:
         return ::SendDlgItemMessageA(m_hWnd, id, message, wParam, lParam);
     }
 };
-
-// Control wrappers: nothing beyond CWnd is needed of them, but the names say what a
-// member wraps.
-class CEdit : public CWnd {};
-class CButton : public CWnd {};
