@@ -49,8 +49,12 @@ done
 build="$root/build/bench"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSELLA_BUILD_TESTS=OFF \
       -DTESSELLA_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target tessella make_map convert_driver io_floor literal_convert \
-    quantizer_bench >/dev/null
+if [ "$import_only" = 1 ]; then
+    cmake --build "$build" -j"$(nproc)" --target tessella make_map >/dev/null
+else
+    cmake --build "$build" -j"$(nproc)" --target tessella make_map convert_driver io_floor literal_convert \
+        quantizer_bench >/dev/null
+fi
 
 if [ "$import_only" = 0 ]; then
     python3 "$here/compare.py" --build "$build" --results "$here/RESULTS.md" \

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "BmpOutput.h"
+#include "Commands.h"
+#include "Conversion.h"
 #include "Encoding.h"
 #include "ExitCodes.h"
 #include "GeoSource.h"
@@ -13,7 +15,10 @@
 #include "Platform.h"
 #include "ProgressLine.h"
 #include "Quoted.h"
+#include "OutputPaths.h"
 #include "SettingsReport.h"
+#include "StopSignals.h"
+#include "TerminalFeedback.h"
 
 namespace {
 
@@ -99,8 +104,6 @@ int readImportArguments(const std::vector<std::string>& args, ImportArguments& a
     std::string error = reading.error;
     if (error.empty() && a.bmp.empty() && (a.name.empty() || a.folder.empty()))
         error = std::string(a.name.empty() ? "--name" : "--folder") + " is required (unless --bmp is given)";
-    if (error.empty() && a.bmp.empty())
-        error = "--bmp OUT.bmp is needed: this build prepares the bitmap for convert";
     if (error.empty() && a.topLeftText.empty() != a.bottomRightText.empty())
         error = "--top-left and --bottom-right go together";
     if (error.empty() && !a.bmp.empty() && !a.outputDir.empty())
@@ -119,7 +122,7 @@ GeoPoint pointOf(const CornerArgument& corner) {
             angleFromText(corner.longitude, kLongitudeDegreesMaxLength) / 3600000.0};
 }
 
-int exitCodeFor(ImportStatus status) {
+int importExitCode(ImportStatus status) {
     switch (status) {
         case ImportStatus::Ready: return kExitSuccess;
         case ImportStatus::SourceUnreadable:
@@ -171,6 +174,107 @@ int writePreparedBitmap(const ImportArguments& a, GeoSource& source) {
     return kExitInternalError;
 }
 
+// The conversion's messages on the terminal, with a progress line that tells the time left.
+class ImportFeedback : public TerminalFeedback {
+public:
+    ImportFeedback() : TerminalFeedback(writeStandardError, false), progress_(writeStandardError, standardErrorIsTerminal()) {}
+    void showMessage(const char* text, const char* caption, MessageIcon icon) override {
+        progress_.finish();
+        TerminalFeedback::showMessage(text, caption, icon);
+    }
+    void showProgress(int32_t tilesWritten, int32_t tileCount) override { progress_.update(tilesWritten, tileCount); }
+
+private:
+    ProgressLine progress_;
+};
+
+// One corner value as convert's argument holds it: exact to the millisecond, with the
+// dialog's three texts for display.
+AngleText angleText(uint32_t milliseconds) {
+    AngleText text;
+    text.degrees = std::to_string(milliseconds / 3600000);
+    text.minutes = std::to_string(milliseconds / 60000 % 60);
+    text.seconds = std::to_string(milliseconds / 1000 % 60);
+    text.exactMilliseconds = milliseconds;
+    return text;
+}
+
+// The folder the map goes to: --output-dir (made if missing, now that every check has
+// passed), or the source's own folder, as convert writes beside its bitmap.
+std::unique_ptr<OutputFolder> openImportOutput(const ImportArguments& a) {
+    std::string folder = !a.outputDir.empty() ? a.outputDir : parentFolder(a.source);
+    if (folder.empty()) folder = ".";
+    std::string reason;
+    if (!a.outputDir.empty() && !isFolder(folder) && !makeFolders(folder, reason)) {
+        printError("cannot make the output folder " + ::quoted(folder) + ": " + reason);
+        return nullptr;
+    }
+    std::string path;
+    if (!conversionFolderPath(folder, path, reason)) {
+        printError("cannot use the output folder " + ::quoted(folder) + ": " + reason);
+        return nullptr;
+    }
+    int error = 0;
+    std::unique_ptr<OutputFolder> output = openOutputFolder(path.c_str(), error);
+    if (!output) printError("cannot open the output folder " + ::quoted(folder) + ": " + systemErrorText(error));
+    return output;
+}
+
+// The map, through the same check and write steps as convert, from the picture's strips.
+int writeImportedMap(const ImportArguments& a, const std::string& cp932Name, const ImportPlan& plan,
+                     GeoSource& source) {
+    for (const std::string& warning : cutWarnings(cp932Name, a.folder)) printWarning(warning);
+    ConversionJob job;
+    job.bitmapWidth = plan.fitted.width;
+    job.bitmapHeight = plan.fitted.height;
+    job.tileColumns = plan.fitted.width / 160;
+    job.tileRows = plan.fitted.height / 160;
+    job.tileCount = job.tileColumns * job.tileRows;
+    job.bitmapAccepted = 1;
+
+    ConvertArguments settings;
+    settings.name = a.name;
+    settings.folder = a.folder;
+    settings.topLeft = {angleText(plan.corners.topLeftLatitude), angleText(plan.corners.topLeftLongitude)};
+    settings.bottomRight = {angleText(plan.corners.bottomRightLatitude),
+                            angleText(plan.corners.bottomRightLongitude)};
+    settings.eastWest = std::to_string(plan.extents.eastWestMetres);
+    settings.northSouth = std::to_string(plan.extents.northSouthMetres);
+
+    ImportFeedback feedback;
+    CheckedConversion checked;
+    ConversionOutcome outcome =
+        checkConversion(job, settingsTextFor(settings, storedMapName(cp932Name)), source, feedback, checked);
+    if (outcome == ConversionOutcome::OutOfMemory) printError("out of memory");
+    if (outcome != ConversionOutcome::Converted) return exitCodeFor(outcome);
+    std::unique_ptr<OutputFolder> output = openImportOutput(a);
+    if (!output) return kExitOutputFailed;
+    feedback.setOutputLocation(displayPath(output->location()));
+
+    WriteOptions options;
+    StopSignals signals;
+    options.stopRequested = signals.flag();
+    ConversionReport report = writeConversion(checked, *output, feedback, options);
+    const std::string where = displayPath(output->location());
+    if (report.outcome == ConversionOutcome::Interrupted) {
+        writeStandardError("tessella: interrupted: no map was made in " + where + "; " +
+                           std::to_string(report.tilesWritten) + " of " + std::to_string(job.tileCount) +
+                           " tiles were put in place under " + layerFolderPath(job.folderName) +
+                           ", each whole, and " + indexFilePath(job.folderName) +
+                           " was not written. Run the same import again to make the map.\n");
+        return signals.exitCode();
+    }
+    if (report.outcome == ConversionOutcome::OutputFailed && !source.readError().empty())
+        printError("cannot read " + ::quoted(a.source) + ": " + source.readError());
+    if (report.outcome == ConversionOutcome::Converted) {
+        writeStandardOutput("\nWrote " + indexFilePath(job.folderName) + " and " + std::to_string(job.tileCount) +
+                            " tile files (" + std::to_string(job.tileColumns) + " columns, " +
+                            std::to_string(job.tileRows) + " rows) under " + layerFolderPath(job.folderName) +
+                            " in " + where + "\n");
+    }
+    return exitCodeFor(report.outcome);
+}
+
 }  // namespace
 
 int runImportCommand(const std::vector<std::string>& args) {
@@ -202,7 +306,7 @@ int runImportCommand(const std::vector<std::string>& args) {
     ImportStatus status = GeoSource::open(request, source, message);
     if (status != ImportStatus::Ready) {
         printError(message);
-        return exitCodeFor(status);
+        return importExitCode(status);
     }
     ImportPlan plan = source->plan();
     if (!isAutoDistance(a.eastWest)) plan.extents.eastWestMetres = std::stoll(a.eastWest);
@@ -214,7 +318,8 @@ int runImportCommand(const std::vector<std::string>& args) {
     names.mapName = a.name.empty() ? "NAME" : a.name;
     names.folder = a.folder.empty() ? "FOLDER" : a.folder;
     writeStandardOutput(importReport(plan, a.fit, names));
-    return writePreparedBitmap(a, *source);
+    if (!a.bmp.empty()) return writePreparedBitmap(a, *source);
+    return writeImportedMap(a, name.bytes, plan, *source);
 }
 
 std::string importHelpText() {

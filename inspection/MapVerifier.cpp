@@ -118,7 +118,7 @@ void scanLevelFolder(const fs::path& root, const std::string& levelName, int32_t
         std::string name = levelName + kPathSeparator + fileName;
         int32_t numbers[2];
         if (hasSuffix(fileName, kPartSuffix)) {
-            report.warnings.add(FindingKind::PartFile, name, "left by an interrupted run; not part of the map");
+            report.warnings.add(FindingKind::PartFile, name, "not part of the map: left by an interrupted run, or a conversion still running");
         } else if (numberedName(fileName, kTileFilePrefix, 2, kTileSuffix, numbers)) {
             bool inGrid = numbers[1] == level && level < job.tileRows && numbers[0] < job.tileColumns;
             if (!inGrid)
@@ -145,7 +145,7 @@ void scanForStrays(const fs::path& root, const fs::path& indexFile, const Conver
     std::string indexPart = displayText(indexFile.filename()) + kPartSuffix;
     std::error_code error;
     if (fs::exists(root / indexPart, error))
-        report.warnings.add(FindingKind::PartFile, indexPart, "left by an interrupted run; not part of the map");
+        report.warnings.add(FindingKind::PartFile, indexPart, "not part of the map: left by an interrupted run, or a conversion still running");
 }
 
 }  // namespace

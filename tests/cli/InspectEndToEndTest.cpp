@@ -98,7 +98,7 @@ TEST_F(InspectCommands, VerifyExitCodesAndProblemLines) {
     EXPECT_EQ(damaged.exitCode, 6);
     expectLines(damaged.out, {"problem: " + native("area01/layer1/level002/smpl001002.map") + ": missing\n",
                               "warning: " + native("area01/layer1/level000/smpl000000.map.part") +
-                                  ": left by an interrupted run",
+                                  ": not part of the map: left by an interrupted run",
                               "verdict: damaged (9 tiles checked, 1 problem, 1 warning)\n"});
 }
 

@@ -75,6 +75,51 @@ std::vector<std::string> printedConvertWords(const std::string& out) {
 
 const std::vector<double> kTokyo = {139.7, 1.0 / 3600, 0, 35.7, 0, -1.0 / 3600};
 
+TEST(ImportEndToEnd, AnAcceptedBitmapGivesConvertsBytes) {
+    TempFolder folder;
+    std::string bmp = folder.file("map.bmp");
+    RasterSpec spec;
+    spec.driver = "BMP";
+    spec.width = 640;
+    spec.height = 480;
+    makeRaster(bmp, spec);
+    const std::vector<std::string> settings = {"--name", "Tokyo", "--folder", "tokyo", "--top-left",
+                                               "35:42:00,139:42:00", "--bottom-right", "35:41:00,139:43:00",
+                                               "--east-west", "1506", "--north-south", "1849"};
+    std::vector<std::string> convert = {"convert", bmp, "--output-dir", folder.file("a")};
+    std::vector<std::string> import = {"import", bmp, "--output-dir", folder.file("b")};
+    convert.insert(convert.end(), settings.begin(), settings.end());
+    import.insert(import.end(), settings.begin(), settings.end());
+    ProcessResult converted = tessella(convert, folder.path().string());
+    ASSERT_EQ(0, converted.exitCode) << converted.err;
+    ProcessResult imported = tessella(import, folder.path().string());
+    ASSERT_EQ(0, imported.exitCode) << imported.err;
+    expectSameMaps(folder.file("a"), folder.file("b"));
+}
+
+TEST(ImportEndToEnd, AGeoTiffGivesConvertsBytesOnGdalsBmpWithItsCornersAndAutoExtents) {
+    TempFolder folder;
+    std::string tif = folder.file("map.tif"), bmp = folder.file("gdal.bmp");
+    RasterSpec spec;
+    spec.width = 800;
+    spec.height = 480;
+    spec.geoTransform = kTokyo;
+    spec.srs = "EPSG:4326";
+    makeRaster(tif, spec);
+    ASSERT_EQ(0, run("gdal_translate -q -of BMP '" + tif + "' '" + bmp + "'"));
+    ProcessResult imported = tessella({"import", tif, "--name", "Tokyo", "--folder", "tokyo", "--output-dir",
+                                       folder.file("b")},
+                                      folder.path().string());
+    ASSERT_EQ(0, imported.exitCode) << imported.err;
+    // 800 x 480 pixels of 1 second from 35:42 N, 139:42 E.
+    ProcessResult converted = tessella({"convert", bmp, "--name", "Tokyo", "--folder", "tokyo", "--top-left",
+                                        "35:42:00,139:42:00", "--bottom-right", "35:34:00,139:55:20", "--east-west",
+                                        "auto", "--north-south", "auto", "--output-dir", folder.file("a")},
+                                       folder.path().string());
+    ASSERT_EQ(0, converted.exitCode) << converted.err;
+    expectSameMaps(folder.file("a"), folder.file("b"));
+}
+
 TEST(ImportEndToEnd, ThePreparedBitmapAndThePrintedConvertLineMakeTheSameMap) {
     TempFolder folder;
     std::string png = folder.file("map.png"), bmp = folder.file("prepared.bmp");
@@ -108,6 +153,12 @@ TEST(ImportEndToEnd, ThePreparedBitmapAndThePrintedConvertLineMakeTheSameMap) {
     ProcessResult recomputed = tessella(automatic, folder.path().string());
     ASSERT_EQ(0, recomputed.exitCode) << recomputed.err;
     expectSameMaps(folder.file("a"), folder.file("b"));
+    // And the map import writes straight from the picture is that map.
+    ProcessResult imported = tessella({"import", png, "--srs", "EPSG:4326", "--name", "Tokyo", "--folder", "tokyo",
+                                       "--output-dir", folder.file("c")},
+                                      folder.path().string());
+    ASSERT_EQ(0, imported.exitCode) << imported.err;
+    expectSameMaps(folder.file("a"), folder.file("c"));
 }
 
 TEST(ConvertEndToEnd, AutoExtentsAreGeographicLibsLengths) {
@@ -139,7 +190,7 @@ struct RefusalCase {
 
 TEST(ImportEndToEnd, RefusalsSayWhatIsWrongWithTheirExitCode) {
     const RefusalCase cases[] = {
-        {"no georeferencing", {"--bmp", "x.bmp"}, 4, "--top-left and --bottom-right"},
+        {"no georeferencing", {"--name", "A", "--folder", "a"}, 4, "--top-left and --bottom-right"},
         {"no name", {"--folder", "a", "--top-left", "35:00:00,139:00:00", "--bottom-right", "34:00:00,140:00:00"},
          2, "--name is required"},
         {"one corner", {"--bmp", "x.bmp", "--top-left", "35:00:00,139:00:00"}, 2, "go together"},

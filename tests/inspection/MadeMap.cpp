@@ -21,10 +21,8 @@ MadeMap::MadeMap(int32_t width, int32_t height) : width_(width), height_(height)
     EXPECT_EQ(BitmapProbe().probeBitmap(bitmap.c_str(), job, feedback), BitmapProbeResult::Accepted);
     std::strcpy(job.bitmapPath, bitmap.c_str());
     job.bitmapAccepted = 1;
-    fs::path previous = fs::current_path();
-    fs::current_path(folder_.path());
-    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback), ConversionOutcome::Converted);
-    fs::current_path(previous);
+    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback, folder_.path().string().c_str()),
+              ConversionOutcome::Converted);
 }
 
 std::string MadeMap::tile(int32_t column, int32_t row) {
