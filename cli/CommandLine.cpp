@@ -73,6 +73,10 @@ ParseResult parseConvert(const std::vector<std::string>& args) {
         convert.outputDir = value;
         return std::string();
     });
+    table.flag("--dry-run", convert.dryRun);
+    table.flag("--overwrite", convert.overwrite);
+    table.flag("--json", convert.json);
+    table.flag("--quiet", convert.quiet);
     return readCommand(table, args, CommandKind::Convert, result);
 }
 

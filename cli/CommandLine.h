@@ -23,6 +23,10 @@ struct ConvertArguments {
     std::string eastWest;    // whole metres, digits only, or "auto" (from the corners)
     std::string northSouth;
     std::optional<std::string> outputDir;
+    bool json = false;       // one JSON object on standard output instead of the report
+    bool quiet = false;      // nothing printed but failures
+    bool dryRun = false;     // every check, nothing written
+    bool overwrite = false;  // an existing map of the folder name is replaced
 };
 
 struct ProbeArguments {

@@ -1,7 +1,5 @@
 #include "CommandOutput.h"
 
-#include <cstdio>
-
 #include "ExitCodes.h"
 #include "Platform.h"
 
@@ -19,13 +17,10 @@ TerminalFeedback CommandOutput::makeFeedback(bool drawProgress) {
 
 void CommandOutput::report(std::string_view text) {
     if (reportFailed_) return;
-    writeStandardOutput(text);
-    // The platform writes through the C library's stdout, which remembers a failed write.
-    if (std::ferror(stdout) != 0) reportFailed_ = true;
+    if (!writeStandardOutput(text)) reportFailed_ = true;
 }
 
 int CommandOutput::finish(int exitCode) {
-    if (!reportFailed_ && std::fflush(stdout) != 0) reportFailed_ = true;
     if (!reportFailed_) return exitCode;
     show("tessella: error: cannot write to standard output", true);
     return kExitInternalError;

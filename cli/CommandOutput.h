@@ -18,6 +18,8 @@ public:
     void warning(const std::string& text) { show("tessella: warning: " + text, false); }
     void hint(const std::string& text) { show("tessella: hint: " + text, false); }
     void note(const std::string& text) { show("tessella: " + text, false); }
+    // A "tessella:" line about a failure, printed even with --quiet.
+    void failure(const std::string& text) { show("tessella: " + text, true); }
 
     // The conversion's messages, on a terminal feedback that reports to this output.
     // Only the success message counts as no failure.

@@ -8,7 +8,10 @@
 #include "Encoding.h"
 #include "ExitCodes.h"
 #include "FileServices.h"
+#include "ConvertReport.h"
 #include "HelpText.h"
+#include "IndexWriter.h"
+#include "Messages.h"
 #include "InspectCommands.h"
 #include "ImportCommand.h"
 #include "OutputPaths.h"
@@ -25,7 +28,7 @@ void printWarning(const std::string& text) { writeStandardError("tessella: warni
 
 // Probes the bitmap and checks that it opens again, as the dialog does before it lets
 // CONVERT run. On success the job holds the bitmap and is marked accepted.
-bool acceptBitmap(const std::string& utf8Path, ConversionJob& job, UserFeedback& feedback) {
+bool acceptBitmap(const std::string& utf8Path, ConversionJob& job, UserFeedback& feedback, CommandOutput& out) {
     std::string path, reason;
     if (!conversionBitmapPath(utf8Path, path, reason)) {
         // The system cannot find it where the path leads: the probe says so in its words.
@@ -33,30 +36,31 @@ bool acceptBitmap(const std::string& utf8Path, ConversionJob& job, UserFeedback&
     }
     if (chooseBitmap(path.c_str(), job, feedback) == BitmapChoice::Accepted) return true;
     if (path.size() >= sizeof job.bitmapPath)
-        printError("the bitmap's full path is longer than " + std::to_string(sizeof job.bitmapPath - 1) +
-                   " bytes: " + quoted(displayPath(path)));
+        out.error("the bitmap's full path is longer than " + std::to_string(sizeof job.bitmapPath - 1) +
+                  " bytes: " + quoted(displayPath(path)));
     return false;
 }
 
 // Where the map goes: the folder asked for, made if missing (only now, when the checks
 // have passed, so a refused conversion leaves no empty folder behind), or the folder the
 // system found the bitmap in, as the dialog writes beside the bitmap.
-std::unique_ptr<OutputFolder> openOutput(const ConvertArguments& args, const ConversionJob& job) {
+std::unique_ptr<OutputFolder> openOutput(const ConvertArguments& args, const ConversionJob& job,
+                                         CommandOutput& out) {
     std::string folder = args.outputDir ? *args.outputDir : parentFolder(job.bitmapPath);
     if (folder.empty()) folder.push_back('.');  // the current folder
     std::string reason;
     if (args.outputDir && !isFolder(folder) && !makeFolders(folder, reason)) {
-        printError("cannot make the output folder " + quoted(folder) + ": " + reason);
+        out.error("cannot make the output folder " + quoted(folder) + ": " + reason);
         return nullptr;
     }
     std::string path;
     if (!conversionFolderPath(folder, path, reason)) {
-        printError("cannot use the output folder " + quoted(folder) + ": " + reason);
+        out.error("cannot use the output folder " + quoted(folder) + ": " + reason);
         return nullptr;
     }
     int error = 0;
     std::unique_ptr<OutputFolder> output = openOutputFolder(path.c_str(), error);
-    if (!output) printError("cannot open the output folder " + quoted(folder) + ": " + systemErrorText(error));
+    if (!output) out.error("cannot open the output folder " + quoted(folder) + ": " + systemErrorText(error));
     return output;
 }
 
@@ -143,78 +147,146 @@ std::string tileTotal(const ConversionJob& job) {
 }
 
 // The one line an interrupted run leaves: what is there, and that the next run just works.
-void printInterruption(const ConversionJob& job, const ConversionReport& report, const std::string& where) {
-    writeStandardError("tessella: interrupted: no map was made in " + where + "; " +
-                       std::to_string(report.tilesWritten) + " of " + tileTotal(job) +
-                       " tiles were put in place under " + layerFolderPath(job.folderName) + ", each whole, and " +
-                       indexFilePath(job.folderName) +
-                       " was not written. Run the same convert again to make the map.\n");
+std::string interruption(const ConversionJob& job, const ConversionReport& report, const std::string& where) {
+    return "interrupted: no map was made in " + where + "; " + std::to_string(report.tilesWritten) + " of " +
+           tileTotal(job) + " tiles were put in place under " + layerFolderPath(job.folderName) +
+           ", each whole, and " + indexFilePath(job.folderName) +
+           " was not written. Run the same convert again to make the map.";
 }
 
-int runConvert(const ConvertArguments& typed) {
+namespace {
+
+const char* outcomeName(ConversionOutcome outcome) {
+    switch (outcome) {
+        case ConversionOutcome::Converted: return "converted";
+        case ConversionOutcome::NoBitmap: return "no bitmap";
+        case ConversionOutcome::SettingsRefused: return "settings refused";
+        case ConversionOutcome::BitmapUnusable: return "bitmap refused";
+        case ConversionOutcome::OutputFailed: return "output failed";
+        case ConversionOutcome::OutOfMemory: return "out of memory";
+        case ConversionOutcome::Interrupted: return "interrupted";
+    }
+    return "internal error";
+}
+
+// A dry run after the check step: where the map would go, and whether an existing map
+// of the folder name would stop the run, as the write step finds it. Nothing is made.
+int finishDryRun(const ConvertArguments& args, const ConversionJob& job, TerminalFeedback& feedback,
+                 ConvertSummary& summary) {
+    std::string folder = args.outputDir ? *args.outputDir : parentFolder(job.bitmapPath);
+    if (folder.empty()) folder.push_back('.');  // the current folder
+    summary.outputFolder = folder;
+    if (!isFolder(folder)) return kExitSuccess;  // a folder to be made holds no map yet
+    std::string path, reason;
+    int error = 0;
+    std::unique_ptr<OutputFolder> output =
+        conversionFolderPath(folder, path, reason) ? openOutputFolder(path.c_str(), error) : nullptr;
+    if (!output) return kExitSuccess;
+    summary.outputFolder = displayPath(output->location());
+    feedback.setOutputLocation(summary.outputFolder);
+    std::string index = indexFilePath(job.folderName);
+    summary.replacesMap = output->fileExists(index.c_str());
+    if (summary.replacesMap && !args.overwrite) {
+        feedback.showMessage(indexWriteMessage(IndexWriteResult::Exists), messages::kWarningCaption,
+                             MessageIcon::Exclamation);
+        feedback.noteExistingIndex(index.c_str());
+        return kExitOutputFailed;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace
+
+int runConvert(const ConvertArguments& typed, const std::vector<std::string>& warnings) {
     ConvertArguments args = typed;
+    CommandOutput out(args.quiet);
+    for (const std::string& warning : warnings) out.warning(warning);
+    ConversionJob job;
+    ConvertSummary summary;
+    summary.job = &job;
+    summary.bitmap = args.bitmap;
+    summary.dryRun = args.dryRun;
+    // Every way out reports: the "Wrote …" line, a dry run's list, or the JSON object.
+    auto finish = [&](int exitCode, const char* outcome) {
+        summary.exitCode = exitCode;
+        summary.outcome = outcome;
+        summary.messages = out.messages();
+        if (args.json) out.report(convertReportJson(summary));
+        else if (!args.quiet) out.report(convertReportLines(summary));
+        return out.finish(exitCode);
+    };
     std::string autoError, autoNote;
     if (!resolveAutoExtents(args, autoError, autoNote)) {
-        printError(autoError);
-        return kExitUsage;
+        out.error(autoError);
+        return finish(kExitUsage, "usage error");
     }
-    if (!autoNote.empty()) writeStandardError("tessella: " + autoNote + "\n");
+    if (!autoNote.empty()) out.note(autoNote);
     EncodeResult name = utf8ToCp932(args.name);
     if (name.status == EncodeStatus::InvalidUtf8) {
-        printError("--name is not valid UTF-8; nothing was written");
-        return kExitSettingsRefused;
+        out.error("--name is not valid UTF-8; nothing was written");
+        return finish(kExitSettingsRefused, "settings refused");
     }
     if (name.status == EncodeStatus::NotInCp932) {
-        printError("--name: the character " + quoted(name.offending) +
-                   " cannot be written in Shift-JIS (CP932), the encoding of the map files; "
-                   "nothing was written");
-        return kExitSettingsRefused;
+        out.error("--name: the character " + quoted(name.offending) +
+                  " cannot be written in Shift-JIS (CP932), the encoding of the map files; "
+                  "nothing was written");
+        return finish(kExitSettingsRefused, "settings refused");
     }
     if (name.status == EncodeStatus::Control) {
         char codePoint[16];
         std::snprintf(codePoint, sizeof codePoint, "U+%04X", static_cast<unsigned>(utf8CodePoint(name.offending)));
-        printError("--name: the control character " + std::string(codePoint) +
-                   " cannot be part of a map name; nothing was written");
-        return kExitSettingsRefused;
+        out.error("--name: the control character " + std::string(codePoint) +
+                  " cannot be part of a map name; nothing was written");
+        return finish(kExitSettingsRefused, "settings refused");
     }
-    for (const std::string& warning : cutWarnings(name.bytes, args.folder)) printWarning(warning);
+    for (const std::string& warning : cutWarnings(name.bytes, args.folder)) out.warning(warning);
 
-    TerminalFeedback feedback(writeStandardError, standardErrorIsTerminal());
-    ConversionJob job;
-    if (!acceptBitmap(args.bitmap, job, feedback)) {
-        CommandOutput explanation(false);
-        explainRefusedBitmap(args.bitmap, explanation);
-        return kExitBitmapRefused;
+    TerminalFeedback feedback = out.makeFeedback(standardErrorIsTerminal());
+    if (!acceptBitmap(args.bitmap, job, feedback, out)) {
+        explainRefusedBitmap(args.bitmap, out);
+        return finish(kExitBitmapRefused, "bitmap refused");
     }
+    summary.bitmapAccepted = true;
 
     // Decide once: every check before anything is made, the output folder included.
     CheckedConversion checked;
-    ConversionOutcome checkedOutcome = checkConversion(job, settingsTextFor(args, storedMapName(name.bytes)), feedback, checked);
-    if (checkedOutcome == ConversionOutcome::OutOfMemory) printError("out of memory");
-    if (checkedOutcome == ConversionOutcome::BitmapUnusable) {
-        CommandOutput explanation(false);
-        explainRefusedBitmap(args.bitmap, explanation);
+    ConversionOutcome checkedOutcome =
+        checkConversion(job, settingsTextFor(args, storedMapName(name.bytes)), feedback, checked);
+    summary.settingsRead = checkedOutcome != ConversionOutcome::SettingsRefused &&
+                           checkedOutcome != ConversionOutcome::NoBitmap;
+    if (checkedOutcome == ConversionOutcome::OutOfMemory) out.error("out of memory");
+    if (checkedOutcome == ConversionOutcome::BitmapUnusable) explainRefusedBitmap(args.bitmap, out);
+    if (checkedOutcome != ConversionOutcome::Converted)
+        return finish(exitCodeFor(checkedOutcome), outcomeName(checkedOutcome));
+    if (args.dryRun) {
+        int exitCode = finishDryRun(args, job, feedback, summary);
+        return finish(exitCode, exitCode == kExitSuccess ? "checked" : "output failed");
     }
-    if (checkedOutcome != ConversionOutcome::Converted) return exitCodeFor(checkedOutcome);
-    std::unique_ptr<OutputFolder> output = openOutput(args, job);
-    if (!output) return kExitOutputFailed;
-    feedback.setOutputLocation(displayPath(output->location()));
+    std::unique_ptr<OutputFolder> output = openOutput(args, job, out);
+    if (!output) return finish(kExitOutputFailed, "output failed");
+    summary.outputFolder = displayPath(output->location());
+    feedback.setOutputLocation(summary.outputFolder);
+    feedback.setReplacing(args.overwrite);
 
     WriteOptions options;
+    options.replaceExistingMap = args.overwrite;
     StopSignals signals;
     options.stopRequested = signals.flag();
     ConversionReport report = writeConversion(checked, *output, feedback, options);
+    // A replacement that stopped after the old index went leaves neither map whole.
+    std::string index = indexFilePath(job.folderName);
+    bool halfReplaced = args.overwrite && report.outcome != ConversionOutcome::Converted &&
+                        !output->fileExists(index.c_str());
+    const std::string neitherWhole = "the old map was being replaced: neither it nor the new one is whole now; "
+                                     "run the same convert with --overwrite again to finish the job";
     if (report.outcome == ConversionOutcome::Interrupted) {
-        printInterruption(job, report, displayPath(output->location()));
-        return signals.exitCode();
+        out.failure(interruption(job, report, summary.outputFolder));
+        if (halfReplaced) out.failure(neitherWhole);
+        return finish(signals.exitCode(), "interrupted");
     }
-    if (report.outcome == ConversionOutcome::Converted) {
-        writeStandardOutput("Wrote " + indexFilePath(job.folderName) + " and " + tileTotal(job) +
-                            " tile files (" + std::to_string(job.tileColumns) + " columns, " +
-                            std::to_string(job.tileRows) + " rows) under " + layerFolderPath(job.folderName) +
-                            " in " + displayPath(output->location()) + "\n");
-    }
-    return exitCodeFor(report.outcome);
+    if (halfReplaced) out.failure(neitherWhole);
+    summary.written = report.outcome == ConversionOutcome::Converted;
+    return finish(exitCodeFor(report.outcome), outcomeName(report.outcome));
 }
 
 int runTessella(const std::vector<std::string>& args) {
@@ -232,16 +304,22 @@ int runTessella(const std::vector<std::string>& args) {
         writeStandardError("Run '" + helpCommand + "' for usage.\n");
         return kExitUsage;
     }
-    for (const std::string& warning : parsed.warnings) printWarning(warning);
+    // Convert keeps its warnings with its other messages, for --quiet and --json.
+    if (parsed.command.kind != CommandKind::Convert)
+        for (const std::string& warning : parsed.warnings) printWarning(warning);
     switch (parsed.command.kind) {
-        case CommandKind::Help:
-            writeStandardOutput(helpText(parsed.command.helpTopic));
-            return kExitSuccess;
-        case CommandKind::Version:
-            writeStandardOutput(versionText());
-            return kExitSuccess;
+        case CommandKind::Help: {
+            CommandOutput out(false);
+            out.report(helpText(parsed.command.helpTopic));
+            return out.finish(kExitSuccess);
+        }
+        case CommandKind::Version: {
+            CommandOutput out(false);
+            out.report(versionText());
+            return out.finish(kExitSuccess);
+        }
         case CommandKind::Probe: return runProbe(parsed.command.probe);
-        case CommandKind::Convert: return runConvert(parsed.command.convert);
+        case CommandKind::Convert: return runConvert(parsed.command.convert, parsed.warnings);
         case CommandKind::Inspect: return runInspect(parsed.command.inspection);
         case CommandKind::Verify: return runVerify(parsed.command.inspection);
         case CommandKind::Preview: return runPreview(parsed.command.inspection);

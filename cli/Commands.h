@@ -12,7 +12,8 @@
 int runTessella(const std::vector<std::string>& args);
 
 int runProbe(const ProbeArguments& args);
-int runConvert(const ConvertArguments& args);
+// warnings: the command line's, about values taken as they are.
+int runConvert(const ConvertArguments& args, const std::vector<std::string>& warnings = {});
 
 // The sixteen texts of one CONVERT, as the dialog's fields would hold them: the map name
 // in code page 932, everything else as typed.

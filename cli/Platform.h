@@ -12,8 +12,9 @@
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
 // Writes UTF-8 text to standard output or standard error (on a Windows console as wide
-// text, elsewhere as the bytes).
-void writeStandardOutput(std::string_view utf8);
+// text, elsewhere as the bytes). Standard output tells whether all of it was written: a
+// full disk, a closed pipe or no standard output at all fail.
+bool writeStandardOutput(std::string_view utf8);
 void writeStandardError(std::string_view utf8);
 bool standardErrorIsTerminal();
 

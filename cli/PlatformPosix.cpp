@@ -17,9 +17,9 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-void writeStandardOutput(std::string_view utf8) {
-    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
-    std::fflush(stdout);
+bool writeStandardOutput(std::string_view utf8) {
+    bool written = std::fwrite(utf8.data(), 1, utf8.size(), stdout) == utf8.size();
+    return std::fflush(stdout) == 0 && written;
 }
 
 void writeStandardError(std::string_view utf8) {

@@ -41,18 +41,21 @@ bool toAnsi(const std::wstring& wide, std::string& ansi) {
     return !usedDefault && toWide(CP_ACP, ansi) == wide;
 }
 
-void writeTo(DWORD which, std::string_view utf8) {
+// True when every byte was written.
+bool writeTo(DWORD which, std::string_view utf8) {
+    if (utf8.empty()) return true;
     HANDLE handle = GetStdHandle(which);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || utf8.empty()) return;
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(handle, &mode)) {
         std::wstring wide = toWide(CP_UTF8, utf8);
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    } else {
-        // Redirected: the UTF-8 bytes as they are, with no line-end translation.
-        WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+        return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+               written == wide.size();
     }
+    // Redirected: the UTF-8 bytes as they are, with no line-end translation.
+    return WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
+           written == utf8.size();
 }
 
 }  // namespace
@@ -66,7 +69,7 @@ std::vector<std::string> commandLineArguments(int, char**) {
     return args;
 }
 
-void writeStandardOutput(std::string_view utf8) { writeTo(STD_OUTPUT_HANDLE, utf8); }
+bool writeStandardOutput(std::string_view utf8) { return writeTo(STD_OUTPUT_HANDLE, utf8); }
 void writeStandardError(std::string_view utf8) { writeTo(STD_ERROR_HANDLE, utf8); }
 
 bool standardErrorIsTerminal() {

@@ -46,16 +46,31 @@ void TerminalFeedback::endProgressLine() {
 void TerminalFeedback::noteFailedFile(const char* path, int systemError) {
     std::string line = "tessella: " + displayPath(path);
     if (systemError != 0) line += ": " + systemErrorText(systemError);
-    errorOutput_(line + "\n");
+    printNote(line, true);
 }
 
 void TerminalFeedback::noteExistingIndex(const char* path) {
     std::string where = outputLocation_.empty() ? std::string() : " in " + outputLocation_;
-    errorOutput_("tessella: " + displayPath(path) + " already exists" + where +
-                 ": a map of this folder name is there (or another tessella is writing it); "
-                 "remove it to convert again\n");
+    if (replacing_) {
+        // Replacing, the run stops only where another run holds the map.
+        printNote("tessella: " + displayPath(path) + where +
+                      " is being written by another tessella; run again once it has finished",
+                  true);
+        return;
+    }
+    printNote("tessella: " + displayPath(path) + " already exists" + where +
+                  ": a map of this folder name is there (or another tessella is writing it); "
+                  "--overwrite replaces the map",
+              true);
 }
 
 void TerminalFeedback::noteLeftInPlace(const char* path) {
-    errorOutput_("tessella: warning: " + displayPath(path) + " is not part of a map; it was left where it is\n");
+    printNote("tessella: warning: " + displayPath(path) + " is not part of a map; it was left where it is", false);
+}
+
+void TerminalFeedback::printNote(const std::string& line, bool failure) {
+    if (record_ != nullptr) record_->push_back(line);
+    if (hideSuccess_ && !failure) return;
+    endProgressLine();
+    errorOutput_(line + "\n");
 }

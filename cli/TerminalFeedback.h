@@ -28,6 +28,8 @@ public:
 
     // The output folder as the user should read it, for the lines about its files.
     void setOutputLocation(std::string location) { outputLocation_ = std::move(location); }
+    // The run replaces an existing map (--overwrite).
+    void setReplacing(bool replacing) { replacing_ = replacing; }
 
     // The line printed for a message: "Caption: text", or the text alone when the
     // caption is empty; both converted from code page 932.
@@ -37,11 +39,14 @@ public:
 
     // Every message from now on is also added to list, printed or not.
     void recordMessagesIn(std::vector<std::string>& list) { record_ = &list; }
-    // The success message is not printed (--quiet): only failures are.
+    // The success message and warnings are not printed (--quiet): only failures are.
     void hideSuccess() { hideSuccess_ = true; }
 
 private:
     void endProgressLine();
+    // A "tessella:" line after a message: recorded, and printed unless it is no failure
+    // and only failures are.
+    void printNote(const std::string& line, bool failure);
 
     Sink errorOutput_;
     bool drawProgress_;
@@ -49,6 +54,7 @@ private:
     int lastPercent_ = -1;
     int messagesShown_ = 0;
     std::string outputLocation_;
+    bool replacing_ = false;
     std::vector<std::string>* record_ = nullptr;
     bool hideSuccess_ = false;
 };

@@ -94,6 +94,11 @@ TEST(CommandLine, HelpAndVersion) {
     EXPECT_EQ(parseCommandLine({"probe", "--", "--help"}).command.probe.bitmap, "--help");
     ParseResult probe = parseCommandLine({"probe", "--quiet", "map.bmp", "--json"});
     EXPECT_TRUE(probe.command.probe.json && probe.command.probe.quiet);
+    ParseResult convert = parseCommandLine(convertArgs({"--overwrite", "--dry-run", "--json", "--quiet"}));
+    ASSERT_TRUE(convert.ok) << convert.error;
+    const ConvertArguments& c = convert.command.convert;
+    EXPECT_TRUE(c.overwrite && c.dryRun && c.json && c.quiet);
+    EXPECT_FALSE(parseCommandLine(convertArgs()).command.convert.overwrite);
     // Given as a value, -h and --help are that value.
     for (std::string name : {"-h", "--help"}) {
         std::vector<std::string> args = without(convertArgs(), "--name");

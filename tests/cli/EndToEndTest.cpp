@@ -561,24 +561,165 @@ TEST_F(TessellaCommand, CornersAsPeopleTypeThem) {
     }
 }
 
-TEST_F(TessellaCommand, ExistingIndexIsLeftUntouched) {
+struct ExistingMapRun {
+    const char* name;
+    std::vector<std::string> options;
+    int exitCode;
+    bool replaced;       // the new map stands, every old tile outside its grid gone
+    std::string outStart;
+    bool fileForLevel1 = false;  // a file where the new map's second level folder goes
+};
+
+TEST_F(TessellaCommand, AnExistingMapStopsTheRunUnlessOverwriteReplacesIt) {
+    const std::string stopped = "Warning: " + kIndexExistsUtf8 + "\ntessella: area01.vlm already exists in ";
+    const std::string overwriteHint =
+        ": a map of this folder name is there (or another tessella is writing it); --overwrite replaces the map\n";
+    const ExistingMapRun cases[] = {
+        {"stops", {}, 5, false, ""},
+        {"dry run stops", {"--dry-run"}, 5, false, ""},
+        {"dry run would replace", {"--dry-run", "--overwrite"}, 0, false,
+         "Would replace the map there: area01.vlm and 9 tile files (3 columns, 3 rows) under "},
+        {"replaced", {"--overwrite"}, 0, true, "Wrote area01.vlm and 9 tile files"},
+        {"replacement fails", {"--overwrite"}, 5, false, "", true},
+    };
+    for (const ExistingMapRun& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder_.path() / "area01");
+        fs::remove(folder_.path() / "area01.vlm");
+        // An older, larger map of the same folder name, and a file of someone else's in it.
+        writeBitmap("old.bmp", 800, 640);
+        writeBitmap("map.bmp");
+        std::vector<std::string> args = {"convert", "old.bmp"};
+        std::vector<std::string> settings = sampleSettings();
+        args.insert(args.end(), settings.begin(), settings.end());
+        ASSERT_EQ(run(args).exitCode, 0);
+        writeFile(file("area01/layer1/level003/notes.txt"), {'n'});
+        std::vector<uint8_t> oldIndex = readFile(file("area01.vlm"));
+        if (c.fileForLevel1) {
+            fs::remove_all(folder_.path() / "area01/layer1/level001");
+            writeFile(file("area01/layer1/level001"), {'x'});
+        }
+        args[1] = "map.bmp";
+        args.insert(args.end(), c.options.begin(), c.options.end());
+
+        ProcessResult result = run(args);
+
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.out.rfind(c.outStart, 0), 0u) << result.out;
+        if (c.fileForLevel1) {
+            // The old index went first: the failure line says that neither map is whole.
+            EXPECT_EQ(result.err.rfind("Warning: " + kCannotCreateOutputUtf8 + "\n", 0), 0u) << result.err;
+            EXPECT_NE(result.err.find("\ntessella: the old map was being replaced: neither it nor the new one is "
+                                      "whole now; run the same convert with --overwrite again to finish the job\n"),
+                      std::string::npos)
+                << result.err;
+            EXPECT_FALSE(fs::exists(folder_.path() / "area01.vlm"));
+            continue;
+        }
+        if (c.exitCode == 5) {
+            EXPECT_EQ(result.err.rfind(stopped, 0), 0u) << result.err;
+            EXPECT_NE(result.err.find(overwriteHint), std::string::npos) << result.err;
+        }
+        if (!c.replaced) {
+            EXPECT_EQ(readFile(file("area01.vlm")), oldIndex);
+            EXPECT_TRUE(fs::exists(folder_.path() / tileName(4, 3)));
+            continue;
+        }
+        std::string err = result.err;  // tessella.exe names the file with '\\'
+        std::replace(err.begin(), err.end(), '\\', '/');
+        EXPECT_EQ(err, "tessella: warning: area01/layer1/level003/notes.txt is not part of a map; it was left "
+                       "where it is\nSUCCESS : File convert finish.\n");
+        ASSERT_NO_FATAL_FAILURE(expectSampleOutput("", "SAMPLE MAP"));
+        std::set<std::string> expected = sampleTree("");
+        expected.insert({"map.bmp", "old.bmp", "area01/layer1/level003", "area01/layer1/level003/notes.txt"});
+        EXPECT_EQ(tree(), expected);
+    }
+}
+
+struct ScriptRun {
+    const char* name;
+    std::vector<std::string> options;
+    std::string option, value;  // a setting changed, or ""
+    int exitCode;
+    std::string err;
+    std::vector<std::string> outParts;  // parts of standard output, in order; none: empty
+    bool written;
+};
+
+TEST_F(TessellaCommand, ConvertForScripts) {
+    const std::string success = "SUCCESS : File convert finish.\n";
+    const std::string dmsWarning =
+        "tessella: warning: --top-left: latitude \"35:99:0\" has 99 minutes: it amounts to 36:39:00 (36.650000 "
+        "degrees)\n";
+    const ScriptRun cases[] = {
+        {"json", {"--json"}, "", "", 0, success,
+         {"{\n  \"command\": \"convert\",\n  \"bitmap\": \"map.bmp\",\n  \"dry_run\": false,\n"
+          "  \"outcome\": \"converted\",\n  \"written\": true,\n  \"grid\": {\n    \"width\": 480,\n"
+          "    \"height\": 480,\n    \"columns\": 3,\n    \"rows\": 3,\n    \"tiles\": 9\n  },\n"
+          "  \"settings\": {\n    \"map_name\": \"SAMPLE MAP\",\n    \"map_name_bytes\": [\n      83,\n",
+          "      80\n    ],\n    \"folder_name\": \"area01\",\n    \"corners_milliseconds_of_arc\": {\n"
+          "      \"top_left_latitude\": 128400000,\n      \"top_left_longitude\": 503100000,\n"
+          "      \"bottom_right_latitude\": 128340000,\n      \"bottom_right_longitude\": 503160000\n    },\n"
+          "    \"distances_tenths_of_a_metre\": {\n      \"east_west\": 18520,\n      \"north_south\": 9260\n"
+          "    }\n  },\n  \"files\": {\n    \"folder\": \"",
+          "\"index\": \"area01.vlm\",\n    \"tiles\": [\n", "smpl002002.map\"\n    ]\n  },\n"
+          "  \"messages\": [\n    \"SUCCESS : File convert finish.\"\n  ],\n  \"exit_code\": 0\n}\n"},
+         true},
+        {"json, settings refused", {"--json"}, "--east-west", "0", 4, "ERROR : Illegal distance(>0).\n",
+         {"  \"outcome\": \"settings refused\",\n  \"written\": false,\n",
+          "  \"settings\": null,\n  \"files\": null,\n  \"messages\": [\n    \"ERROR : Illegal distance(>0).\"\n"
+          "  ],\n  \"exit_code\": 4\n}\n"},
+         false},
+        {"json keeps the warnings", {"--json"}, "--top-left", "35:99:0,139:45:0", 0, dmsWarning + success,
+         {"  \"messages\": [\n    \"tessella: warning: --top-left: latitude \\\"35:99:0\\\" has 99 minutes: it "
+          "amounts to 36:39:00 (36.650000 degrees)\",\n    \"SUCCESS : File convert finish.\"\n  ],\n"},
+         true},
+        {"quiet", {"--quiet"}, "--top-left", "35:99:0,139:45:0", 0, "", {}, true},
+        {"quiet failure", {"--quiet"}, "--folder", "Area01", 4, "ERROR : Illegal Folder Name. you can use a..z and 0..9.\n",
+         {}, false},
+        {"dry run", {"--dry-run", "--output-dir", "new"}, "", "", 0, "",
+         {"Would write area01.vlm and 9 tile files (3 columns, 3 rows) under ", "new:\n  area01.vlm\n",
+          "smpl000000.map\n", "smpl002002.map\n"},
+         false},
+        {"dry run, json", {"--dry-run", "--json"}, "", "", 0, "",
+         {"  \"dry_run\": true,\n  \"outcome\": \"checked\",\n  \"written\": false,\n  \"replaces_map\": false,\n",
+          "\"messages\": [],\n  \"exit_code\": 0\n}\n"},
+         false},
+        {"dry run, settings refused", {"--dry-run"}, "--bottom-right", "35:41:0,139:46:0", 4,
+         "ERROR : Illegal Latitude.\n", {}, false},
+    };
     writeBitmap("map.bmp");
-    const std::vector<uint8_t> old = {'o', 'l', 'd', ' ', 'i', 'n', 'd', 'e', 'x'};
-    writeFile(file("area01.vlm"), old);
-    std::vector<std::string> args = {"convert", "map.bmp"};
-    std::vector<std::string> settings = sampleSettings();
-    args.insert(args.end(), settings.begin(), settings.end());
+    for (const ScriptRun& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder_.path() / "area01");
+        fs::remove(folder_.path() / "area01.vlm");
+        std::vector<std::string> settings = sampleSettings();
+        if (!c.option.empty()) *(std::find(settings.begin(), settings.end(), c.option) + 1) = c.value;
+        std::vector<std::string> args = {"convert", "map.bmp"};
+        args.insert(args.end(), settings.begin(), settings.end());
+        args.insert(args.end(), c.options.begin(), c.options.end());
 
-    ProcessResult result = run(args);
+        ProcessResult result = run(args);
 
-    EXPECT_EQ(result.exitCode, 5);
-    // The warning, then the index's path and what to do.
-    EXPECT_EQ(result.err.rfind("Warning: " + kIndexExistsUtf8 + "\ntessella: area01.vlm already exists in ", 0), 0u)
-        << result.err;
-    EXPECT_NE(result.err.find("remove it to convert again\n"), std::string::npos) << result.err;
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(readFile(file("area01.vlm")), old);
-    for (const std::string& entry : tree()) EXPECT_EQ(entry.find(".map"), std::string::npos) << entry;
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.err, c.err);
+        size_t at = 0;
+        for (const std::string& part : c.outParts) {
+            size_t found = result.out.find(part, at);
+            EXPECT_NE(found, std::string::npos) << "no \"" << part << "\" after " << at << " in:\n" << result.out;
+            at = found == std::string::npos ? at : found + part.size();
+        }
+        if (c.outParts.empty()) {
+            EXPECT_EQ(result.out, "");
+        }
+        if (!c.written) {
+            EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
+        } else if (c.option.empty()) {
+            ASSERT_NO_FATAL_FAILURE(expectSampleOutput("", "SAMPLE MAP"));
+        } else {
+            EXPECT_TRUE(fs::exists(folder_.path() / "area01.vlm"));
+        }
+    }
 }
 
 // A link where a folder of the map goes would lead its tiles elsewhere (Wine shows folder
