@@ -327,8 +327,16 @@ def main():
         quantizer = quantizer_figures(args.quantizer)
     text = report(results, table, info, " ".join(f"{x:.2f}" for x in os.getloadavg()),
                   "bench/compare.sh " + " ".join(sys.argv[7:]), quantizer, readback)
+    # The import rows are bench/import_compare.py's section of the same file: kept as they are.
+    import_rows = ""
+    if os.path.exists(args.results):
+        with open(args.results) as f:
+            old = f.read()
+        begin, end = old.find("<!-- import rows:"), old.find("<!-- end of import rows -->")
+        if begin >= 0 and end > begin:
+            import_rows = "\n" + old[begin:end + len("<!-- end of import rows -->")] + "\n"
     with open(args.results, "w") as f:
-        f.write(text)
+        f.write(text + import_rows)
     print()
     print(text)
 
