@@ -24,14 +24,14 @@ int overWhite(int c, int a, int max) { return static_cast<int>(std::lround((c * 
 
 struct PixelCase {
     const char* name;
-    RasterSpec spec;
+    RasterRecipe recipe;
     SampleAt sample;
     // Expected blue, green, red at (x, y); x or y past the source is padding.
     std::function<std::array<int, 3>(int x, int y)> expected;
 };
 
-RasterSpec tiff(int width, int height, int bands, bool uint16 = false) {
-    RasterSpec s;
+RasterRecipe tiff(int width, int height, int bands, bool uint16 = false) {
+    RasterRecipe s;
     s.width = width;
     s.height = height;
     s.bands = bands;
@@ -42,12 +42,12 @@ RasterSpec tiff(int width, int height, int bands, bool uint16 = false) {
 }
 
 TEST(GeoSourcePixels, EveryKindOfSourceBecomes24BitColourOverWhite) {
-    RasterSpec palette = tiff(500, 480, 1);
+    RasterRecipe palette = tiff(500, 480, 1);
     palette.driver = "PNG";
     palette.options = {"WORLDFILE=YES"};
     palette.srs = "";
     palette.palette = {{200, 100, 50, 255}, {0, 0, 255, 0}, {10, 200, 30, 128}};
-    RasterSpec greyAlpha = tiff(480, 480, 2);
+    RasterRecipe greyAlpha = tiff(480, 480, 2);
     greyAlpha.driver = "PNG";
     greyAlpha.options = {"WORLDFILE=YES"};
     greyAlpha.srs = "";
@@ -99,11 +99,11 @@ TEST(GeoSourcePixels, EveryKindOfSourceBecomes24BitColourOverWhite) {
     int index = 0;
     for (const PixelCase& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string path = folder.file("p" + std::to_string(index++) + (c.spec.driver == "PNG" ? ".png" : ".tif"));
-        makeRaster(path, c.spec, c.sample);
+        std::string path = folder.file("p" + std::to_string(index++) + (c.recipe.driver == "PNG" ? ".png" : ".tif"));
+        makeRaster(path, c.recipe, c.sample);
         ImportRequest request;
         request.sourcePath = path;
-        if (c.spec.srs.empty()) request.srs = "EPSG:4326";
+        if (c.recipe.srs.empty()) request.srs = "EPSG:4326";
         std::unique_ptr<GeoSource> source;
         std::string message;
         ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
@@ -176,7 +176,7 @@ namespace {
 TEST(GeoSourcePixels, WarpedFromUtmWithNearestKeepsSourceColoursAndWhiteOutside) {
     TempFolder folder;
     std::string path = folder.file("utm.tif");
-    RasterSpec utm = tiff(600, 500, 3);
+    RasterRecipe utm = tiff(600, 500, 3);
     utm.geoTransform = {380000, 10, 0, 3950000, 0, -10};
     utm.srs = "EPSG:32654";
     makeRaster(path, utm);

@@ -19,7 +19,7 @@ const std::vector<double> kTokyo = {139.7, kStep, 0, 35.7, 0, -kStep};
 struct SourceCase {
     const char* name;
     const char* file;
-    RasterSpec spec;
+    RasterRecipe recipe;
     ImportRequest request;        // sourcePath filled in by the test
     const char* prj;              // text of a .prj beside the source, or null
     int32_t width, height;        // fitted
@@ -45,9 +45,9 @@ ImportRequest withCorners(GeoPoint topLeft, GeoPoint bottomRight) {
     return request;
 }
 
-RasterSpec spec(const char* driver, int width, int height, int bands, std::vector<double> gt, const char* srs,
+RasterRecipe recipe(const char* driver, int width, int height, int bands, std::vector<double> gt, const char* srs,
                 std::vector<std::string> options = {}) {
-    RasterSpec s;
+    RasterRecipe s;
     s.driver = driver;
     s.width = width;
     s.height = height;
@@ -76,40 +76,40 @@ void utmBounds(double minE, double maxN, double maxE, double minN, double bounds
 }
 
 TEST(GeoSource, CornersAndExtentsFromEverySourceOfGeoreferencing) {
-    RasterSpec palette = spec("PNG", 480, 480, 1, kTokyo, "", {"WORLDFILE=YES"});
+    RasterRecipe palette = recipe("PNG", 480, 480, 1, kTokyo, "", {"WORLDFILE=YES"});
     palette.palette = {{255, 0, 0, 255}, {0, 0, 255, 0}};
-    RasterSpec deep = spec("GTiff", 480, 640, 1, kTokyo, "EPSG:4326");
+    RasterRecipe deep = recipe("GTiff", 480, 640, 1, kTokyo, "EPSG:4326");
     deep.uint16 = true;
     const double nan = std::nan("");
     const SourceCase cases[] = {
-        {"GeoTIFF EPSG:4326 on the grid", "a.tif", spec("GTiff", 480, 640, 3, kTokyo, "EPSG:4326"), {}, nullptr,
+        {"GeoTIFF EPSG:4326 on the grid", "a.tif", recipe("GTiff", 480, 640, 3, kTokyo, "EPSG:4326"), {}, nullptr,
          480, 640, 35.7, 139.7, 35.7 - 640 * kStep, 139.7 + 480 * kStep},
-        {"GeoTIFF off the grid, padded", "b.tif", spec("GTiff", 500, 490, 3, kTokyo, "EPSG:4326"), {}, nullptr,
+        {"GeoTIFF off the grid, padded", "b.tif", recipe("GTiff", 500, 490, 3, kTokyo, "EPSG:4326"), {}, nullptr,
          640, 640, 35.7, 139.7, 35.7 - 640 * kStep, 139.7 + 640 * kStep},
-        {"GeoTIFF off the grid, cropped", "c.tif", spec("GTiff", 500, 490, 3, kTokyo, "EPSG:4326"),
+        {"GeoTIFF off the grid, cropped", "c.tif", recipe("GTiff", 500, 490, 3, kTokyo, "EPSG:4326"),
          withFit(FitMode::Crop), nullptr, 480, 480, 35.7, 139.7, 35.7 - 480 * kStep, 139.7 + 480 * kStep},
-        {"GeoTIFF off the grid, scaled", "d.tif", spec("GTiff", 500, 490, 3, kTokyo, "EPSG:4326"),
+        {"GeoTIFF off the grid, scaled", "d.tif", recipe("GTiff", 500, 490, 3, kTokyo, "EPSG:4326"),
          withFit(FitMode::Scale), nullptr, 480, 480, 35.7, 139.7, 35.7 - 490 * kStep, 139.7 + 500 * kStep},
-        {"GeoTIFF in JGD2011, taken as it is", "e.tif", spec("GTiff", 480, 480, 3, kTokyo, "EPSG:6668"), {},
+        {"GeoTIFF in JGD2011, taken as it is", "e.tif", recipe("GTiff", 480, 480, 3, kTokyo, "EPSG:6668"), {},
          nullptr, 480, 480, 35.7, 139.7, 35.7 - 480 * kStep, 139.7 + 480 * kStep},
-        {"PNG with a world file and --srs", "f.png", spec("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}),
+        {"PNG with a world file and --srs", "f.png", recipe("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}),
          withSrs("EPSG:4326"), nullptr, 480, 480, 35.7, 139.7, 35.7 - 480 * kStep, 139.7 + 480 * kStep},
         {"palette PNG with a world file and a .prj", "g.png", palette, {}, "GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\","
          "SPHEROID[\"WGS 84\",6378137,298.257223563]],PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433]]",
          480, 480, 35.7, 139.7, 35.7 - 480 * kStep, 139.7 + 480 * kStep},
-        {"JPEG with typed corners", "h.jpg", spec("JPEG", 960, 480, 3, {}, ""),
+        {"JPEG with typed corners", "h.jpg", recipe("JPEG", 960, 480, 3, {}, ""),
          withCorners({35.5, 139.5}, {35.25, 140.0}), nullptr, 960, 480, 35.5, 139.5, 35.25, 140.0},
         {"16-bit TIFF", "i.tif", deep, {}, nullptr, 480, 640, 35.7, 139.7, 35.7 - 640 * kStep,
          139.7 + 480 * kStep},
         {"GeoTIFF in UTM zone 54, warped", "j.tif",
-         spec("GTiff", 600, 500, 3, {380000, 10, 0, 3950000, 0, -10}, "EPSG:32654"), {}, nullptr, 0, 0, nan, nan,
+         recipe("GTiff", 600, 500, 3, {380000, 10, 0, 3950000, 0, -10}, "EPSG:32654"), {}, nullptr, 0, 0, nan, nan,
          nan, nan},
     };
     TempFolder folder;
     for (const SourceCase& c : cases) {
         SCOPED_TRACE(c.name);
         std::string path = folder.file(c.file);
-        makeRaster(path, c.spec);
+        makeRaster(path, c.recipe);
         if (c.prj) std::ofstream(folder.file(std::string(c.file).substr(0, 1) + ".prj")) << c.prj;
         ImportRequest request = c.request;
         request.sourcePath = path;
@@ -154,33 +154,33 @@ TEST(GeoSource, CornersAndExtentsFromEverySourceOfGeoreferencing) {
 struct RefusalCase {
     const char* name;
     const char* file;
-    RasterSpec spec;
+    RasterRecipe recipe;
     ImportRequest request;
     ImportStatus status;
     const char* messagePart;
 };
 
 TEST(GeoSource, RefusesWhatItCannotPlaceOrRead) {
-    RasterSpec progressive = spec("JPEG", 480, 480, 3, {}, "", {"PROGRESSIVE=ON"});
+    RasterRecipe progressive = recipe("JPEG", 480, 480, 3, {}, "", {"PROGRESSIVE=ON"});
     ImportRequest smallLimit = withCorners({35.5, 139.5}, {35.25, 140.0});
     smallLimit.wholeDecodeLimitBytes = 100000;
     const RefusalCase cases[] = {
-        {"no georeferencing", "a.png", spec("PNG", 480, 480, 3, {}, ""), {}, ImportStatus::NoGeoreferencing,
+        {"no georeferencing", "a.png", recipe("PNG", 480, 480, 3, {}, ""), {}, ImportStatus::NoGeoreferencing,
          "--top-left and --bottom-right"},
-        {"world file without a system", "b.png", spec("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}), {},
+        {"world file without a system", "b.png", recipe("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}), {},
          ImportStatus::NoCoordinateSystem, "--srs EPSG:4326"},
-        {"unknown --srs", "c.png", spec("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}), withSrs("EPSG:nope"),
+        {"unknown --srs", "c.png", recipe("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}), withSrs("EPSG:nope"),
          ImportStatus::BadCoordinateSystem, "--srs EPSG:nope"},
-        {"south of the equator", "d.tif", spec("GTiff", 480, 480, 3, {139.7, kStep, 0, 0.01, 0, -kStep}, "EPSG:4326"),
+        {"south of the equator", "d.tif", recipe("GTiff", 480, 480, 3, {139.7, kStep, 0, 0.01, 0, -kStep}, "EPSG:4326"),
          {}, ImportStatus::CornersRefused, "north of the equator"},
-        {"one typed corner", "e.png", spec("PNG", 480, 480, 3, {}, ""), [] {
+        {"one typed corner", "e.png", recipe("PNG", 480, 480, 3, {}, ""), [] {
              ImportRequest r;
              r.topLeft = GeoPoint{35, 139};
              return r;
          }(), ImportStatus::NoGeoreferencing, "both corners"},
-        {"typed corners out of order", "f.png", spec("PNG", 480, 480, 3, {}, ""),
+        {"typed corners out of order", "f.png", recipe("PNG", 480, 480, 3, {}, ""),
          withCorners({35.0, 140.0}, {35.5, 139.0}), ImportStatus::CornersRefused, "north and west"},
-        {"cropped below 480", "g.tif", spec("GTiff", 600, 470, 3, kTokyo, "EPSG:4326"), withFit(FitMode::Crop),
+        {"cropped below 480", "g.tif", recipe("GTiff", 600, 470, 3, kTokyo, "EPSG:4326"), withFit(FitMode::Crop),
          ImportStatus::FitRefused, "--fit pad"},
         {"large progressive JPEG", "h.jpg", progressive, smallLimit, ImportStatus::DecodedWhole,
          "gdal_translate -of GTiff"},
@@ -189,7 +189,7 @@ TEST(GeoSource, RefusesWhatItCannotPlaceOrRead) {
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
         std::string path = folder.file(c.file);
-        makeRaster(path, c.spec);
+        makeRaster(path, c.recipe);
         ImportRequest request = c.request;
         request.sourcePath = path;
         std::unique_ptr<GeoSource> source;

@@ -12,48 +12,48 @@
 
 int patternSample(int x, int y, int band) { return (x * 7 + y * 3 + band * 50) % 256; }
 
-void makeRaster(const std::string& path, const RasterSpec& spec, const SampleAt& sample) {
+void makeRaster(const std::string& path, const RasterRecipe& recipe, const SampleAt& sample) {
     startGdal();
-    GDALDataType type = spec.uint16 ? GDT_UInt16 : GDT_Byte;
+    GDALDataType type = recipe.uint16 ? GDT_UInt16 : GDT_Byte;
     GDALDriver* mem = GetGDALDriverManager()->GetDriverByName("MEM");
-    GDALDatasetUniquePtr raster(mem->Create("", spec.width, spec.height, spec.bands, type, nullptr));
+    GDALDatasetUniquePtr raster(mem->Create("", recipe.width, recipe.height, recipe.bands, type, nullptr));
     ASSERT_TRUE(raster);
-    std::vector<uint16_t> row(static_cast<size_t>(spec.width));
-    for (int b = 1; b <= spec.bands; ++b) {
-        for (int y = 0; y < spec.height; ++y) {
-            for (int x = 0; x < spec.width; ++x) {
+    std::vector<uint16_t> row(static_cast<size_t>(recipe.width));
+    for (int b = 1; b <= recipe.bands; ++b) {
+        for (int y = 0; y < recipe.height; ++y) {
+            for (int x = 0; x < recipe.width; ++x) {
                 int value = sample(x, y, b);
-                if (!spec.palette.empty()) value %= static_cast<int>(spec.palette.size());
+                if (!recipe.palette.empty()) value %= static_cast<int>(recipe.palette.size());
                 row[static_cast<size_t>(x)] = static_cast<uint16_t>(value);
             }
-            ASSERT_EQ(CE_None, raster->GetRasterBand(b)->RasterIO(GF_Write, 0, y, spec.width, 1, row.data(),
-                                                                   spec.width, 1, GDT_UInt16, 0, 0, nullptr));
+            ASSERT_EQ(CE_None, raster->GetRasterBand(b)->RasterIO(GF_Write, 0, y, recipe.width, 1, row.data(),
+                                                                   recipe.width, 1, GDT_UInt16, 0, 0, nullptr));
         }
     }
-    if (spec.bands == 4 || spec.bands == 2)
-        raster->GetRasterBand(spec.bands)->SetColorInterpretation(GCI_AlphaBand);
-    if (!spec.palette.empty()) {
+    if (recipe.bands == 4 || recipe.bands == 2)
+        raster->GetRasterBand(recipe.bands)->SetColorInterpretation(GCI_AlphaBand);
+    if (!recipe.palette.empty()) {
         GDALColorTable table;
-        for (size_t i = 0; i < spec.palette.size(); ++i) {
-            GDALColorEntry entry{spec.palette[i][0], spec.palette[i][1], spec.palette[i][2], spec.palette[i][3]};
+        for (size_t i = 0; i < recipe.palette.size(); ++i) {
+            GDALColorEntry entry{recipe.palette[i][0], recipe.palette[i][1], recipe.palette[i][2], recipe.palette[i][3]};
             table.SetColorEntry(static_cast<int>(i), &entry);
         }
         raster->GetRasterBand(1)->SetColorTable(&table);
         raster->GetRasterBand(1)->SetColorInterpretation(GCI_PaletteIndex);
     }
-    if (!spec.geoTransform.empty()) {
-        std::vector<double> gt = spec.geoTransform;
+    if (!recipe.geoTransform.empty()) {
+        std::vector<double> gt = recipe.geoTransform;
         raster->SetGeoTransform(gt.data());
     }
-    if (!spec.srs.empty()) {
+    if (!recipe.srs.empty()) {
         OGRSpatialReference srs;
-        srs.SetFromUserInput(spec.srs.c_str());
+        srs.SetFromUserInput(recipe.srs.c_str());
         raster->SetSpatialRef(&srs);
     }
     std::vector<char*> options;
-    for (const std::string& option : spec.options) options.push_back(const_cast<char*>(option.c_str()));
+    for (const std::string& option : recipe.options) options.push_back(const_cast<char*>(option.c_str()));
     options.push_back(nullptr);
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(spec.driver.c_str());
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(recipe.driver.c_str());
     ASSERT_NE(nullptr, driver);
     GDALDatasetUniquePtr written(driver->CreateCopy(path.c_str(), raster.get(), FALSE, options.data(), nullptr, nullptr));
     ASSERT_TRUE(written) << CPLGetLastErrorMsg();

@@ -9,7 +9,7 @@
 
 #include "GeoSource.h"
 
-struct RasterSpec {
+struct RasterRecipe {
     std::string driver = "GTiff";       // written with CreateCopy from an in-memory raster
     int width = 480;
     int height = 480;
@@ -27,7 +27,7 @@ using SampleAt = std::function<int(int x, int y, int band)>;
 int patternSample(int x, int y, int band);
 
 // Writes the raster to path.
-void makeRaster(const std::string& path, const RasterSpec& spec, const SampleAt& sample = patternSample);
+void makeRaster(const std::string& path, const RasterRecipe& recipe, const SampleAt& sample = patternSample);
 
 // Every pixel of the source, top row first, 3 bytes (blue, green, red) each.
 std::vector<uint8_t> readPicture(GeoSource& source);

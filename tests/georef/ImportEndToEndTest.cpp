@@ -78,11 +78,11 @@ const std::vector<double> kTokyo = {139.7, 1.0 / 3600, 0, 35.7, 0, -1.0 / 3600};
 TEST(ImportEndToEnd, AnAcceptedBitmapGivesConvertsBytes) {
     TempFolder folder;
     std::string bmp = folder.file("map.bmp");
-    RasterSpec spec;
-    spec.driver = "BMP";
-    spec.width = 640;
-    spec.height = 480;
-    makeRaster(bmp, spec);
+    RasterRecipe recipe;
+    recipe.driver = "BMP";
+    recipe.width = 640;
+    recipe.height = 480;
+    makeRaster(bmp, recipe);
     const std::vector<std::string> settings = {"--name", "Tokyo", "--folder", "tokyo", "--top-left",
                                                "35:42:00,139:42:00", "--bottom-right", "35:41:00,139:43:00",
                                                "--east-west", "1506", "--north-south", "1849"};
@@ -100,12 +100,12 @@ TEST(ImportEndToEnd, AnAcceptedBitmapGivesConvertsBytes) {
 TEST(ImportEndToEnd, AGeoTiffGivesConvertsBytesOnGdalsBmpWithItsCornersAndAutoExtents) {
     TempFolder folder;
     std::string tif = folder.file("map.tif"), bmp = folder.file("gdal.bmp");
-    RasterSpec spec;
-    spec.width = 800;
-    spec.height = 480;
-    spec.geoTransform = kTokyo;
-    spec.srs = "EPSG:4326";
-    makeRaster(tif, spec);
+    RasterRecipe recipe;
+    recipe.width = 800;
+    recipe.height = 480;
+    recipe.geoTransform = kTokyo;
+    recipe.srs = "EPSG:4326";
+    makeRaster(tif, recipe);
     ASSERT_EQ(0, run("gdal_translate -q -of BMP '" + tif + "' '" + bmp + "'"));
     ProcessResult imported = tessella({"import", tif, "--name", "Tokyo", "--folder", "tokyo", "--output-dir",
                                        folder.file("b")},
@@ -123,13 +123,13 @@ TEST(ImportEndToEnd, AGeoTiffGivesConvertsBytesOnGdalsBmpWithItsCornersAndAutoEx
 TEST(ImportEndToEnd, ThePreparedBitmapAndThePrintedConvertLineMakeTheSameMap) {
     TempFolder folder;
     std::string png = folder.file("map.png"), bmp = folder.file("prepared.bmp");
-    RasterSpec spec;
-    spec.driver = "PNG";
-    spec.width = 500;  // padded to 640 x 480
-    spec.height = 470;
-    spec.geoTransform = {139.7, 0.00011, 0, 35.7, 0, -0.00013};  // corners off whole seconds
-    spec.options = {"WORLDFILE=YES"};
-    makeRaster(png, spec);
+    RasterRecipe recipe;
+    recipe.driver = "PNG";
+    recipe.width = 500;  // padded to 640 x 480
+    recipe.height = 470;
+    recipe.geoTransform = {139.7, 0.00011, 0, 35.7, 0, -0.00013};  // corners off whole seconds
+    recipe.options = {"WORLDFILE=YES"};
+    makeRaster(png, recipe);
     ProcessResult prepared =
         tessella({"import", png, "--srs", "EPSG:4326", "--name", "Tokyo", "--folder", "tokyo", "--bmp", bmp},
                  folder.path().string());
@@ -164,9 +164,9 @@ TEST(ImportEndToEnd, ThePreparedBitmapAndThePrintedConvertLineMakeTheSameMap) {
 TEST(ConvertEndToEnd, AutoExtentsAreGeographicLibsLengths) {
     TempFolder folder;
     std::string bmp = folder.file("map.bmp");
-    RasterSpec spec;
-    spec.driver = "BMP";
-    makeRaster(bmp, spec);
+    RasterRecipe recipe;
+    recipe.driver = "BMP";
+    makeRaster(bmp, recipe);
     ProcessResult result = tessella({"convert", bmp, "--name", "A", "--folder", "a", "--top-left",
                                      "47:48:45,120:56:15", "--bottom-right", "30:56:15,146:15:00", "--east-west",
                                      "auto", "--north-south", "auto"},
@@ -199,9 +199,9 @@ TEST(ImportEndToEnd, RefusalsSayWhatIsWrongWithTheirExitCode) {
     };
     TempFolder folder;
     std::string png = folder.file("plain.png");
-    RasterSpec spec;
-    spec.driver = "PNG";
-    makeRaster(png, spec);
+    RasterRecipe recipe;
+    recipe.driver = "PNG";
+    makeRaster(png, recipe);
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> args = {"import", png};
