@@ -1,12 +1,13 @@
 #include <cpl_conv.h>
+#include <cpl_vsi.h>
 #include <ogr_spatialref.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
+#include "FileServices.h"
 #include "GdalRaster.h"
 
 namespace {
@@ -30,13 +31,38 @@ std::string companionFile(GDALDataset& raster, const std::vector<std::string>& e
     return found;
 }
 
+// The text of a small file: a path through the file services (a regular file only, so a
+// named pipe never holds the import), one of GDAL's /vsi names through GDAL.
+bool readSmallFile(const std::string& path, std::string& text) {
+    constexpr int64_t kLargest = 1 << 20;
+    if (path.rfind("/vsi", 0) == 0) {
+        if (path.rfind("/vsistdin", 0) == 0) return false;
+        GByte* bytes = nullptr;
+        vsi_l_offset size = 0;
+        bool read = VSIIngestFile(nullptr, path.c_str(), &bytes, &size, kLargest) != 0;
+        if (read) text.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+        VSIFree(bytes);
+        return read;
+    }
+    FileReading& files = platformFileReading();
+    FileReading::Handle file = files.openForReading(path.c_str());
+    if (file == FileReading::kNoFile) return false;
+    int64_t size = files.fileSize(file);
+    bool read = size >= 0 && size <= kLargest;
+    if (read) {
+        text.resize(static_cast<size_t>(size));
+        read = files.readAt(file, 0, text.data(), text.size()) == size;
+    }
+    files.close(file);
+    return read;
+}
+
 // A .prj beside the source (same name, extension replaced), read as WKT or ESRI WKT.
 bool readPrj(const std::string& sourcePath, OGRSpatialReference& srs, std::string& prjPath) {
     for (const char* ext : {".prj", ".PRJ"}) {
         std::filesystem::path candidate = std::filesystem::path(sourcePath).replace_extension(ext);
-        std::ifstream in(candidate);
-        if (!in) continue;
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string text;
+        if (!readSmallFile(candidate.string(), text)) continue;
         if (srs.SetFromUserInput(text.c_str()) == OGRERR_NONE) {
             prjPath = candidate.string();
             return true;
@@ -110,6 +136,14 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
     std::string from = !worldFile.empty() ? "the world file " + worldFile
                        : !auxFile.empty() ? "its .aux.xml " + auxFile
                                           : "its own georeferencing";
+    // Terms that are not numbers, or a grid that collapses to a line, place no pixel.
+    const bool finite = std::all_of(gt, gt + 6, [](double term) { return std::isfinite(term); });
+    if (!finite || gt[1] * gt[5] - gt[2] * gt[4] == 0) {
+        message = "the georeferencing cannot be used: " + from +
+                  (finite ? " maps the whole picture onto a line" : " holds terms that are not finite numbers") +
+                  "; give its corners with --top-left and --bottom-right";
+        return ImportStatus::NoGeoreferencing;
+    }
 
     OGRSpatialReference srs;
     std::string prjPath;
