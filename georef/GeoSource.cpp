@@ -1,11 +1,16 @@
 #include "GeoSource.h"
 
-#include <sys/stat.h>
+#include <cpl_vsi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstring>
 #include <mutex>
+#include <set>
+#include <utility>
 
+#include "FileServices.h"
 #include "GdalRaster.h"
 #include "WholeDecode.h"
 
@@ -14,21 +19,161 @@ namespace {
 constexpr int32_t kSide = 160;
 // Picture rows read from GDAL at a time: a fifth of a strip keeps the sample buffer small.
 constexpr int32_t kRowsPerRead = 32;
+// A VRT larger than this is not read for its bands before GDAL opens it.
+constexpr vsi_l_offset kLargestVrtText = 64LL << 20;
+// Files GDAL lists for a source and its VRTs that are looked at, at most.
+constexpr size_t kMostFilesRead = 100000;
 
-struct FileStamp {
-    bool valid = false;
-    off_t size = 0;
-    struct timespec modified = {};
-};
+bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
-FileStamp stampOf(const std::string& path) {
-    FileStamp stamp;
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) return stamp;
-    stamp.valid = true;
-    stamp.size = info.st_size;
-    stamp.modified = info.st_mtim;
-    return stamp;
+// GDAL's virtual file systems: /vsizip/a.zip/b.tif, /vsicurl/..., /vsistdin/.
+bool isVsiName(const std::string& name) { return startsWith(name, "/vsi"); }
+// Standard input can be read once only: there is nothing to look at again.
+bool isStandardInput(const std::string& name) { return startsWith(name, "/vsistdin"); }
+
+// A name GDAL gives a meaning of its own, rather than a file's path: one of its virtual
+// file systems, a VRT's XML as the name, or a driver's prefix before a file
+// (GTIFF_DIR:2:a.tif, NETCDF:"f.nc":var, HDF5:..., vrt://...). A name that leads to
+// something on disk as it stands is a path.
+bool isGdalName(const std::string& name, FileReading& files) {
+    if (isVsiName(name) || name.find("<VRTDataset") != std::string::npos) return true;
+    size_t colon = name.find(':');
+    if (colon == std::string::npos || colon < 2 || !std::isalpha(static_cast<unsigned char>(name[0]))) return false;
+    for (size_t i = 0; i < colon; ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (!std::isalnum(c) && c != '_') return false;
+    }
+    FileIdentity identity;
+    return !files.identifyPath(name.c_str(), identity);
+}
+
+std::string systemErrorText(int code) {
+    char text[256] = {};
+    describeSystemError(code, text, sizeof text);
+    return text;
+}
+
+// A path must lead to a regular file: a named pipe would hold GDAL's open for ever, and a
+// folder or device is no picture. Opened through the file services, which never wait.
+bool isRegularFile(FileReading& files, const std::string& path, FileIdentity& identity, std::string& why) {
+    FileReading::Handle file = files.openForReading(path.c_str());
+    if (file == FileReading::kNoFile) {
+        why = "it cannot be opened (" + systemErrorText(files.lastError()) + ")";
+        return false;
+    }
+    bool regular = files.fileSize(file) >= 0;
+    bool identified = regular && files.identify(file, identity);
+    files.close(file);
+    if (!regular) {
+        why = "it is not a regular file (a folder, a device or a named pipe)";
+        return false;
+    }
+    if (!identified) identity = FileIdentity{};
+    return true;
+}
+
+// What a file GDAL reads is now: a path's full identity, or the size and time GDAL's
+// virtual file system reports for one of its names. False when nothing can be told.
+bool identityOf(const std::string& name, FileReading& files, FileIdentity& identity) {
+    if (!isVsiName(name)) return files.identifyPath(name.c_str(), identity);
+    VSIStatBufL info;
+    if (VSIStatL(name.c_str(), &info) != 0) return false;
+    identity = FileIdentity{};
+    identity.size = static_cast<int64_t>(info.st_size);
+    identity.modified = static_cast<int64_t>(info.st_mtime);
+    return true;
+}
+
+// A raw band reads any file on disk as pixels, at any offset: a VRT holding one is
+// refused, whatever file it names.
+bool holdsRawBand(const std::string& vrtText) { return vrtText.find("VRTRawRasterBand") != std::string::npos; }
+
+// The XML of the VRT a name gives, as text: the name itself when it is the XML, or the
+// file's text. False when it is no VRT (or one too large to read here).
+bool vrtTextOf(const std::string& name, std::string& text) {
+    if (name.find("<VRTDataset") != std::string::npos) {
+        text = name;
+        return true;
+    }
+    if (isStandardInput(name)) return false;
+    VSILFILE* file = VSIFOpenL(name.c_str(), "rb");
+    if (!file) return false;
+    char head[1024] = {};
+    size_t got = VSIFReadL(head, 1, sizeof head - 1, file);
+    bool vrt = std::strstr(std::string(head, got).c_str(), "<VRTDataset") != nullptr;
+    GByte* bytes = nullptr;
+    vsi_l_offset size = 0;
+    if (vrt) {
+        VSIFSeekL(file, 0, SEEK_SET);
+        vrt = VSIIngestFile(file, name.c_str(), &bytes, &size, static_cast<GIntBig>(kLargestVrtText)) != 0;
+    }
+    VSIFCloseL(file);
+    if (vrt) text.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+    VSIFree(bytes);
+    return vrt;
+}
+
+// The XML GDAL holds for an opened VRT, "" for any other raster.
+std::string openedVrtText(GDALDataset& raster) {
+    GDALDriver* driver = raster.GetDriver();
+    if (!driver || !EQUAL(driver->GetDescription(), "VRT")) return "";
+    char** xml = raster.GetMetadata("xml:VRT");
+    return xml && xml[0] ? std::string(xml[0]) : std::string();
+}
+
+std::vector<std::string> fileListOf(GDALDataset& raster) {
+    std::vector<std::string> names;
+    char** list = raster.GetFileList();
+    for (char** name = list; name && *name; ++name) names.emplace_back(*name);
+    CSLDestroy(list);
+    return names;
+}
+
+const char* const kRawBandRefused =
+    "has a raw band (VRTRawRasterBand), which reads any file on disk as pixels; Tessella does not read such VRTs";
+
+// Every file GDAL reads for the raster: the files it lists and, through each VRT among
+// them, that VRT's own sources, nested VRTs included. Refuses a VRT with a raw band and a
+// path that is not a regular file. Standard input is left out: it cannot be looked at
+// twice.
+ImportStatus filesRead(GDALDataset& raster, FileReading& files, std::vector<std::string>& found,
+                       std::string& why) {
+    if (holdsRawBand(openedVrtText(raster))) {
+        why = std::string("it is a VRT that ") + kRawBandRefused;
+        return ImportStatus::SourceUnreadable;
+    }
+    std::vector<std::string> pending = fileListOf(raster);
+    std::set<std::string> seen = {raster.GetDescription()};
+    for (const std::string& name : pending) seen.insert(name);
+    for (size_t next = 0; next < pending.size() && next < kMostFilesRead; ++next) {
+        const std::string name = pending[next];
+        if (isStandardInput(name)) continue;
+        FileIdentity identity;
+        if (!isVsiName(name) && !isRegularFile(files, name, identity, why)) {
+            why = "it reads " + name + ": " + why;
+            return ImportStatus::SourceUnreadable;
+        }
+        found.push_back(name);
+        std::string text;
+        if (!vrtTextOf(name, text)) continue;
+        if (holdsRawBand(text)) {
+            why = (name == raster.GetDescription() ? std::string("it is a VRT that ")
+                                                   : "it reads the VRT " + name + ", which ") +
+                  kRawBandRefused;
+            return ImportStatus::SourceUnreadable;
+        }
+        if (name == raster.GetDescription()) continue;  // its list is the one being walked
+        const char* const vrtOnly[] = {"VRT", nullptr};
+        GDALDatasetUniquePtr nested(GDALDataset::Open(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, vrtOnly));
+        if (!nested) continue;
+        if (holdsRawBand(openedVrtText(*nested))) {
+            why = "it reads the VRT " + name + ", which " + kRawBandRefused;
+            return ImportStatus::SourceUnreadable;
+        }
+        for (std::string& inner : fileListOf(*nested))
+            if (seen.insert(inner).second) pending.push_back(std::move(inner));
+    }
+    return ImportStatus::Ready;
 }
 
 GDALRIOResampleAlg rasterIoResampling(Resampling resampling) {
@@ -63,8 +208,9 @@ struct GeoSource::Gdal {
     GDALDataset* pixels = nullptr;
     RasterBands bands;
     Resampling resampling = Resampling::Nearest;
-    std::string path;
-    FileStamp stamp;
+    // The files read and what each was when the source was opened: compared again once
+    // the map is written.
+    std::vector<std::pair<std::string, FileIdentity>> watched;
     std::vector<uint8_t> samples;
     std::vector<uint8_t> row;
 };
@@ -93,27 +239,50 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
         return status;
     };
 
+    FileReading& files = platformFileReading();
+    const bool gdalName = isGdalName(path, files);
+    if (!gdalName) {
+        // Looked at before GDAL opens it, which would wait for ever on a named pipe.
+        FileIdentity identity;
+        std::string why;
+        if (!isRegularFile(files, path, identity, why)) return refuse(ImportStatus::SourceUnreadable, why);
+        g.watched.emplace_back(path, identity);
+    }
+    // A raw band is refused before GDAL opens the VRT, which opens the file it names.
+    std::string vrtText;
+    if (vrtTextOf(path, vrtText) && holdsRawBand(vrtText))
+        return refuse(ImportStatus::SourceUnreadable, std::string("it is a VRT that ") + kRawBandRefused);
+
     CPLErrorReset();
     g.source.reset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
     if (!g.source) return refuse(ImportStatus::SourceUnreadable, gdalMessage("GDAL cannot read it"));
-    g.path = path;
-    g.stamp = stampOf(path);
     plan.sourceWidth = g.source->GetRasterXSize();
     plan.sourceHeight = g.source->GetRasterYSize();
 
-    ImportStatus status = readBandLayout(*g.source, g.bands, message);
+    std::vector<std::string> read;
+    ImportStatus status = filesRead(*g.source, files, read, message);
+    if (status != ImportStatus::Ready) return refuse(status, message);
+    // A path keeps its full identity; each other file is watched as GDAL sees it.
+    if (gdalName && isVsiName(path) && !isStandardInput(path) &&
+        std::find(read.begin(), read.end(), path) == read.end())
+        read.push_back(path);
+    for (const std::string& name : read) {
+        FileIdentity identity;
+        if ((name != path || gdalName) && identityOf(name, files, identity)) g.watched.emplace_back(name, identity);
+    }
+
+    status = readBandLayout(*g.source, g.bands, message);
     if (status != ImportStatus::Ready) return refuse(status, message);
 
-    std::string kind;
-    if (decodeOrderOf(path, kind) == DecodeOrder::Whole) {
-        int64_t bytes = static_cast<int64_t>(plan.sourceWidth) * plan.sourceHeight * g.source->GetRasterCount() *
-                        GDALGetDataTypeSizeBytes(g.bands.type);
-        if (bytes > request.wholeDecodeLimitBytes) {
-            return refuse(ImportStatus::DecodedWhole,
-                          "it is a " + kind + ", which GDAL can only decode whole (" + mebibytes(bytes) +
-                              " in memory). Convert it first, keeping its georeferencing, e.g.: "
-                              "gdal_translate -of GTiff -co TILED=YES '" + path + "' map.tif");
-        }
+    WholeDecodeFound whole;
+    if (!withinWholeDecodeLimit(read, request.wholeDecodeLimitBytes, whole)) {
+        const bool itself = whole.file == path;
+        return refuse(ImportStatus::DecodedWhole,
+                      (itself ? "it is a " + whole.formatName : "it reads the " + whole.formatName + " " + whole.file) +
+                          ", which GDAL can only decode whole (" + mebibytes(whole.bytes) +
+                          " in memory). Convert " + (itself ? "it" : "that") +
+                          " first, keeping its georeferencing, e.g.: gdal_translate -of GTiff -co TILED=YES '" +
+                          whole.file + "' map.tif");
     }
 
     SourceGeoreferencing found;
@@ -238,8 +407,10 @@ bool GeoSource::readSamples(int32_t x0, int32_t y0, int32_t width, int32_t rows)
 }
 
 bool GeoSource::unchanged() {
-    FileStamp now = stampOf(gdal_->path);
-    const FileStamp& then = gdal_->stamp;
-    return now.valid && then.valid && now.size == then.size && now.modified.tv_sec == then.modified.tv_sec &&
-           now.modified.tv_nsec == then.modified.tv_nsec;
+    FileReading& files = platformFileReading();
+    for (const auto& [name, then] : gdal_->watched) {
+        FileIdentity now;
+        if (!identityOf(name, files, now) || !(now == then)) return false;
+    }
+    return true;
 }

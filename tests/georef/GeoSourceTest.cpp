@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 #include <ogr_spatialref.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "GeorefSupport.h"
 #include "TempFolder.h"
@@ -218,6 +222,207 @@ TEST(GeoSource, RefusesSamplesThatAreNotAPictureAndFilesThatAreNotRasters) {
         std::unique_ptr<GeoSource> source;
         std::string message;
         EXPECT_EQ(status, GeoSource::open(request, source, message)) << message;
+    }
+}
+
+// Puts the file at path into a zip at zipPath as inner, through GDAL's own zip writer.
+void zipOne(const std::string& path, const std::string& zipPath, const std::string& inner) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    VSILFILE* out = VSIFOpenL(("/vsizip/" + zipPath + "/" + inner).c_str(), "wb");
+    ASSERT_NE(nullptr, out);
+    ASSERT_EQ(bytes.size(), VSIFWriteL(bytes.data(), 1, bytes.size(), out));
+    VSIFCloseL(out);
+}
+
+RasterRecipe tokyoTiff(int width, int height) {
+    return recipe("GTiff", width, height, 3, kTokyo, "EPSG:4326");
+}
+
+// A raster made at path, then renamed over target: a new file in its place.
+void replaceWithRaster(const std::string& target, const RasterRecipe& made) {
+    std::string fresh = target + ".new";
+    makeRaster(fresh, made);
+    std::filesystem::rename(fresh, target);
+}
+
+// A VRT of one band whose source is the first band of source.
+std::string simpleVrt(const std::string& source, int width, int height) {
+    return "<VRTDataset rasterXSize=\"" + std::to_string(width) + "\" rasterYSize=\"" + std::to_string(height) +
+           "\"><SRS>EPSG:4326</SRS><GeoTransform>139.7, 0.0001, 0, 35.7, 0, -0.0001</GeoTransform>"
+           "<VRTRasterBand dataType=\"Byte\" band=\"1\"><SimpleSource><SourceFilename relativeToVRT=\"0\">" +
+           source + "</SourceFilename><SourceBand>1</SourceBand></SimpleSource></VRTRasterBand></VRTDataset>";
+}
+
+// A VRT of one band read raw from file, at any offset: what is refused.
+std::string rawVrt(const std::string& file) {
+    return "<VRTDataset rasterXSize=\"480\" rasterYSize=\"480\"><SRS>EPSG:4326</SRS>"
+           "<GeoTransform>139.7, 0.0001, 0, 35.7, 0, -0.0001</GeoTransform>"
+           "<VRTRasterBand dataType=\"Byte\" band=\"1\" subClass=\"VRTRawRasterBand\">"
+           "<SourceFilename relativeToVRT=\"0\">" + file + "</SourceFilename><ImageOffset>0</ImageOffset>"
+           "<PixelOffset>1</PixelOffset><LineOffset>480</LineOffset></VRTRasterBand></VRTDataset>";
+}
+
+struct NamedSourceCase {
+    const char* name;
+    // Makes the files in the folder and returns the name the import is given.
+    std::function<std::string(const TempFolder&)> make;
+    // Changes what the name reads, as another program would while the map is written.
+    std::function<void(const TempFolder&)> change;
+};
+
+TEST(GeoSource, NamesGdalGivesAMeaningConvertAndTheirFilesAreWatched) {
+    const NamedSourceCase cases[] = {
+        {"plain path",
+         [](const TempFolder& f) {
+             makeRaster(f.file("a.tif"), tokyoTiff(480, 480));
+             return f.file("a.tif");
+         },
+         [](const TempFolder& f) { replaceWithRaster(f.file("a.tif"), tokyoTiff(480, 480)); }},
+        {"GeoTIFF in a zip",
+         [](const TempFolder& f) {
+             makeRaster(f.file("a.tif"), tokyoTiff(480, 480));
+             zipOne(f.file("a.tif"), f.file("a.zip"), "maps/a.tif");
+             return "/vsizip/" + f.file("a.zip") + "/maps/a.tif";
+         },
+         [](const TempFolder& f) {
+             makeRaster(f.file("b.tif"), tokyoTiff(480, 640));
+             zipOne(f.file("b.tif"), f.file("b.zip"), "maps/a.tif");
+             std::filesystem::rename(f.file("b.zip"), f.file("a.zip"));
+         }},
+        {"first directory of a GeoTIFF",
+         [](const TempFolder& f) {
+             makeRaster(f.file("a.tif"), tokyoTiff(480, 480));
+             return "GTIFF_DIR:1:" + f.file("a.tif");
+         },
+         [](const TempFolder& f) { replaceWithRaster(f.file("a.tif"), tokyoTiff(480, 480)); }},
+        {"VRT over a GeoTIFF: the GeoTIFF changes",
+         [](const TempFolder& f) {
+             makeRaster(f.file("a.tif"), tokyoTiff(480, 480));
+             std::ofstream(f.file("a.vrt")) << simpleVrt(f.file("a.tif"), 480, 480);
+             return f.file("a.vrt");
+         },
+         [](const TempFolder& f) { replaceWithRaster(f.file("a.tif"), tokyoTiff(480, 480)); }},
+        {"VRT given as its XML: the GeoTIFF changes",
+         [](const TempFolder& f) {
+             makeRaster(f.file("a.tif"), tokyoTiff(480, 480));
+             return simpleVrt(f.file("a.tif"), 480, 480);
+         },
+         [](const TempFolder& f) { replaceWithRaster(f.file("a.tif"), tokyoTiff(480, 480)); }},
+    };
+    for (const NamedSourceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        ImportRequest request;
+        request.sourcePath = c.make(folder);
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+        EXPECT_EQ(480 * 480 * 3u, readPicture(*source).size());
+        EXPECT_TRUE(source->unchanged());
+        c.change(folder);
+        EXPECT_FALSE(source->unchanged());
+    }
+}
+
+struct ReadRefusalCase {
+    const char* name;
+    std::function<std::string(const TempFolder&)> make;  // returns the source's name
+    ImportRequest request;                               // sourcePath filled in by the test
+    ImportStatus status;
+    const char* messagePart;
+    const char* namedFile;  // a file in the folder the message names besides the source, or null
+};
+
+TEST(GeoSource, RefusesSourcesThatAreNoPictureFileOrReadMoreThanOne) {
+    ImportRequest smallLimit = withCorners({35.5, 139.5}, {35.25, 140.0});
+    smallLimit.wholeDecodeLimitBytes = 100000;
+    auto worldFile = [](const char* lines) {
+        return [lines](const TempFolder& f) {
+            makeRaster(f.file("w.png"), recipe("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}));
+            std::ofstream(f.file("w.wld")) << lines;
+            return f.file("w.png");
+        };
+    };
+    const ReadRefusalCase cases[] = {
+        {"named pipe",
+         [](const TempFolder& f) {
+             EXPECT_EQ(0, mkfifo(f.file("pipe.tif").c_str(), 0600));
+             return f.file("pipe.tif");
+         },
+         {}, ImportStatus::SourceUnreadable, "named pipe", nullptr},
+        {"folder",
+         [](const TempFolder& f) {
+             std::filesystem::create_directory(f.file("maps.tif"));
+             return f.file("maps.tif");
+         },
+         {}, ImportStatus::SourceUnreadable, "folder", nullptr},
+        {"nothing there", [](const TempFolder& f) { return f.file("none.tif"); }, {},
+         ImportStatus::SourceUnreadable, "cannot be opened", nullptr},
+        {"VRT with a raw band",
+         [](const TempFolder& f) {
+             std::ofstream(f.file("secret")) << std::string(480 * 480, 'x');
+             std::ofstream(f.file("raw.vrt")) << rawVrt(f.file("secret"));
+             return f.file("raw.vrt");
+         },
+         {}, ImportStatus::SourceUnreadable, "VRTRawRasterBand", nullptr},
+        {"VRT with a raw band given as its XML",
+         [](const TempFolder& f) {
+             std::ofstream(f.file("secret")) << std::string(480 * 480, 'x');
+             return rawVrt(f.file("secret"));
+         },
+         {}, ImportStatus::SourceUnreadable, "VRTRawRasterBand", nullptr},
+        {"VRT over a VRT with a raw band",
+         [](const TempFolder& f) {
+             std::ofstream(f.file("secret")) << std::string(480 * 480, 'x');
+             std::ofstream(f.file("inner.vrt")) << rawVrt(f.file("secret"));
+             std::ofstream(f.file("outer.vrt")) << simpleVrt(f.file("inner.vrt"), 480, 480);
+             return f.file("outer.vrt");
+         },
+         {}, ImportStatus::SourceUnreadable, "VRTRawRasterBand", "inner.vrt"},
+        {"VRT over a named pipe",
+         [](const TempFolder& f) {
+             EXPECT_EQ(0, mkfifo(f.file("pipe.tif").c_str(), 0600));
+             std::ofstream(f.file("pipe.vrt")) << simpleVrt(f.file("pipe.tif"), 480, 480);
+             return f.file("pipe.vrt");
+         },
+         {}, ImportStatus::SourceUnreadable, "named pipe", "pipe.tif"},
+        {"VRT over a large progressive JPEG",
+         [](const TempFolder& f) {
+             makeRaster(f.file("p.jpg"), recipe("JPEG", 480, 480, 3, {}, "", {"PROGRESSIVE=ON"}));
+             std::ofstream(f.file("p.vrt")) << simpleVrt(f.file("p.jpg"), 480, 480);
+             return f.file("p.vrt");
+         },
+         smallLimit, ImportStatus::DecodedWhole, "gdal_translate -of GTiff", "p.jpg"},
+        {"large progressive JPEG in a zip",
+         [](const TempFolder& f) {
+             makeRaster(f.file("p.jpg"), recipe("JPEG", 480, 480, 3, {}, "", {"PROGRESSIVE=ON"}));
+             zipOne(f.file("p.jpg"), f.file("p.zip"), "p.jpg");
+             return "/vsizip/" + f.file("p.zip") + "/p.jpg";
+         },
+         smallLimit, ImportStatus::DecodedWhole, "progressive JPEG", nullptr},
+        {"world file of NaN", worldFile("nan\n0\n0\n-0.0001\n139.7\n35.7\n"), withSrs("EPSG:4326"),
+         ImportStatus::NoGeoreferencing, "cannot be used", "w.wld"},
+        {"world file of infinities", worldFile("0.0001\n0\n0\n-inf\n139.7\n35.7\n"), withSrs("EPSG:4326"),
+         ImportStatus::NoGeoreferencing, "cannot be used", "w.wld"},
+        {"world file onto a line", worldFile("0.0001\n0.0001\n0.0001\n0.0001\n139.7\n35.7\n"),
+         withSrs("EPSG:4326"), ImportStatus::NoGeoreferencing, "onto a line", "w.wld"},
+    };
+    for (const ReadRefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        ImportRequest request = c.request;
+        request.sourcePath = c.make(folder);
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        EXPECT_EQ(c.status, GeoSource::open(request, source, message)) << message;
+        EXPECT_NE(std::string::npos, message.find(c.messagePart)) << message;
+        EXPECT_EQ(0u, message.rfind(request.sourcePath + ": ", 0)) << message;
+        if (c.namedFile) {
+            EXPECT_NE(std::string::npos, message.find(folder.file(c.namedFile))) << message;
+        }
+        EXPECT_EQ(std::string::npos, message.find('\n')) << message;
+        EXPECT_FALSE(source);
     }
 }
 
