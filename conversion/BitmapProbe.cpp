@@ -1,6 +1,7 @@
 #include "BitmapProbe.h"
 
 #include "BigEndian.h"
+#include "GridRule.h"
 #include "Messages.h"
 
 // Fields of the two bitmap headers, by offset from the start of the file (little-endian):
@@ -16,7 +17,6 @@ namespace {
 
 constexpr int kFileHeaderSize = 14;
 constexpr int kInfoHeaderSize = 40;
-constexpr int32_t kMinimumSide = 480;
 
 }  // namespace
 
@@ -70,7 +70,7 @@ BitmapProbeResult BitmapProbe::probeBitmap(const char* path, ConversionJob& job,
 
     if (bitsPerPixel != 24) return refuse(BitmapProbeResult::Not24Bit);
     if (compression != 0) return refuse(BitmapProbeResult::Compressed);
-    if (width < kMinimumSide || height < kMinimumSide)
+    if (width < kSmallestPictureSide || height < kSmallestPictureSide)
         return refuse(BitmapProbeResult::TooSmall);
     if (width % kTileSide != 0 || height % kTileSide != 0)
         return refuse(BitmapProbeResult::NotTileMultiple);

@@ -3,66 +3,20 @@
 #include <cstdio>
 #include <cstring>
 
+#include "MapNames.h"
+
 namespace {
 
-// Reads a number of exactly `digits` decimal digits (at least 3 for names of rows and
-// columns past 999); -1 when the text is not one.
-int64_t readNumber(const char* text, size_t digits) {
-    int64_t value = 0;
-    for (size_t i = 0; i < digits; ++i) {
-        if (text[i] < '0' || text[i] > '9') return -1;
-        value = value * 10 + (text[i] - '0');
-    }
-    return digits > 0 ? value : -1;
-}
+// A path below the map's folders: room for any name a folder can list (255 UTF-16 units
+// are at most 765 bytes), not just the map's.
+constexpr size_t kEntryPathSize = kOutputPathSize + 768;
+using EntryPath = char[kEntryPathSize];
 
-// folder + separator + name; false when it does not fit (no map name is that long).
-bool joinPath(OutputPath out, const char* folder, const char* name) {
-    int length = std::snprintf(out, kOutputPathSize, "%s%c%s", folder, kPathSeparator, name);
-    return length > 0 && static_cast<size_t>(length) < kOutputPathSize;
-}
-
-bool startsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
-
-bool endsWith(const char* text, size_t length, const char* suffix) {
-    size_t n = std::strlen(suffix);
-    return length >= n && std::strcmp(text + length - n, suffix) == 0;
-}
-
-// The row of a level folder's name ("level%03d"), or -1.
-int64_t levelRow(const char* name) {
-    if (!startsWith(name, kLevelFolderPrefix)) return -1;
-    const char* digits = name + std::strlen(kLevelFolderPrefix);
-    size_t count = std::strlen(digits);
-    return count >= 3 ? readNumber(digits, count) : -1;
-}
-
-// What a file in a level folder is to the map format.
-struct TileName {
-    bool isTile = false;  // smplCCCRRR.map of this folder's row, or its ".part"
-    bool isPart = false;
-    int64_t column = -1;
-};
-
-TileName tileName(const char* name, int64_t row) {
-    TileName result;
-    size_t length = std::strlen(name);
-    if (!startsWith(name, kTileFilePrefix)) return result;
-    result.isPart = endsWith(name, length, kPartSuffix);
-    if (result.isPart) length -= std::strlen(kPartSuffix);
-    if (!endsWith(name, length, kTileSuffix)) return result;
-    length -= std::strlen(kTileSuffix);
-    const char* digits = name + std::strlen(kTileFilePrefix);
-    size_t digitCount = length - std::strlen(kTileFilePrefix);
-    // The row is written as %03d last; the column takes the digits before it.
-    char rowText[24];
-    std::snprintf(rowText, sizeof rowText, "%03lld", static_cast<long long>(row));
-    size_t rowDigits = std::strlen(rowText);
-    if (digitCount < rowDigits + 3 || std::strncmp(digits + digitCount - rowDigits, rowText, rowDigits) != 0)
-        return result;
-    result.column = readNumber(digits, digitCount - rowDigits);
-    result.isTile = result.column >= 0;
-    return result;
+// folder + separator + name; false when it does not fit.
+template <size_t size>
+bool joinPath(char (&out)[size], const char* folder, const char* name) {
+    int length = std::snprintf(out, size, "%s%c%s", folder, kPathSeparator, name);
+    return length > 0 && static_cast<size_t>(length) < size;
 }
 
 struct FolderScan {
@@ -76,6 +30,7 @@ struct FolderScan {
 bool lookAtEntry(void* context, const char* name, bool isFolder) {
     auto& scan = *static_cast<FolderScan*>(context);
     if (isFolder) return true;
+    // The map's names fit an OutputPath; a file of another name is never written over.
     OutputPath path;
     FileIdentity identity;
     if (joinPath(path, scan.folder, name) && scan.output.identify(path, identity) && identity.sameFile(*scan.bitmap)) {
@@ -95,7 +50,7 @@ struct LevelFolders {
 
 bool collectLevel(void* context, const char* name, bool isFolder) {
     auto& levels = *static_cast<LevelFolders*>(context);
-    if (!isFolder || levelRow(name) < 0 || std::strlen(name) >= sizeof levels.names[0]) return true;
+    if (!isFolder || levelFolderRow(name) < 0 || std::strlen(name) >= sizeof levels.names[0]) return true;
     if (levels.count == LevelFolders::kMost) {
         levels.more = true;
         return false;
@@ -126,7 +81,7 @@ void forEachLevelFolder(const ConversionJob& job, OutputFolder& output, Visit vi
             layer,
             [](void* context, const char* name, bool isFolder) {
                 auto& s = *static_cast<Skipping*>(context);
-                if (isFolder && levelRow(name) >= 0 && s.skip > 0) {
+                if (isFolder && levelFolderRow(name) >= 0 && s.skip > 0) {
                     --s.skip;
                     return true;
                 }
@@ -135,8 +90,8 @@ void forEachLevelFolder(const ConversionJob& job, OutputFolder& output, Visit vi
             &state);
         skip += levels.count;
         for (int i = 0; i < levels.count; ++i) {
-            OutputPath path;
-            if (joinPath(path, layer, levels.names[i]) && visit(path, levelRow(levels.names[i]))) --skip;
+            EntryPath path;
+            if (joinPath(path, layer, levels.names[i]) && visit(path, levelFolderRow(levels.names[i]))) --skip;
         }
     } while (levels.more);
 }
@@ -154,7 +109,7 @@ bool bitmapIsOutput(const ConversionJob& job, const FileIdentity& bitmap, Output
         return true;
     }
     bool found = false;
-    forEachLevelFolder(job, output, [&](const char* level, int64_t) {
+    forEachLevelFolder(job, output, [&](const char* level, int32_t) {
         if (found) return false;
         FolderScan scan{output, level, &bitmap};
         output.listFolder(level, lookAtEntry, &scan);
@@ -174,22 +129,25 @@ struct Cleaning {
     UserFeedback& feedback;
     const ConversionJob& job;
     const char* folder;
-    int64_t row;
+    int32_t row;
     bool keptSomething = false;
 };
 
 bool cleanEntry(void* context, const char* name, bool isFolder) {
     auto& c = *static_cast<Cleaning*>(context);
-    OutputPath path;
-    if (!joinPath(path, c.folder, name)) return true;
-    TileName tile = isFolder ? TileName{} : tileName(name, c.row);
-    if (!tile.isTile) {
+    EntryPath path;
+    if (!joinPath(path, c.folder, name)) {
+        c.keptSomething = true;
+        return true;
+    }
+    TileName tile = isFolder ? TileName{} : readTileName(name, c.row);
+    if (tile.kind == TileNameKind::Other) {
         c.feedback.noteLeftInPlace(path);
         c.keptSomething = true;
         return true;
     }
     const bool inGrid = c.row < c.job.tileRows && tile.column < c.job.tileColumns;
-    if (tile.isPart || !inGrid) {
+    if (tile.kind == TileNameKind::Temporary || !inGrid) {
         // Removing while listing: the listing may or may not show later names twice,
         // and a second removal of a removed name does nothing.
         if (!c.output.removeFile(path)) c.keptSomething = true;
@@ -199,10 +157,35 @@ bool cleanEntry(void* context, const char* name, bool isFolder) {
     return true;
 }
 
+// Names everything in a folder of the map that is not the map's: in the map's folder
+// anything but the layer folder, in the layer folder anything but level folders.
+struct Extras {
+    UserFeedback& feedback;
+    const char* folder;
+    bool (*isMapName)(const char* name, bool isFolder);
+};
+
+bool noteExtra(void* context, const char* name, bool isFolder) {
+    auto& e = *static_cast<Extras*>(context);
+    EntryPath path;
+    if (!e.isMapName(name, isFolder) && joinPath(path, e.folder, name)) e.feedback.noteLeftInPlace(path);
+    return true;
+}
+
 }  // namespace
 
 void removeOldTiles(const ConversionJob& job, OutputFolder& output, UserFeedback& feedback) {
-    forEachLevelFolder(job, output, [&](const char* level, int64_t row) {
+    Extras inMapFolder{feedback, job.folderName,
+                       [](const char* name, bool isFolder) { return isFolder && isLayerFolderName(name); }};
+    output.listFolder(job.folderName, noteExtra, &inMapFolder);
+    OutputPath layer;
+    formatLayerFolderPath(layer, job.folderName);
+    if (output.entryAt(layer) == OutputFolder::Entry::Folder) {
+        Extras inLayer{feedback, layer,
+                       [](const char* name, bool isFolder) { return isFolder && levelFolderRow(name) >= 0; }};
+        output.listFolder(layer, noteExtra, &inLayer);
+    }
+    forEachLevelFolder(job, output, [&](const char* level, int32_t row) {
         Cleaning cleaning{output, feedback, job, level, row};
         output.listFolder(level, cleanEntry, &cleaning);
         return row >= job.tileRows && !cleaning.keptSomething && output.removeFolder(level);

@@ -12,7 +12,8 @@
 bool bitmapIsOutput(const ConversionJob& job, const FileIdentity& bitmap, OutputFolder& output, OutputPath path);
 
 // After a map has replaced an older one of the same folder name: removes the older map's
-// tiles outside the new grid, ".part" files left by interrupted runs, and level folders
-// that end up empty. Only names of the map format are removed; anything else found in the
-// layer and level folders is left and named through feedback.noteLeftInPlace.
+// tiles outside the new grid, tile temporaries left by interrupted runs, and level folders
+// outside the new grid that end up empty. Only the map's own names (MapNames.h) are
+// removed; anything else found in the map's folder, the layer folder and the level
+// folders is left and named, once, through feedback.noteLeftInPlace.
 void removeOldTiles(const ConversionJob& job, OutputFolder& output, UserFeedback& feedback);

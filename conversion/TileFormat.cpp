@@ -13,7 +13,7 @@ void putSlot(uint8_t* slot, int32_t number) {
     char text[16];
     std::snprintf(text, sizeof text, "%03d", static_cast<int>(number));
     // The slot keeps the first three characters; its fourth byte stays zero.
-    std::memcpy(slot, text, 3);
+    std::memcpy(slot, text, kSlotDigits);
 }
 
 }  // namespace

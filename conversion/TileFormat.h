@@ -39,6 +39,10 @@ inline constexpr int kMapNameLength = 16;
 inline constexpr int kNeighbourOffset = 32;
 inline constexpr int kSlotSize = 4;
 inline constexpr int kSlotCount = 8;
+// A slot keeps this many characters of a number's "%03d" text, so numbers up to
+// kLargestSlotNumber stand in it whole; larger ones are cut to their first digits.
+inline constexpr int kSlotDigits = 3;
+inline constexpr int32_t kLargestSlotNumber = 999;
 inline constexpr int kConstantsOffset = 64;
 inline constexpr uint8_t kConstants[4] = {0x08, 0x01, 0x00, 0x19};
 inline constexpr int kEastWestOffset = 68;
