@@ -1,7 +1,9 @@
 // tessella import and convert's auto extents, end to end through the real binary: the
 // same bytes as convert, the prepared bitmap and the settings it prints, and refusals.
 
+#include <cpl_vsi.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -212,6 +214,55 @@ TEST(ImportEndToEnd, RefusalsSayWhatIsWrongWithTheirExitCode) {
         EXPECT_FALSE(fs::exists(folder.file("x.bmp")));
         EXPECT_FALSE(fs::exists(folder.file("a.vlm")));
     }
+}
+
+// A source GDAL names rather than a path is read tile by tile and is still the file it
+// was once the map is written: the same map as from the plain path.
+TEST(ImportEndToEnd, SourcesNamedTheWayGdalNamesThemGiveThePlainPathsMap) {
+    TempFolder folder;
+    std::string tif = folder.file("map.tif");
+    RasterRecipe recipe;
+    recipe.geoTransform = kTokyo;
+    recipe.srs = "EPSG:4326";
+    makeRaster(tif, recipe);
+    {
+        std::ifstream in(tif, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        VSILFILE* zip = VSIFOpenL(("/vsizip/" + folder.file("maps.zip") + "/map.tif").c_str(), "wb");
+        ASSERT_NE(nullptr, zip);
+        ASSERT_EQ(bytes.size(), VSIFWriteL(bytes.data(), 1, bytes.size(), zip));
+        VSIFCloseL(zip);
+    }
+    ProcessResult plain = tessella({"import", tif, "--output-dir", folder.file("plain"), "--name", "Tokyo",
+                                    "--folder", "tokyo"},
+                                   folder.path().string());
+    ASSERT_EQ(0, plain.exitCode) << plain.err;
+    const std::pair<const char*, std::string> sources[] = {
+        {"zipped", "/vsizip/" + folder.file("maps.zip") + "/map.tif"},
+        {"directory", "GTIFF_DIR:1:" + tif},
+    };
+    for (const auto& [name, source] : sources) {
+        SCOPED_TRACE(name);
+        ProcessResult result = tessella({"import", source, "--output-dir", folder.file(name), "--name", "Tokyo",
+                                         "--folder", "tokyo"},
+                                        folder.path().string());
+        EXPECT_EQ(0, result.exitCode) << result.err;
+        expectSameMaps(folder.file("plain"), folder.file(name));
+    }
+    // Standard input, which can be read only once.
+    ASSERT_EQ(0, run("cd '" + folder.path().string() + "' && '" TESSELLA_CLI_DEFAULT "' import /vsistdin/ "
+                     "--output-dir piped --name Tokyo --folder tokyo < map.tif > /dev/null 2>&1"));
+    expectSameMaps(folder.file("plain"), folder.file("piped"));
+}
+
+TEST(ImportEndToEnd, ANamedPipeIsRefusedAtOnce) {
+    TempFolder folder;
+    std::string pipe = folder.file("map.tif");
+    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+    ProcessResult result = tessella({"import", pipe, "--name", "A", "--folder", "a"}, folder.path().string());
+    EXPECT_EQ(3, result.exitCode) << result.err;
+    EXPECT_NE(std::string::npos, result.err.find(pipe + ": ")) << result.err;
+    EXPECT_FALSE(fs::exists(folder.file("a.vlm")));
 }
 
 }  // namespace
