@@ -8,6 +8,7 @@
 #include "Encoding.h"
 #include "ExitCodes.h"
 #include "FileServices.h"
+#include "GridRule.h"
 #include "ConvertReport.h"
 #include "HelpText.h"
 #include "IndexWriter.h"
@@ -247,6 +248,8 @@ int runConvert(const ConvertArguments& typed, const std::vector<std::string>& wa
         return finish(kExitBitmapRefused, "bitmap refused");
     }
     summary.bitmapAccepted = true;
+    std::string slots = neighbourSlotWarning(job.tileColumns, job.tileRows);
+    if (!slots.empty()) out.warning(slots);
 
     // Decide once: every check before anything is made, the output folder included.
     CheckedConversion checked;
@@ -273,18 +276,21 @@ int runConvert(const ConvertArguments& typed, const std::vector<std::string>& wa
     StopSignals signals;
     options.stopRequested = signals.flag();
     ConversionReport report = writeConversion(checked, *output, feedback, options);
-    // A replacement that stopped after the old index went leaves neither map whole.
-    std::string index = indexFilePath(job.folderName);
-    bool halfReplaced = args.overwrite && report.outcome != ConversionOutcome::Converted &&
-                        !output->fileExists(index.c_str());
-    const std::string neitherWhole = "the old map was being replaced: neither it nor the new one is whole now; "
-                                     "run the same convert with --overwrite again to finish the job";
+    // A replacement that stopped after this run removed the old index leaves neither map
+    // whole; one that stopped before left the old map as it was.
+    const bool failed = report.outcome != ConversionOutcome::Converted;
+    std::string replacement;
+    if (failed && report.oldIndexRemoved)
+        replacement = "the old map was being replaced: neither it nor the new one is whole now; "
+                      "run the same convert with --overwrite again to finish the job";
+    else if (failed && args.overwrite && output->fileExists(indexFilePath(job.folderName).c_str()))
+        replacement = "the old map is untouched";
     if (report.outcome == ConversionOutcome::Interrupted) {
         out.failure(interruption(job, report, summary.outputFolder));
-        if (halfReplaced) out.failure(neitherWhole);
+        if (!replacement.empty()) out.failure(replacement);
         return finish(signals.exitCode(), "interrupted");
     }
-    if (halfReplaced) out.failure(neitherWhole);
+    if (!replacement.empty()) out.failure(replacement);
     summary.written = report.outcome == ConversionOutcome::Converted;
     return finish(exitCodeFor(report.outcome), outcomeName(report.outcome));
 }

@@ -41,7 +41,10 @@ BitmapProbeResult BitmapProbe::probeBitmap(const char* path, ConversionJob& job,
     }
     FileReading::Handle file = files_.openForReading(path);
     if (file == FileReading::kNoFile) {
-        feedback.showMessage(bitmapProbeMessage(BitmapProbeResult::Unreadable, false), messages::kWarningCaption,
+        // A named pipe or a device opens, but holds no bitmap.
+        const int error = files_.lastError();
+        const bool noDiskFile = error == kErrorPipeStands || error == kErrorDeviceStands;
+        feedback.showMessage(bitmapProbeMessage(BitmapProbeResult::Unreadable, noDiskFile), messages::kWarningCaption,
                              MessageIcon::Information);
         return BitmapProbeResult::Unreadable;
     }

@@ -75,8 +75,10 @@ ConversionReport writeConversion(CheckedConversion& checked, OutputFolder& outpu
                                  const WriteOptions& options) {
     const ConversionJob& job = checked.job();
     ConversionReport report;
+    IndexWriter index(output);
     auto done = [&](ConversionOutcome outcome) {
         report.outcome = finish(feedback, outcome);
+        report.oldIndexRemoved = index.removedOldIndex();
         return report;
     };
 
@@ -90,7 +92,6 @@ ConversionReport writeConversion(CheckedConversion& checked, OutputFolder& outpu
         }
     }
 
-    IndexWriter index(output);
     index.replaceExisting(options.replaceExistingMap);
     if (index.writeIndex(job, feedback) != IndexWriteResult::Written) return done(ConversionOutcome::OutputFailed);
     if (stopRequested(options)) return done(ConversionOutcome::Interrupted);

@@ -76,6 +76,7 @@ ConversionOutcome checkConversion(ConversionJob& job, const SettingsText& texts,
 struct ConversionReport {
     ConversionOutcome outcome = ConversionOutcome::OutputFailed;
     int32_t tilesWritten = 0;  // tiles this run put in place
+    bool oldIndexRemoved = false;  // replacing a map, this run removed the old index
 };
 
 // The write step: the map into the output folder; shows the success message or the

@@ -39,6 +39,8 @@ public:
 
     // A file (not a folder) can be found at the path, following links.
     virtual bool fileExists(const char* path) = 0;
+    // Opens a regular file for reading without ever waiting: a named pipe, a device or a
+    // folder is refused at once (lastError then says what stands there).
     virtual Handle openForReading(const char* path) = 0;
     // Size of an open file in bytes, or -1 when it is no disk file or cannot be measured.
     virtual int64_t fileSize(Handle file) = 0;
@@ -79,14 +81,23 @@ public:
     virtual bool fileExists(const char* path) = 0;
     // Makes a folder; true if it was made or a real folder (not a link) is there already.
     virtual bool makeFolder(const char* path) = 0;
-    // Creates a new, empty file, removing a file or link that stands at the path first.
+    // Creates a new, empty file, removing a file or link that stands at the path first
+    // (by name: the data of its other hard links, or a link's target, stay untouched).
+    // Never opens anything that was there.
     virtual Handle createFile(const char* path) = 0;
-    // Opens or creates the file and takes the run's lock on it, held until close or the
-    // end of the process: Busy when another process holds it. Only a file the path still
-    // names once locked is returned, emptied.
+    // Creates a new, empty file at path with a random part in its name that no other run
+    // can pick: "<prefix>.XXXXXX.part". The name made is written to path.
+    virtual Handle createUniqueFile(const char* prefix, char* path, size_t pathSize) = 0;
+    // Takes the run's lock at path, held until close or the end of the process: Busy when
+    // another process holds it. A file left there by a run that is over is removed by name,
+    // and a new, empty one created and locked; only a file the path still names once locked
+    // is returned. A folder, link or anything but a regular file there fails, with
+    // lastError saying what stands there.
     virtual LockResult lockFile(const char* path, Handle& file) = 0;
     // Writes all bytes or returns false (disk full, file too large, I/O error).
     virtual bool writeAll(Handle file, const void* data, size_t size) = 0;
+    // The same at an absolute offset.
+    virtual bool writeAllAt(Handle file, uint64_t offset, const void* data, size_t size) = 0;
     // Closes the file; false when data written may not have reached the file.
     virtual bool close(Handle file) = 0;
     // Renames a file, replacing a file or link at the target (never a folder).
@@ -112,6 +123,24 @@ public:
 // Opens the output folder at path (absolute, or relative to the current folder) for one
 // run. Null when it cannot be opened; errorCode then holds the system's reason.
 std::unique_ptr<OutputFolder> openOutputFolder(const char* path, int& errorCode);
+
+// Error codes of the seams' own, beside the system's, for what stands where a file was
+// wanted: lastError gives them and describeSystemError words them.
+inline constexpr int kErrorFolderStands = -1001;
+inline constexpr int kErrorLinkStands = -1002;
+inline constexpr int kErrorPipeStands = -1003;
+inline constexpr int kErrorDeviceStands = -1004;
+
+// The words for one of those codes; null for a system's code.
+inline const char* standingErrorText(int errorCode) {
+    switch (errorCode) {
+        case kErrorFolderStands: return "a folder stands there, not a file";
+        case kErrorLinkStands: return "a link stands there; Tessella does not write through links";
+        case kErrorPipeStands: return "a named pipe stands there, not a file";
+        case kErrorDeviceStands: return "a device or socket stands there, not a file";
+    }
+    return nullptr;
+}
 
 // The system's text for an error code of these seams, in UTF-8 on POSIX and in the ANSI
 // code page on Windows, without a trailing line end.

@@ -14,9 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <new>
 
 #include "FileServices.h"
+#include "OutputPaths.h"
 #include "PosixCalls.h"
 
 namespace posix_calls {
@@ -59,6 +61,22 @@ int openRetrying(int folder, const char* path, int flags, mode_t mode = 0) {
     return fd;
 }
 
+// The seams' own code for what a file's mode says stands there; 0 for a regular file.
+int standingError(mode_t mode) {
+    if (S_ISREG(mode)) return 0;
+    if (S_ISDIR(mode)) return kErrorFolderStands;
+    if (S_ISLNK(mode)) return kErrorLinkStands;
+    if (S_ISFIFO(mode)) return kErrorPipeStands;
+    return kErrorDeviceStands;
+}
+
+// Records one of the seams' own codes for lastError.
+template <typename T>
+T refused(int code, T result) {
+    lastFailure = code;
+    return result;
+}
+
 class PosixFileReading final : public FileReading {
 public:
     bool fileExists(const char* path) override {
@@ -71,6 +89,17 @@ public:
         // the open for ever. Reads wait as usual once it is open.
         int fd = openRetrying(AT_FDCWD, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) return failed(kNoFile);
+        // Regular files only: a pipe or a device would block a read, or never end.
+        struct stat info;
+        if (::fstat(fd, &info) != 0) {
+            failed(0);
+            ::close(fd);
+            return kNoFile;
+        }
+        if (int standing = standingError(info.st_mode)) {
+            ::close(fd);
+            return refused(standing, kNoFile);
+        }
         int flags = ::fcntl(fd, F_GETFL);
         if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
         return fd;
@@ -178,40 +207,82 @@ public:
         Place place;
         if (!reach(path, place)) return kNoFile;
         removeNonFolder(place);
-        int fd = openRetrying(place.folder, place.name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        return fd < 0 ? failed(kNoFile) : fd;
+        return createNew(place);
+    }
+
+    Handle createUniqueFile(const char* prefix, char* path, size_t pathSize) override {
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 64; ++attempt) {
+            uint64_t seed = 0;
+            if (::getentropy(&seed, sizeof seed) != 0)
+                seed = static_cast<uint64_t>(::getpid()) * 0x9E3779B97F4A7C15u ^ static_cast<uint64_t>(::time(nullptr));
+            seed += ++counter;
+            char random[7];
+            static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+            for (int i = 0; i < 6; ++i, seed /= 36) random[i] = kLetters[seed % 36];
+            random[6] = '\0';
+            int length = std::snprintf(path, pathSize, "%s.%s%s", prefix, random, kPartSuffix);
+            if (length < 0 || static_cast<size_t>(length) >= pathSize) {
+                path[0] = '\0';
+                return refused(ENAMETOOLONG, kNoFile);
+            }
+            Place place;
+            if (!reach(path, place)) return kNoFile;
+            Handle fd = createNew(place);
+            if (fd != kNoFile || lastFailure != EEXIST) return fd;
+        }
+        return kNoFile;
     }
 
     LockResult lockFile(const char* path, Handle& file) override {
         Place place;
         if (!reach(path, place)) return LockResult::Failed;
         // The lock belongs to the file, so it must be the file the path names once it is
-        // held: a run that finished or gave up in between has renamed or removed it.
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            int fd = openRetrying(place.folder, place.name, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-            if (fd < 0) return failed(LockResult::Failed);
+        // held. A file found there is only ever locked and removed by name, never written:
+        // it may be another name of a file elsewhere. The run's own lock file is one it
+        // made itself, exclusively.
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            int fd = openRetrying(place.folder, place.name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            const bool found = fd >= 0;
+            if (!found) {
+                if (errno == ELOOP) return refused(kErrorLinkStands, LockResult::Failed);
+                if (errno != ENOENT) return failed(LockResult::Failed);
+                fd = createNew(place, O_RDWR);
+                if (fd < 0) {
+                    if (lastFailure == EEXIST) continue;  // another run made one just now
+                    return LockResult::Failed;
+                }
+            }
+            struct stat held;
+            if (::fstat(fd, &held) != 0) {
+                failed(0);
+                ::close(fd);
+                return LockResult::Failed;
+            }
+            if (int standing = standingError(held.st_mode)) {
+                ::close(fd);
+                return refused(standing, LockResult::Failed);
+            }
             int locked;
             do locked = ::flock(fd, LOCK_EX | LOCK_NB);
             while (locked != 0 && errno == EINTR);
             if (locked != 0) {
-                bool busy = errno == EWOULDBLOCK;
+                const bool busy = errno == EWOULDBLOCK;
                 failed(0);
                 ::close(fd);
+                if (busy && !found) continue;  // a run that found ours a moment ago: it goes on
                 return busy ? LockResult::Busy : LockResult::Failed;
             }
-            struct stat held, named;
-            bool same = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
-                        ::fstatat(place.folder, place.name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                        held.st_dev == named.st_dev && held.st_ino == named.st_ino;
-            if (same) {
-                if (::ftruncate(fd, 0) != 0) {
-                    failed(0);
-                    ::close(fd);
-                    return LockResult::Failed;
-                }
+            struct stat named;
+            const bool same = ::fstatat(place.folder, place.name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                              held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+            if (same && !found) {
                 file = fd;
                 return LockResult::Locked;
             }
+            // Left by a run that is over (its lock was free): removed by name while locked,
+            // so no run that finds it later can take it for a live lock.
+            if (same) ::unlinkat(place.folder, place.name, 0);
             ::close(fd);
         }
         errno = EAGAIN;
@@ -220,6 +291,22 @@ public:
 
     bool writeAll(Handle file, const void* data, size_t size) override {
         return writeWhole(static_cast<int>(file), data, size);
+    }
+
+    bool writeAllAt(Handle file, uint64_t offset, const void* data, size_t size) override {
+        const auto* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            ssize_t put = ::pwrite(static_cast<int>(file), bytes, size, static_cast<off_t>(offset));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) {
+                if (put == 0) errno = ENOSPC;
+                return failed(false);
+            }
+            bytes += put;
+            size -= static_cast<size_t>(put);
+            offset += static_cast<uint64_t>(put);
+        }
+        return true;
     }
 
     bool close(Handle file) override { return ::close(static_cast<int>(file)) == 0 || failed(false); }
@@ -252,9 +339,11 @@ public:
     }
 
     bool removeFolder(const char* path) override {
+        // The kept descriptors may be this folder's: they go first, then its parent is
+        // reached afresh.
+        forgetFolder();
         Place place;
         if (!reach(path, place)) return false;
-        forgetFolder();  // the cached descriptor may be this folder
         return ::unlinkat(place.folder, place.name, AT_REMOVEDIR) == 0 || failed(false);
     }
 
@@ -378,6 +467,20 @@ private:
         cacheFd_ = secondFd_ = -1;
     }
 
+    // A new file at the place, created exclusively, never through a link.
+    static Handle createNew(const Place& place, int access = O_WRONLY) {
+        int fd = openRetrying(place.folder, place.name, access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0) return fd;
+        const int error = errno;
+        struct stat info;
+        // Named as what stands there, when that is why.
+        if (error == EEXIST && ::fstatat(place.folder, place.name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            !S_ISREG(info.st_mode))
+            return refused(standingError(info.st_mode), kNoFile);
+        errno = error;
+        return failed(kNoFile);
+    }
+
     // Removes whatever file or link stands at the place; never a folder.
     static void removeNonFolder(const Place& place) {
         struct stat info;
@@ -419,5 +522,6 @@ std::unique_ptr<OutputFolder> openOutputFolder(const char* path, int& errorCode)
 
 void describeSystemError(int errorCode, char* text, size_t size) {
     if (size == 0) return;
-    std::snprintf(text, size, "%s", std::strerror(errorCode));
+    const char* standing = standingErrorText(errorCode);
+    std::snprintf(text, size, "%s", standing != nullptr ? standing : std::strerror(errorCode));
 }

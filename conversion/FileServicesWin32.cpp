@@ -11,6 +11,7 @@
 #include <new>
 
 #include "FileServices.h"
+#include "OutputPaths.h"
 
 namespace {
 
@@ -45,6 +46,28 @@ bool identityOf(HANDLE handle, FileIdentity& identity) {
     return true;
 }
 
+template <typename T>
+T refused(int code, T result) {
+    lastFailure = static_cast<DWORD>(code);
+    return result;
+}
+
+// The seams' own code for what the attributes say stands there; 0 for a file.
+int standingError(DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return kErrorLinkStands;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kErrorFolderStands;
+    return 0;
+}
+
+// Removes exactly the file or link the handle has open (opened with DELETE access),
+// never what a link leads to.
+bool deleteOpenFile(HANDLE handle) {
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != 0 ||
+           failed(false);
+}
+
 // Opens whatever the path names without access rights (works on files in use); with
 // openLink, a link itself rather than its target.
 HANDLE openForQuery(const char* path, bool openLink) {
@@ -67,7 +90,21 @@ public:
     Handle openForReading(const char* path) override {
         HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        return handle == INVALID_HANDLE_VALUE ? failed(kNoFile) : fromHandle(handle);
+        if (handle == INVALID_HANDLE_VALUE) {
+            // A folder cannot be opened as a file: say so rather than "access denied".
+            const DWORD error = GetLastError();
+            const DWORD attributes = GetFileAttributesA(path);
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return refused(kErrorFolderStands, kNoFile);
+            SetLastError(error);
+            return failed(kNoFile);
+        }
+        // Disk files only: a pipe or a device would block a read, or never end.
+        if (GetFileType(handle) != FILE_TYPE_DISK) {
+            CloseHandle(handle);
+            return refused(kErrorDeviceStands, kNoFile);
+        }
+        return fromHandle(handle);
     }
 
     int64_t fileSize(Handle file) override {
@@ -147,47 +184,79 @@ public:
         char full[kPathSize];
         if (!resolve(path, full)) return kNoFile;
         removeEntry(full);
-        HANDLE handle = CreateFileA(full, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        return handle == INVALID_HANDLE_VALUE ? failed(kNoFile) : fromHandle(handle);
+        return createNew(full, GENERIC_WRITE);
+    }
+
+    Handle createUniqueFile(const char* prefix, char* path, size_t pathSize) override {
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 64; ++attempt) {
+            LARGE_INTEGER now = {};
+            QueryPerformanceCounter(&now);
+            uint64_t seed = static_cast<uint64_t>(now.QuadPart) * 0x9E3779B97F4A7C15u ^
+                            (static_cast<uint64_t>(GetCurrentProcessId()) << 20) ^ ++counter;
+            char random[7];
+            static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+            for (int i = 0; i < 6; ++i, seed /= 36) random[i] = kLetters[seed % 36];
+            random[6] = '\0';
+            int length = std::snprintf(path, pathSize, "%s.%s%s", prefix, random, kPartSuffix);
+            if (length < 0 || static_cast<size_t>(length) >= pathSize) {
+                path[0] = '\0';
+                return refused(ERROR_FILENAME_EXCED_RANGE, kNoFile);
+            }
+            char full[kPathSize];
+            if (!resolve(path, full)) return kNoFile;
+            Handle file = createNew(full, GENERIC_WRITE);
+            if (file != kNoFile || (lastFailure != ERROR_FILE_EXISTS && lastFailure != ERROR_ALREADY_EXISTS))
+                return file;
+        }
+        return kNoFile;
     }
 
     LockResult lockFile(const char* path, Handle& file) override {
         char full[kPathSize];
         if (!resolve(path, full)) return LockResult::Failed;
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            if (GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES &&
-                (GetFileAttributesA(full) & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
-                SetLastError(kLinkRefused);
-                return failed(LockResult::Failed);
+        // As on POSIX: a file found there is only locked and removed, never written; the
+        // run's own lock file is one it made itself. Shared for reading, writing and
+        // deleting, so that the run can rename it while it holds it and another run can
+        // open it to find the lock taken.
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const DWORD attributes = GetFileAttributesA(full);
+            if (attributes != INVALID_FILE_ATTRIBUTES && standingError(attributes) != 0)
+                return refused(standingError(attributes), LockResult::Failed);
+            HANDLE handle = CreateFileA(full, GENERIC_READ | DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+            const bool found = handle != INVALID_HANDLE_VALUE;
+            if (!found) {
+                const DWORD error = GetLastError();
+                if (error != ERROR_FILE_NOT_FOUND) return failed(LockResult::Failed);
+                handle = toHandle(createNew(full, GENERIC_READ | GENERIC_WRITE, kShareAll));
+                if (handle == INVALID_HANDLE_VALUE) {
+                    if (lastFailure == ERROR_FILE_EXISTS || lastFailure == ERROR_ALREADY_EXISTS) continue;
+                    return LockResult::Failed;
+                }
+            } else if (GetFileType(handle) != FILE_TYPE_DISK) {
+                CloseHandle(handle);
+                return refused(kErrorDeviceStands, LockResult::Failed);
             }
-            // Shared for reading, writing and deleting, so that the run can rename it
-            // while it holds it and another run can open it to find the lock taken.
-            HANDLE handle = CreateFileA(full, GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (handle == INVALID_HANDLE_VALUE) return failed(LockResult::Failed);
             OVERLAPPED whole = {};
             if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
                 const bool busy = GetLastError() == ERROR_LOCK_VIOLATION;
                 failed(0);
                 CloseHandle(handle);
+                if (busy && !found) continue;
                 return busy ? LockResult::Busy : LockResult::Failed;
             }
             FileIdentity held, named;
             HANDLE check = openForQuery(full, true);
-            bool same = check != INVALID_HANDLE_VALUE && identityOf(handle, held) && identityOf(check, named) &&
-                        held.sameFile(named);
+            const bool same = check != INVALID_HANDLE_VALUE && identityOf(handle, held) &&
+                              identityOf(check, named) && held.sameFile(named);
             if (check != INVALID_HANDLE_VALUE) CloseHandle(check);
-            if (same) {
-                LARGE_INTEGER start = {};
-                if (!SetFilePointerEx(handle, start, nullptr, FILE_BEGIN) || !SetEndOfFile(handle)) {
-                    failed(0);
-                    CloseHandle(handle);
-                    return LockResult::Failed;
-                }
+            if (same && !found) {
                 file = fromHandle(handle);
                 return LockResult::Locked;
             }
+            // Left by a run that is over: removed while locked.
+            if (same) deleteOpenFile(handle);
             CloseHandle(handle);
         }
         return LockResult::Busy;
@@ -205,6 +274,26 @@ public:
             }
             bytes += written;
             size -= written;
+        }
+        return true;
+    }
+
+    bool writeAllAt(Handle file, uint64_t offset, const void* data, size_t size) override {
+        const auto* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            const DWORD chunk = size > kLargestChunk ? kLargestChunk : static_cast<DWORD>(size);
+            OVERLAPPED position = {};
+            position.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+            position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            DWORD written = 0;
+            if (!WriteFile(toHandle(file), bytes, chunk, &written, &position)) return failed(false);
+            if (written == 0) {
+                SetLastError(ERROR_DISK_FULL);
+                return failed(false);
+            }
+            bytes += written;
+            size -= written;
+            offset += written;
         }
         return true;
     }
@@ -247,6 +336,7 @@ public:
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
             (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             return false;
+        checked_[0] = '\0';  // the folder checked last may be this one
         return RemoveDirectoryA(full) != 0 || failed(false);
     }
 
@@ -318,6 +408,18 @@ private:
         return true;
     }
 
+    // A new file, created exclusively; what stands there is named when that is why.
+    static Handle createNew(const char* full, DWORD access, DWORD share = FILE_SHARE_DELETE) {
+        HANDLE handle = CreateFileA(full, access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) return fromHandle(handle);
+        const DWORD error = GetLastError();
+        const DWORD attributes = GetFileAttributesA(full);
+        if (attributes != INVALID_FILE_ATTRIBUTES && standingError(attributes) != 0)
+            return refused(standingError(attributes), kNoFile);
+        SetLastError(error);
+        return failed(kNoFile);
+    }
+
     // Removes a file, or a link (a link to a folder is removed like a folder, which
     // removes the link and not its target); never a real folder.
     static bool removeEntry(const char* full) {
@@ -360,6 +462,10 @@ std::unique_ptr<OutputFolder> openOutputFolder(const char* path, int& errorCode)
 
 void describeSystemError(int errorCode, char* text, size_t size) {
     if (size == 0) return;
+    if (const char* standing = standingErrorText(errorCode)) {
+        std::snprintf(text, size, "%s", standing);
+        return;
+    }
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                   static_cast<DWORD>(errorCode), 0, text, static_cast<DWORD>(size), nullptr);
     while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == ' '))

@@ -57,7 +57,6 @@ IndexWriteResult IndexWriter::writeIndex(const ConversionJob& job, UserFeedback&
 
     OutputPath indexPath;
     formatIndexPath(indexPath, job.folderName);
-    formatPartPath(partPath_, indexPath);
     if (!replaceExisting_ && output_.fileExists(indexPath))
         return fail(IndexWriteResult::Exists, indexPath, 0, feedback);
     // A folder or a dangling link where the index goes could never be replaced by it.
@@ -65,52 +64,41 @@ IndexWriteResult IndexWriter::writeIndex(const ConversionJob& job, UserFeedback&
     if (standing == OutputFolder::Entry::Folder || (!replaceExisting_ && standing != OutputFolder::Entry::Missing))
         return fail(IndexWriteResult::CreateFailed, indexPath, 0, feedback);
 
-    OutputFolder::Handle file = OutputFolder::kNoFile;
-    switch (output_.lockFile(partPath_, file)) {
-        case OutputFolder::LockResult::Locked: break;
-        case OutputFolder::LockResult::Busy:
-            partPath_[0] = '\0';  // another run's: not ours to remove
-            return fail(IndexWriteResult::Exists, indexPath, 0, feedback);
-        case OutputFolder::LockResult::Failed:
-            partPath_[0] = '\0';
-            return fail(IndexWriteResult::CreateFailed, indexPath, output_.lastError(), feedback);
+    switch (index_.create(indexPath, Temporary::Lock)) {
+        case OutputFileResult::Done: break;
+        case OutputFileResult::Exists: return fail(IndexWriteResult::Exists, indexPath, 0, feedback);
+        default: {
+            OutputPath lockPath;
+            formatPartPath(lockPath, indexPath);
+            return fail(IndexWriteResult::CreateFailed, lockPath, index_.error(), feedback);
+        }
     }
-    lock_ = file;
-    // Another run may have finished between the first look and the lock.
-    if (replaceExisting_) {
-        if (output_.entryAt(indexPath) != OutputFolder::Entry::Missing && !output_.removeFile(indexPath))
-            return fail(IndexWriteResult::CreateFailed, indexPath, output_.lastError(), feedback);
-    } else if (output_.entryAt(indexPath) != OutputFolder::Entry::Missing) {
-        return fail(IndexWriteResult::Exists, indexPath, 0, feedback);
-    }
-    if (!output_.writeAll(lock_, record, kIndexRecordSize))
-        return fail(IndexWriteResult::WriteFailed, indexPath, output_.lastError(), feedback);
     // A link, or anything but a folder, in the tree would lead tiles elsewhere or stop
-    // them halfway: nothing is written into such a tree.
+    // them halfway: nothing is written into such a tree, and an old map stays as it is.
     if (!treeSound) return fail(IndexWriteResult::CreateFailed, treeFailure_, treeError_, feedback);
+    // Another run may have finished between the first look and the lock.
+    if (output_.entryAt(indexPath) != OutputFolder::Entry::Missing) {
+        if (!replaceExisting_) return fail(IndexWriteResult::Exists, indexPath, 0, feedback);
+        if (!output_.removeFile(indexPath))
+            return fail(IndexWriteResult::CreateFailed, indexPath, output_.lastError(), feedback);
+        removedOldIndex_ = true;
+    }
+    if (!index_.write(record, kIndexRecordSize))
+        return fail(IndexWriteResult::WriteFailed, indexPath, index_.error(), feedback);
     return IndexWriteResult::Written;
 }
 
 IndexWriteResult IndexWriter::publishIndex(const ConversionJob& job, UserFeedback& feedback) {
     OutputPath indexPath;
     formatIndexPath(indexPath, job.folderName);
-    switch (output_.moveNoReplace(partPath_, indexPath)) {
-        case OutputFolder::MoveResult::Moved: break;
-        case OutputFolder::MoveResult::TargetExists: return fail(IndexWriteResult::Exists, indexPath, 0, feedback);
-        case OutputFolder::MoveResult::Failed:
-            return fail(IndexWriteResult::CreateFailed, indexPath, output_.lastError(), feedback);
+    switch (index_.place(Placing::NeverReplace)) {
+        case OutputFileResult::Done: return IndexWriteResult::Written;
+        case OutputFileResult::Exists: return fail(IndexWriteResult::Exists, indexPath, 0, feedback);
+        case OutputFileResult::WriteFailed:
+            return fail(IndexWriteResult::WriteFailed, indexPath, index_.error(), feedback);
+        case OutputFileResult::CreateFailed: break;
     }
-    partPath_[0] = '\0';
-    // Closing drops the lock; the record is complete, so a close failure changes nothing.
-    if (lock_ != OutputFolder::kNoFile) output_.close(lock_);
-    lock_ = OutputFolder::kNoFile;
-    return IndexWriteResult::Written;
+    return fail(IndexWriteResult::CreateFailed, indexPath, index_.error(), feedback);
 }
 
-void IndexWriter::abandon() {
-    // Removed while the lock is held, so no other run can have taken it over.
-    if (partPath_[0] != '\0' && lock_ != OutputFolder::kNoFile) output_.removeFile(partPath_);
-    if (lock_ != OutputFolder::kNoFile) output_.close(lock_);
-    lock_ = OutputFolder::kNoFile;
-    partPath_[0] = '\0';
-}
+void IndexWriter::abandon() { index_.abandon(); }

@@ -12,6 +12,7 @@
 #include "ConversionJob.h"
 #include "FileServices.h"
 #include "IndexFormat.h"
+#include "OutputFile.h"
 #include "OutputPaths.h"
 #include "UserFeedback.h"
 
@@ -27,14 +28,15 @@ const char* indexWriteMessage(IndexWriteResult result);
 
 class IndexWriter {
 public:
-    explicit IndexWriter(OutputFolder& output) : output_(output) {}
+    explicit IndexWriter(OutputFolder& output) : output_(output), index_(output) {}
     // An index that was not put in place is removed, and the lock dropped.
     ~IndexWriter() { abandon(); }
     IndexWriter(const IndexWriter&) = delete;
     IndexWriter& operator=(const IndexWriter&) = delete;
 
-    // With replaceExisting, an existing <folder>.vlm is removed once the lock is held,
-    // instead of stopping the run: the old map is being replaced.
+    // With replaceExisting, an existing <folder>.vlm is removed once the lock is held and
+    // the tree has been found sound, instead of stopping the run: the old map is being
+    // replaced.
     void replaceExisting(bool replace) { replaceExisting_ = replace; }
 
     // Makes <folder>, <folder>\layer1 and one level folder per row of tiles, stops if
@@ -49,14 +51,17 @@ public:
     // Removes <folder>.vlm.part if this run wrote it and has not put it in place.
     void abandon();
 
+    // Whether this run removed an existing <folder>.vlm (the old map is then no longer whole).
+    bool removedOldIndex() const { return removedOldIndex_; }
+
 private:
     IndexWriteResult fail(IndexWriteResult result, const char* path, int systemError, UserFeedback& feedback);
     bool makeFolders(const ConversionJob& job);
 
     OutputFolder& output_;
     bool replaceExisting_ = false;
-    OutputFolder::Handle lock_ = OutputFolder::kNoFile;
-    OutputPath partPath_ = {};
+    bool removedOldIndex_ = false;
+    OutputFile index_;  // <folder>.vlm.part, held as the run's lock
     OutputPath treeFailure_ = {};
     int treeError_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "Messages.h"
+#include "OutputFile.h"
 
 const char* tileWriteMessage(TileWriteResult result) {
     switch (result) {
@@ -117,7 +118,7 @@ TileWriteResult TileWriter::fail(TileWriteResult result, const char* path, int s
 }
 
 // Writes the complete tiles of one batch in order: each under its ".part" name, closed,
-// then renamed over whatever file or link had the tile's name.
+// then renamed over whatever file or link had the tile's name (OutputFile).
 TileWriteResult TileWriter::writeBatch(const ConversionJob& job, TileBatch& batch, UserFeedback& feedback) {
     const BatchPlan& plan = batch.plan;
     for (int32_t i = 0; i < batch.completeTiles; ++i) {
@@ -128,24 +129,16 @@ TileWriteResult TileWriter::writeBatch(const ConversionJob& job, TileBatch& batc
         const TileCorner corner = tileCorner(job, column, plan.row);
         writeTileHeader(batch.tile(i), job, neighbours, corner.topLatitude, corner.leftLongitude);
 
-        OutputPath tilePath, partPath;
+        OutputPath tilePath;
         formatTilePath(tilePath, job.folderName, column, plan.row);
-        formatPartPath(partPath, tilePath);
-        OutputFolder::Handle tile = output_.createFile(partPath);
-        if (tile == OutputFolder::kNoFile)
-            return fail(TileWriteResult::CreateFailed, tilePath, output_.lastError());
-        const bool written = output_.writeAll(tile, batch.tile(i), kTileFileSize);
-        int error = written ? 0 : output_.lastError();
-        const bool closed = output_.close(tile);
-        if (written && !closed) error = output_.lastError();
-        if (!written || !closed) {
-            output_.removeFile(partPath);
-            return fail(TileWriteResult::WriteFailed, tilePath, error);
-        }
-        if (!output_.replaceWith(partPath, tilePath)) {
-            error = output_.lastError();
-            output_.removeFile(partPath);
-            return fail(TileWriteResult::CreateFailed, tilePath, error);
+        OutputFile tile(output_);
+        if (tile.create(tilePath, Temporary::Shared) != OutputFileResult::Done)
+            return fail(TileWriteResult::CreateFailed, tilePath, tile.error());
+        if (!tile.write(batch.tile(i), kTileFileSize)) return fail(TileWriteResult::WriteFailed, tilePath, tile.error());
+        switch (tile.place(Placing::Replace)) {
+            case OutputFileResult::Done: break;
+            case OutputFileResult::WriteFailed: return fail(TileWriteResult::WriteFailed, tilePath, tile.error());
+            default: return fail(TileWriteResult::CreateFailed, tilePath, tile.error());
         }
         feedback.showProgress(++tilesWritten_, job.tileCount);
     }

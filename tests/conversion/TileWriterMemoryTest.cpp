@@ -108,6 +108,10 @@ public:
     bool fileExists(const char*) override { return false; }
     bool makeFolder(const char*) override { return true; }
     Handle createFile(const char*) override { return 2; }
+    Handle createUniqueFile(const char*, char* path, size_t) override {
+        path[0] = '\0';
+        return 2;
+    }
     LockResult lockFile(const char*, Handle& file) override {
         file = 3;
         return LockResult::Locked;
@@ -116,6 +120,7 @@ public:
         bytesWritten += size;
         return true;
     }
+    bool writeAllAt(Handle, uint64_t, const void*, size_t size) override { return writeAll(0, nullptr, size); }
     bool close(Handle) override { return true; }
     bool replaceWith(const char*, const char*) override { return true; }
     MoveResult moveNoReplace(const char*, const char*) override { return MoveResult::Moved; }

@@ -77,8 +77,14 @@ private:
         bool fileExists(const char* path) override { return real_.fileExists(path); }
         bool makeFolder(const char* path) override { return !faults_.failMakeFolder && real_.makeFolder(path); }
         Handle createFile(const char* path) override;
+        Handle createUniqueFile(const char* prefix, char* path, size_t pathSize) override {
+            return real_.createUniqueFile(prefix, path, pathSize);
+        }
         LockResult lockFile(const char* path, Handle& file) override;
         bool writeAll(Handle file, const void* data, size_t size) override;
+        bool writeAllAt(Handle file, uint64_t offset, const void* data, size_t size) override {
+            return real_.writeAllAt(file, offset, data, size);
+        }
         bool close(Handle file) override;
         bool replaceWith(const char* from, const char* to) override;
         MoveResult moveNoReplace(const char* from, const char* to) override;
