@@ -263,7 +263,7 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
     ImportStatus status = filesRead(*g.source, files, read, message);
     if (status != ImportStatus::Ready) return refuse(status, message);
     // A path keeps its full identity; each other file is watched as GDAL sees it.
-    if (gdalName && isVsiName(path) && !isStandardInput(path) &&
+    if ((!gdalName || (isVsiName(path) && !isStandardInput(path))) &&
         std::find(read.begin(), read.end(), path) == read.end())
         read.push_back(path);
     for (const std::string& name : read) {
