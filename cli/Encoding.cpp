@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -151,6 +152,43 @@ std::string cp932ToUtf8(std::string_view cp932) {
         out += decoded && length == cp932CharacterLength(static_cast<unsigned char>(cp932[i]))
                    ? *decoded
                    : std::string(kReplacement);
+        i += length;
+    }
+    return out;
+}
+
+namespace {
+
+void appendEscaped(std::string& out, std::string_view bytes) {
+    for (char c : bytes) {
+        char text[8];
+        std::snprintf(text, sizeof text, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+        out += text;
+    }
+}
+
+}  // namespace
+
+std::string escapedText(std::string_view bytes, TextEncoding encoding) {
+    std::string out;
+    for (size_t i = 0; i < bytes.size();) {
+        std::string_view rest = bytes.substr(i);
+        size_t length = encoding == TextEncoding::Utf8 ? utf8CharacterLength(rest)
+                                                       : cp932CharacterLength(static_cast<unsigned char>(rest[0]));
+        std::string_view character = rest.substr(0, length);
+        std::optional<std::string> utf8;
+        if (character.size() == length) {
+            if (encoding == TextEncoding::Cp932) utf8 = convertCp932ToUtf8(character);
+            else if (isValidUtf8(character)) utf8 = std::string(character);
+        }
+        if (!utf8 || utf8->empty()) {
+            // Not a character: its first byte shown, and the next read afresh.
+            appendEscaped(out, character.substr(0, 1));
+            ++i;
+            continue;
+        }
+        if (isControl(utf8CodePoint(*utf8))) appendEscaped(out, character);
+        else out += *utf8;
         i += length;
     }
     return out;

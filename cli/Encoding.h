@@ -40,6 +40,13 @@ size_t cp932CutLength(std::string_view cp932, size_t limit);
 // by a cut) shows as U+FFFD.
 std::string cp932ToUtf8(std::string_view cp932);
 
+// Text from a file, or a file's name, as a line of a report may show it: each character
+// of its encoding in UTF-8, but control characters (U+0000 to U+001F, U+007F to U+009F)
+// and bytes that are no character of the encoding as \xNN, each byte, so that what a
+// file holds cannot end a report line or steer the terminal.
+enum class TextEncoding { Utf8, Cp932 };
+std::string escapedText(std::string_view bytes, TextEncoding encoding);
+
 // Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates, at most U+10FFFF).
 bool isValidUtf8(std::string_view text);
 

@@ -7,6 +7,7 @@
 #include "BitmapSource.h"
 #include "Encoding.h"
 #include "ExitCodes.h"
+#include "GridRule.h"
 #include "MapFiles.h"
 #include "JsonWriter.h"
 #include "MapPreview.h"
@@ -61,7 +62,12 @@ OptionTable::Check readScale(int32_t& scale) {
 // A name from the files, which store Shift-JIS, as UTF-8.
 std::string shown(const std::string& cp932) { return cp932ToUtf8(cp932); }
 
-std::string slotText(const std::string& slot) { return slot.empty() ? "(empty)" : slot; }
+// In the text reports every text from a file, and every file name, goes through these,
+// so that no file can make a line of its own there (JSON escapes its strings itself).
+std::string storedText(const std::string& cp932) { return escapedText(cp932, TextEncoding::Cp932); }
+std::string nameText(const std::string& utf8) { return escapedText(utf8, TextEncoding::Utf8); }
+
+std::string slotText(const std::string& slot) { return slot.empty() ? "(empty)" : storedText(slot); }
 
 void angleJson(JsonWriter& json, std::string_view key, uint32_t milliseconds) {
     json.key(key).beginObject();
@@ -125,11 +131,11 @@ void printIndex(const std::string& file, size_t size, const IndexFields& f,
     std::string c = std::to_string(f.constants[0]) + " " + std::to_string(f.constants[1]) + " " +
                      std::to_string(f.constants[2]) + " " + std::to_string(f.constants[3]);
     writeStandardOutput(
-        "file: " + file + " (index, " + std::to_string(size) + " bytes)\n" +
-        "map name: " + shown(f.mapName) + "\n" +
-        "folder name: " + f.folderName + "\n" +
-        "tile prefix: " + f.tilePrefix + "\n" +
-        "text file name: " + f.textFileName + "\n" +
+        "file: " + nameText(file) + " (index, " + std::to_string(size) + " bytes)\n" +
+        "map name: " + storedText(f.mapName) + "\n" +
+        "folder name: " + storedText(f.folderName) + "\n" +
+        "tile prefix: " + storedText(f.tilePrefix) + "\n" +
+        "text file name: " + storedText(f.textFileName) + "\n" +
         "tiles: " + std::to_string(f.tileCount) + " (" + std::to_string(f.tileColumns) + " columns, " +
         std::to_string(f.tileRows) + " rows)\n" +
         "constants: " + c + "\n" +
@@ -174,8 +180,8 @@ void printTile(const std::string& file, size_t size, const TileFields& f,
         writeStandardOutput(json.text());
         return;
     }
-    std::string text = "file: " + file + " (tile, " + std::to_string(size) + " bytes)\n" +
-                       "magic: " + f.magic + "\n" + "map name: " + shown(f.mapName) + "\n" +
+    std::string text = "file: " + nameText(file) + " (tile, " + std::to_string(size) + " bytes)\n" +
+                       "magic: " + storedText(f.magic) + "\n" + "map name: " + storedText(f.mapName) + "\n" +
                        "column: " + std::to_string(f.column) + "\nrow: " + std::to_string(f.row) + "\n";
     for (int s = 0; s < 8; ++s)
         text += "slot " + std::to_string(s) + " (" + kSlotNames[s] + "): " + slotText(f.slots[s]) + "\n";
@@ -206,7 +212,7 @@ void findingsJson(JsonWriter& json, std::string_view key, const FindingList& lis
 
 std::string findingsText(const char* label, const FindingList& list) {
     std::string text;
-    for (const Finding& f : list.listed) text += std::string(label) + ": " + f.file + ": " + f.text + "\n";
+    for (const Finding& f : list.listed) text += std::string(label) + ": " + nameText(f.file) + ": " + f.text + "\n";
     if (list.count > static_cast<int64_t>(list.listed.size()))
         text += std::string(label) + ": ... and " + std::to_string(list.count - static_cast<int64_t>(list.listed.size())) +
                 " more (" + std::to_string(list.count) + " in all)\n";
@@ -250,14 +256,14 @@ ParseResult parsePreview(const std::vector<std::string>& args) {
 int runInspect(const InspectionArguments& args) {
     FileKind kind = fileKindOf(args.file);
     if (kind == FileKind::Other) {
-        printError(::quoted(args.file) + " is neither an index file (.vlm) nor a tile file (.map)");
+        printError(::quoted(nameText(args.file)) + " is neither an index file (.vlm) nor a tile file (.map)");
         return kExitUsage;
     }
     size_t capacity = kind == FileKind::Index ? kIndexRecordSize + 1 : kTileFileSize + 1;
     std::vector<uint8_t> bytes(capacity);
     ReadResult read = readFileStart(pathFromUtf8(args.file), bytes.data(), bytes.size());
     if (read.status != ReadStatus::Read) {
-        printError("cannot read " + ::quoted(args.file) + ": " +
+        printError("cannot read " + ::quoted(nameText(args.file)) + ": " +
                    (read.status == ReadStatus::Missing ? "no such file" : read.reason));
         return kExitMapUnsound;
     }
@@ -272,14 +278,14 @@ int runInspect(const InspectionArguments& args) {
     if (kind == FileKind::Index) {
         IndexFields fields;
         if (!decodeIndex(bytes.data(), size, fields, violations)) {
-            printError(::quoted(args.file) + " holds " + std::to_string(size) + " bytes; an index file is 160");
+            printError(::quoted(nameText(args.file)) + " holds " + std::to_string(size) + " bytes; an index file is 160");
             return kExitMapUnsound;
         }
         printIndex(args.file, size, fields, violations, args.json);
     } else {
         TileFields fields;
         if (!decodeTile(bytes.data(), std::min(size, bytes.size()), fields, violations)) {
-            printError(::quoted(args.file) + " holds " + std::to_string(size) + " bytes, less than a tile's header");
+            printError(::quoted(nameText(args.file)) + " holds " + std::to_string(size) + " bytes, less than a tile's header");
             return kExitMapUnsound;
         }
         if (size > static_cast<size_t>(kTileFileSize) && !violations.empty() && violations[0].field == "size")
@@ -291,10 +297,14 @@ int runInspect(const InspectionArguments& args) {
 
 int runVerify(const InspectionArguments& args) {
     if (fileKindOf(args.file) != FileKind::Index) {
-        printError(::quoted(args.file) + " is not an index file (.vlm)");
+        printError(::quoted(nameText(args.file)) + " is not an index file (.vlm)");
         return kExitUsage;
     }
     VerifyReport report = verifyMap(pathFromUtf8(args.file));
+    if (report.indexDecoded && gridFits(report.index.tileColumns, report.index.tileRows)) {
+        std::string slots = neighbourSlotWarning(report.index.tileColumns, report.index.tileRows);
+        if (!slots.empty()) printWarning(slots);
+    }
     if (args.json) {
         JsonWriter json;
         json.beginObject().field("index", args.file).field("sound", report.sound());
@@ -325,7 +335,7 @@ int previewBitmap(const InspectionArguments& args) {
     BitmapSource source(platformFileReading());
     BitmapData data = source.open(job);
     if (data != BitmapData::Complete) {
-        printError(::quoted(args.file) + (data == BitmapData::Short ? " holds fewer bytes than its header says"
+        printError(::quoted(nameText(args.file)) + (data == BitmapData::Short ? " holds fewer bytes than its header says"
                                                                     : " cannot be read any more"));
         return kExitBitmapRefused;
     }
@@ -341,7 +351,7 @@ int previewBitmap(const InspectionArguments& args) {
                                 " x " + std::to_string(report.height) + ")\n");
             return kExitSuccess;
         case PreviewOutcome::SourceUnusable:
-            printError(::quoted(args.file) + ": " + report.failure);
+            printError(::quoted(nameText(args.file)) + ": " + report.failure);
             return kExitBitmapRefused;
         case PreviewOutcome::ImageFailed:
             printError(report.failure);

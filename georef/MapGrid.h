@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "GridRule.h"
+
 enum class FitMode { Pad, Crop, Scale };
 enum class Resampling { Nearest, Bilinear, Cubic };
 
@@ -45,9 +47,8 @@ struct MapCorners {
     uint32_t bottomRightLongitude = 0;
 };
 
-inline constexpr int32_t kMinimumMapSide = 480;
-// Tile names hold three digits for the column and the row.
-inline constexpr int32_t kMaximumMapSide = 999 * 160;
+inline constexpr int32_t kMinimumMapSide = kSmallestPictureSide;
+inline constexpr int32_t kMaximumMapSide = kLargestPictureSide;  // the conversion's grid rule (GridRule.h)
 
 enum class FitStatus { Fitted, TooSmallToCrop, TooLarge };
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "MapFiles.h"
+#include "GridRule.h"
 #include "IndexFormat.h"
 #include "OutputPaths.h"
 #include "PreviewFile.h"
@@ -75,8 +76,7 @@ PreviewReport previewMap(const fs::path& indexFile, const fs::path& png, int32_t
         return report;
     }
     if (!decodeIndex(record, read.size, index, violations) || !folderNameUsable(index.folderName) ||
-        index.tileColumns == 0 || index.tileRows == 0 || index.tileColumns > kMaxGridSide ||
-        index.tileRows > kMaxGridSide) {
+        !gridFits(index.tileColumns, index.tileRows)) {
         report.failure = displayText(indexFile) + ": the tiles cannot be found from this index (see tessella verify)";
         return report;
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "BigEndian.h"
+#include "GridRule.h"
 #include "IndexFormat.h"
 #include "TileFormat.h"
 
@@ -140,12 +141,15 @@ bool decodeIndex(const uint8_t* bytes, size_t size, IndexFields& f,
     if (f.textFileName != f.folderName + kTextFileSuffix ||
         !zeroFilled(bytes + kTextFileOffset, kTextFileLength))
         add(v, "text file name", "not the folder name and \".txt\" followed by zeros");
-    if (f.tileColumns == 0 || f.tileColumns > kMaxGridSide)
-        add(v, "tile columns", number(f.tileColumns) + "; tile file names hold 1 to " +
-                                   number(kMaxGridSide) + " columns");
-    if (f.tileRows == 0 || f.tileRows > kMaxGridSide)
-        add(v, "tile rows", number(f.tileRows) + "; tile file names hold 1 to " +
-                                number(kMaxGridSide) + " rows");
+    const bool columnsFit = f.tileColumns != 0 && f.tileColumns <= static_cast<uint32_t>(kLargestGridSide);
+    const bool rowsFit = f.tileRows != 0 && f.tileRows <= static_cast<uint32_t>(kLargestGridSide);
+    if (!columnsFit)
+        add(v, "tile columns", number(f.tileColumns) + "; a map has 1 to " + number(kLargestGridSide) + " columns");
+    if (!rowsFit)
+        add(v, "tile rows", number(f.tileRows) + "; a map has 1 to " + number(kLargestGridSide) + " rows");
+    if (columnsFit && rowsFit && !gridFits(f.tileColumns, f.tileRows))
+        add(v, "tile grid", number(int64_t{f.tileColumns} * f.tileRows) + " tiles; a map has at most " +
+                                number(kLargestTileCount));
     if (f.tileCount != static_cast<uint32_t>(uint64_t{f.tileColumns} * f.tileRows))
         add(v, "tile count", number(f.tileCount) + ", not columns x rows (" +
                                  number(int64_t{f.tileColumns} * f.tileRows) + ")");

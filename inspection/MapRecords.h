@@ -57,15 +57,12 @@ struct IndexFields {
 bool decodeIndex(const uint8_t* bytes, size_t size, IndexFields& fields,
                  std::vector<FormatViolation>& violations);
 
-// The largest grid whose tile files have names: three digits for column and row.
-inline constexpr uint32_t kMaxGridSide = 1000;
-
 // Whether the folder name can lead to tile files: 1 to 8 of a-z and 0-9.
 bool folderNameUsable(const std::string& folderName);
 
 // The job that would have written this index: what the writer's own functions need to
 // recompute every byte of the map. Only for an index whose folder name is usable and
-// whose grid is 1 to kMaxGridSide on each side.
+// whose grid fits (gridFits of GridRule.h).
 ConversionJob jobFromIndex(const IndexFields& fields, const uint8_t* storedMapName);
 
 struct TileFields {

@@ -4,7 +4,9 @@
 #include <system_error>
 
 #include "MapFiles.h"
+#include "GridRule.h"
 #include "IndexFormat.h"
+#include "MapNames.h"
 #include "OutputPaths.h"
 #include "TileFormat.h"
 
@@ -81,25 +83,6 @@ void checkTile(const fs::path& root, const ConversionJob& job, int32_t column, i
     }
 }
 
-bool hasSuffix(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// The number in a name made of prefix, `digits` digits pairs and suffix; -1 if it is not one.
-bool numberedName(const std::string& name, const std::string& prefix, int groups,
-                  const std::string& suffix, int32_t numbers[2]) {
-    if (name.size() != prefix.size() + 3 * static_cast<size_t>(groups) + suffix.size() ||
-        name.compare(0, prefix.size(), prefix) != 0 || !hasSuffix(name, suffix))
-        return false;
-    for (int g = 0; g < groups; ++g) {
-        std::string digits = name.substr(prefix.size() + 3 * g, 3);
-        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return false;
-        numbers[g] = std::stoi(digits);
-    }
-    return true;
-}
-
 std::vector<fs::directory_entry> sortedEntries(const fs::path& folder) {
     std::vector<fs::directory_entry> entries;
     std::error_code error;
@@ -110,42 +93,46 @@ std::vector<fs::directory_entry> sortedEntries(const fs::path& folder) {
     return entries;
 }
 
+const char kLeftByRun[] = "not part of the map: left by an interrupted run, or a conversion still running";
+
 // Files inside one level folder that are not tiles of the grid.
-void scanLevelFolder(const fs::path& root, const std::string& levelName, int32_t level,
+void scanLevelFolder(const fs::path& root, const std::string& levelName, int32_t row,
                      const ConversionJob& job, VerifyReport& report) {
     for (const fs::directory_entry& entry : sortedEntries(root / levelName)) {
         std::string fileName = displayText(entry.path().filename());
         std::string name = levelName + kPathSeparator + fileName;
-        int32_t numbers[2];
-        if (hasSuffix(fileName, kPartSuffix)) {
-            report.warnings.add(FindingKind::PartFile, name, "not part of the map: left by an interrupted run, or a conversion still running");
-        } else if (numberedName(fileName, kTileFilePrefix, 2, kTileSuffix, numbers)) {
-            bool inGrid = numbers[1] == level && level < job.tileRows && numbers[0] < job.tileColumns;
-            if (!inGrid)
-                report.warnings.add(FindingKind::StrayTile, name, "a tile outside the index's grid");
-        } else {
+        std::error_code error;
+        TileName tile = entry.is_directory(error) ? TileName{} : readTileName(fileName, row);
+        if (tile.kind == TileNameKind::Temporary)
+            report.warnings.add(FindingKind::PartFile, name, kLeftByRun);
+        else if (tile.kind == TileNameKind::Other)
             report.warnings.add(FindingKind::OtherFile, name, "not part of the map");
-        }
+        else if (row >= job.tileRows || tile.column >= job.tileColumns)
+            report.warnings.add(FindingKind::StrayTile, name, "a tile outside the index's grid");
     }
 }
 
+// Everything under the map's folder that the index does not account for.
 void scanForStrays(const fs::path& root, const fs::path& indexFile, const ConversionJob& job,
                    VerifyReport& report) {
+    std::error_code error;
+    for (const fs::directory_entry& entry : sortedEntries(root / job.folderName)) {
+        std::string fileName = displayText(entry.path().filename());
+        if (!(isLayerFolderName(fileName) && entry.is_directory(error)))
+            report.warnings.add(FindingKind::OtherFile, job.folderName + (kPathSeparator + fileName),
+                                "not part of the map");
+    }
     std::string layer = layerFolderPath(job.folderName);
     for (const fs::directory_entry& entry : sortedEntries(root / layer)) {
         std::string fileName = displayText(entry.path().filename());
-        int32_t numbers[2];
-        std::error_code error;
-        if (entry.is_directory(error) && numberedName(fileName, kLevelFolderPrefix, 1, "", numbers))
-            scanLevelFolder(root, layer + kPathSeparator + fileName, numbers[0], job, report);
+        int32_t row = entry.is_symlink(error) || !entry.is_directory(error) ? -1 : levelFolderRow(fileName);
+        if (row >= 0)
+            scanLevelFolder(root, layer + kPathSeparator + fileName, row, job, report);
         else
-            report.warnings.add(FindingKind::OtherFile, layer + kPathSeparator + fileName,
-                                "not part of the map");
+            report.warnings.add(FindingKind::OtherFile, layer + kPathSeparator + fileName, "not part of the map");
     }
     std::string indexPart = displayText(indexFile.filename()) + kPartSuffix;
-    std::error_code error;
-    if (fs::exists(root / indexPart, error))
-        report.warnings.add(FindingKind::PartFile, indexPart, "not part of the map: left by an interrupted run, or a conversion still running");
+    if (fs::exists(root / indexPart, error)) report.warnings.add(FindingKind::PartFile, indexPart, kLeftByRun);
 }
 
 }  // namespace
@@ -165,8 +152,7 @@ VerifyReport verifyMap(const fs::path& indexFile) {
     for (const FormatViolation& v : violations)
         report.problems.add(FindingKind::IndexField, indexName, v.field + ": " + v.text);
     const IndexFields& index = report.index;
-    if (!report.indexDecoded || !folderNameUsable(index.folderName) || index.tileColumns == 0 ||
-        index.tileRows == 0 || index.tileColumns > kMaxGridSide || index.tileRows > kMaxGridSide) {
+    if (!report.indexDecoded || !folderNameUsable(index.folderName) || !gridFits(index.tileColumns, index.tileRows)) {
         report.problems.add(FindingKind::IndexUnreadable, indexName,
                             "the tiles cannot be found from this index; none were checked");
         return report;

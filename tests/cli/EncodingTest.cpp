@@ -98,4 +98,29 @@ TEST(Encoding, EveryCp932NameComesBackAsTyped) {
     }
 }
 
+struct EscapeCase {
+    const char* name;
+    std::string bytes;
+    TextEncoding encoding;
+    std::string shown;
+};
+
+TEST(Encoding, ReportTextShowsControlsAndStrayBytesAsHex) {
+    const EscapeCase cases[] = {
+        {"plain", "area01.vlm", TextEncoding::Utf8, "area01.vlm"},
+        {"line break forging a line", "a.map\nverdict: sound", TextEncoding::Utf8, "a.map\\x0Averdict: sound"},
+        {"carriage return, escape, delete", "x\r\x1b[2Jy\x7f", TextEncoding::Utf8, "x\\x0D\\x1B[2Jy\\x7F"},
+        {"zero byte", std::string("a\0b", 3), TextEncoding::Utf8, "a\\x00b"},
+        {"Japanese kept", "\xE5\x9C\xB0\xE5\x9B\xB3", TextEncoding::Utf8, "\xE5\x9C\xB0\xE5\x9B\xB3"},
+        {"not UTF-8", "a\xFF\xC3", TextEncoding::Utf8, "a\\xFF\\xC3"},
+        {"C1 control in UTF-8", "a\xC2\x9B", TextEncoding::Utf8, "a\\xC2\\x9B"},
+        {"Shift-JIS name", "\x92\x6E\x90\x7D", TextEncoding::Cp932, "\xE5\x9C\xB0\xE5\x9B\xB3"},
+        {"Shift-JIS with a line break", "MAP\n\x92\x6E", TextEncoding::Cp932, "MAP\\x0A\xE5\x9C\xB0"},
+        {"lead byte cut off", "AB\x92", TextEncoding::Cp932, "AB\\x92"},
+        {"lead byte before a control", "\x92\x0A", TextEncoding::Cp932, "\\x92\\x0A"},
+        {"no character in Shift-JIS", "\xFD", TextEncoding::Cp932, "\\xFD"},
+    };
+    for (const EscapeCase& c : cases) EXPECT_EQ(escapedText(c.bytes, c.encoding), c.shown) << c.name;
+}
+
 }  // namespace

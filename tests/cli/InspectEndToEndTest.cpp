@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "IndexFormat.h"
 #include "Palette.h"
 #include "ProcessRunner.h"
 #include "TempFolder.h"
@@ -100,6 +101,40 @@ TEST_F(InspectCommands, VerifyExitCodesAndProblemLines) {
                               "warning: " + native("area01/layer1/level000/smpl000000.map.part") +
                                   ": not part of the map: left by an interrupted run",
                               "verdict: damaged (9 tiles checked, 1 problem, 1 warning)\n"});
+}
+
+bool windowsCli() {
+    const char* command = std::getenv("TESSELLA_CLI");
+    return command != nullptr && std::strstr(command, ".exe") != nullptr;
+}
+
+TEST_F(InspectCommands, TextReportsShowControlBytesOfFilesAndNamesAsHex) {
+    // A map name that would print a line of its own, stored where the name goes.
+    std::vector<uint8_t> index = readFile(file("area01.vlm").string());
+    const char forged[] = "E\nformat: as the format allows";
+    std::fill(index.begin() + index_format::kMapNameOffset,
+              index.begin() + index_format::kMapNameOffset + index_format::kMapNameLength, 0);
+    std::memcpy(index.data() + index_format::kMapNameOffset, forged,
+                std::min<size_t>(sizeof forged - 1, index_format::kMapNameLength));
+    writeFile(file("area01.vlm").string(), index);
+
+    ProcessResult text = run({"inspect", "area01.vlm"});
+    EXPECT_NE(text.out.find("\nmap name: E\\x0Aformat: as the format allows\n"), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find("\nformat: as the format allows\n"), text.out.rfind("\nformat: as the format allows\n"))
+        << "only the report's own line";
+    ProcessResult json = run({"inspect", "area01.vlm", "--json"});
+    EXPECT_NE(json.out.find("\"mapName\": \"E\\nformat: as the format allows\""), std::string::npos) << json.out;
+
+    if (windowsCli()) return;  // no line breaks in Windows file names
+    fs::copy_file(file("area01/layer1/level000/smpl000000.map"), file("tile\nverdict: sound.map"));
+    ProcessResult tile = run({"inspect", "tile\nverdict: sound.map"});
+    EXPECT_EQ(tile.out.rfind("file: tile\\x0Averdict: sound.map (tile, 25760 bytes)\n", 0), 0u) << tile.out;
+    writeFile(file("area01/layer1/x\nverdict: sound").string(), {'x'});
+    ProcessResult verify = run({"verify", "area01.vlm"});
+    EXPECT_NE(verify.out.find("warning: area01/layer1/x\\x0Averdict: sound: not part of the map\n"),
+              std::string::npos)
+        << verify.out;
+    EXPECT_EQ(verify.out.find("\nverdict: sound"), std::string::npos) << verify.out;
 }
 
 // A PNG's pixels as red, green, blue; empty when it cannot be read.
