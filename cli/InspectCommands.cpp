@@ -17,6 +17,7 @@
 #include "IndexFormat.h"
 #include "Platform.h"
 #include "Quoted.h"
+#include "StopSignals.h"
 #include "TerminalFeedback.h"
 #include "TileFormat.h"
 
@@ -326,7 +327,17 @@ namespace {
 
 // The bitmap as convert would take it: the same probe and checks, then its pixels through
 // the same reader, strip by strip.
-int previewBitmap(const InspectionArguments& args) {
+// What a preview that did not finish says; the exit code.
+int previewFailed(const PreviewReport& report, int sourceExitCode, const StopSignals& signals) {
+    printError(report.failure);
+    switch (report.outcome) {
+        case PreviewOutcome::SourceUnusable: return sourceExitCode;
+        case PreviewOutcome::Interrupted: return signals.exitCode();
+        default: return kExitOutputFailed;
+    }
+}
+
+int previewBitmap(const InspectionArguments& args, const StopSignals& signals) {
     TerminalFeedback feedback(writeStandardError, false);
     ConversionJob job;
     std::string path, reason;
@@ -343,51 +354,41 @@ int previewBitmap(const InspectionArguments& args) {
         printError("not enough memory to read the bitmap");
         return kExitInternalError;
     }
-    PreviewReport report = previewPicture(source, {job.tileColumns, job.tileRows}, pathFromUtf8(args.output),
-                                          args.scale, args.compare);
-    switch (report.outcome) {
-        case PreviewOutcome::Written:
-            writeStandardOutput("Wrote " + args.output + " (" + std::to_string(args.compare ? 2 * report.width : report.width) +
-                                " x " + std::to_string(report.height) + ")\n");
-            return kExitSuccess;
-        case PreviewOutcome::SourceUnusable:
-            printError(::quoted(nameText(args.file)) + ": " + report.failure);
-            return kExitBitmapRefused;
-        case PreviewOutcome::ImageFailed:
-            printError(report.failure);
-            return kExitOutputFailed;
+    PreviewReport report = previewPicture(source, source.identity(), {job.tileColumns, job.tileRows},
+                                          pathFromUtf8(args.output), args.scale, args.compare, signals.flag());
+    if (report.outcome == PreviewOutcome::Written) {
+        writeStandardOutput("Wrote " + args.output + " (" + std::to_string(args.compare ? 2 * report.width : report.width) +
+                            " x " + std::to_string(report.height) + ")\n");
+        return kExitSuccess;
     }
-    return kExitInternalError;
+    if (report.outcome == PreviewOutcome::SourceUnusable)
+        report.failure = ::quoted(nameText(args.file)) + ": " + report.failure;
+    return previewFailed(report, kExitBitmapRefused, signals);
 }
 
 }  // namespace
 
 int runPreview(const InspectionArguments& args) {
-    if (fileKindOf(args.file) != FileKind::Index) return previewBitmap(args);
+    // From the start: a stop at any moment removes what the preview made, and says so.
+    StopSignals signals;
+    if (fileKindOf(args.file) != FileKind::Index) return previewBitmap(args, signals);
     if (args.compare) {
         printError("--compare shows a picture beside its stored colours; a map has only the stored ones");
         return kExitUsage;
     }
-    PreviewReport report = previewMap(pathFromUtf8(args.file), pathFromUtf8(args.output), args.scale);
+    PreviewReport report = previewMap(pathFromUtf8(args.file), pathFromUtf8(args.output), args.scale, signals.flag());
     for (const Finding& gap : report.gaps.listed) printWarning(gap.file + ": " + gap.text);
     if (report.gaps.count > static_cast<int64_t>(report.gaps.listed.size()))
         printWarning("... and " + std::to_string(report.gaps.count - static_cast<int64_t>(report.gaps.listed.size())) +
                      " more tiles drawn transparent");
     if (report.pixelsAbove230 > 0)
         printWarning(std::to_string(report.pixelsAbove230) + " pixels hold an index above 230; drawn transparent");
-    switch (report.outcome) {
-        case PreviewOutcome::Written:
-            writeStandardOutput("Wrote " + args.output + " (" + std::to_string(report.width) + " x " +
-                                std::to_string(report.height) + ")\n");
-            return report.gaps.count > 0 || report.pixelsAbove230 > 0 ? kExitMapUnsound : kExitSuccess;
-        case PreviewOutcome::SourceUnusable:
-            printError(report.failure);
-            return kExitMapUnsound;
-        case PreviewOutcome::ImageFailed:
-            printError(report.failure);
-            return kExitOutputFailed;
+    if (report.outcome == PreviewOutcome::Written) {
+        writeStandardOutput("Wrote " + args.output + " (" + std::to_string(report.width) + " x " +
+                            std::to_string(report.height) + ")\n");
+        return report.gaps.count > 0 || report.pixelsAbove230 > 0 ? kExitMapUnsound : kExitSuccess;
     }
-    return kExitInternalError;
+    return previewFailed(report, kExitMapUnsound, signals);
 }
 
 std::string inspectionHelp(std::string_view topic) {

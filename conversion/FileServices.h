@@ -130,6 +130,7 @@ inline constexpr int kErrorFolderStands = -1001;
 inline constexpr int kErrorLinkStands = -1002;
 inline constexpr int kErrorPipeStands = -1003;
 inline constexpr int kErrorDeviceStands = -1004;
+inline constexpr int kErrorNameTooLong = -1005;
 
 // The words for one of those codes; null for a system's code.
 inline const char* standingErrorText(int errorCode) {
@@ -138,6 +139,7 @@ inline const char* standingErrorText(int errorCode) {
         case kErrorLinkStands: return "a link stands there; Tessella does not write through links";
         case kErrorPipeStands: return "a named pipe stands there, not a file";
         case kErrorDeviceStands: return "a device or socket stands there, not a file";
+        case kErrorNameTooLong: return "the name is too long";
     }
     return nullptr;
 }

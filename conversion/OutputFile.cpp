@@ -1,6 +1,7 @@
 #include "OutputFile.h"
 
 #include <cstdio>
+#include <cstring>
 
 OutputFileResult OutputFile::fail(OutputFileResult result) {
     if (error_ == 0) error_ = folder_.lastError();
@@ -12,17 +13,24 @@ OutputFileResult OutputFile::create(const char* finalPath, Temporary kind) {
     abandon();
     error_ = 0;
     kind_ = kind;
-    std::snprintf(final_, sizeof final_, "%s", finalPath);
+    const size_t length = std::strlen(finalPath);
+    if (length + sizeof kPartSuffix > sizeof final_) {
+        error_ = kErrorNameTooLong;
+        return OutputFileResult::CreateFailed;
+    }
+    std::memcpy(final_, finalPath, length + 1);
+    if (kind != Temporary::Unique) {
+        std::memcpy(temporary_, final_, length);
+        std::memcpy(temporary_ + length, kPartSuffix, sizeof kPartSuffix);
+    }
     switch (kind) {
         case Temporary::Shared:
-            formatPartPath(temporary_, final_);
             file_ = folder_.createFile(temporary_);
             break;
         case Temporary::Unique:
             file_ = folder_.createUniqueFile(final_, temporary_, sizeof temporary_);
             break;
         case Temporary::Lock:
-            formatPartPath(temporary_, final_);
             switch (folder_.lockFile(temporary_, file_)) {
                 case OutputFolder::LockResult::Locked: break;
                 case OutputFolder::LockResult::Busy:
@@ -91,4 +99,28 @@ void OutputFile::abandon() {
     temporary_[0] = '\0';
     if (file_ != OutputFolder::kNoFile) folder_.close(file_);
     file_ = OutputFolder::kNoFile;
+}
+
+bool openOutputTarget(const char* path, OutputTarget& target, int& error) {
+    const char* name = std::strrchr(path, '/');
+#ifdef _WIN32
+    const char* backslash = std::strrchr(path, '\\');
+    if (backslash != nullptr && (name == nullptr || backslash > name)) name = backslash;
+    if (name == nullptr && path[0] != '\0' && path[1] == ':') name = path + 1;  // "C:name"
+#endif
+    std::string folder;
+    if (name == nullptr) {
+        folder = ".";
+        name = path;
+    } else {
+        folder.assign(path, static_cast<size_t>(name - path) + 1);  // "/" and "C:\" stay roots
+        ++name;
+    }
+    if (*name == '\0' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
+        error = kErrorFolderStands;
+        return false;
+    }
+    target.name = name;
+    target.folder = openOutputFolder(folder.c_str(), error);
+    return target.folder != nullptr;
 }

@@ -16,6 +16,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "FileServices.h"
 #include "OutputPaths.h"
@@ -63,10 +65,24 @@ private:
     OutputFileResult fail(OutputFileResult result);
     bool closeFile();
 
+    // Room for a name of the user's (255 bytes) below a few folders, and its temporary.
+    static constexpr size_t kPathSize = 512;
+
     OutputFolder& folder_;
     OutputFolder::Handle file_ = OutputFolder::kNoFile;
     Temporary kind_ = Temporary::Shared;
-    OutputPath final_ = {};
-    OutputPath temporary_ = {};
+    char final_[kPathSize] = {};
+    char temporary_[kPathSize] = {};
     int error_ = 0;
 };
+
+// A single file named by a path of the user's: the folder it goes in, opened as the
+// output folder (links in that path followed, as the system follows them), and its name
+// there.
+struct OutputTarget {
+    std::unique_ptr<OutputFolder> folder;
+    std::string name;
+};
+
+// False with error set when the folder cannot be opened or the path ends in no name.
+bool openOutputTarget(const char* path, OutputTarget& target, int& error);

@@ -4,11 +4,11 @@
 // Windows Imaging Component on Windows (PngWriterWic.cpp).
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "OutputFile.h"
 #include "Palette.h"
 
 struct ImageLayout {
@@ -30,6 +30,7 @@ public:
     virtual std::string failure() const = 0;
 };
 
-// Creates the file and writes what comes before the rows. Null with a reason on failure.
-std::unique_ptr<ImageWriter> createPngWriter(const std::filesystem::path& file,
-                                             const ImageLayout& layout, std::string& reason);
+// Writes what comes before the rows into the file, which stays the caller's: the writer
+// only writes through it, and the caller puts it in place once finish() succeeded. Null
+// with a reason on failure.
+std::unique_ptr<ImageWriter> createPngWriter(OutputFile& file, const ImageLayout& layout, std::string& reason);

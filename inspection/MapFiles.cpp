@@ -1,41 +1,65 @@
 #include "MapFiles.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
-std::FILE* openForReading(const std::filesystem::path& path) {
+bool missing(int error) {
 #ifdef _WIN32
-    return _wfopen(path.c_str(), L"rb");
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 #else
-    return std::fopen(path.c_str(), "rb");
+    return error == ENOENT;
 #endif
+}
+
+std::string reasonFor(int error) {
+    char text[256];
+    describeSystemError(error, text, sizeof text);
+    return text;
 }
 
 }  // namespace
 
 ReadResult readFileStart(const std::filesystem::path& path, uint8_t* buffer, size_t capacity) {
     ReadResult result;
-    errno = 0;
-    std::FILE* file = openForReading(path);
-    if (file == nullptr) {
-        int error = errno;
-        result.status = error == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
-        result.reason = std::strerror(error);
+    FileReading& files = platformFileReading();
+    FileReading::Handle file = files.openForReading(systemPath(path).c_str());
+    if (file == FileReading::kNoFile) {
+        const int error = files.lastError();
+        result.status = missing(error) ? ReadStatus::Missing : ReadStatus::Failed;
+        result.reason = reasonFor(error);
         return result;
     }
-    result.size = std::fread(buffer, 1, capacity, file);
-    bool failed = std::ferror(file) != 0;
-    int error = errno;
-    std::fclose(file);
-    if (failed) {
-        result.reason = error != 0 ? std::strerror(error) : "read error";
+    const int64_t read = files.readAt(file, 0, buffer, capacity);
+    const int error = read < 0 ? files.lastError() : 0;
+    const bool identified = read >= 0 && files.identify(file, result.identity);
+    files.close(file);
+    if (read < 0 || !identified) {
+        result.reason = reasonFor(read < 0 ? error : files.lastError());
         return result;
     }
+    result.size = static_cast<size_t>(read);
     result.status = ReadStatus::Read;
     return result;
+}
+
+std::string systemPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const std::wstring& wide = path.native();
+    int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                   nullptr);
+    std::string narrow(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), narrow.data(), size, nullptr,
+                            nullptr);
+    return narrow;
+#else
+    return path.native();
+#endif
 }
 
 std::string displayText(const std::filesystem::path& path) {

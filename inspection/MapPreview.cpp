@@ -64,7 +64,16 @@ private:
 
 }  // namespace
 
-PreviewReport previewMap(const fs::path& indexFile, const fs::path& png, int32_t scale) {
+namespace {
+
+PreviewOutcome failedOutcome(const PreviewFile& file) {
+    return file.interrupted() ? PreviewOutcome::Interrupted : PreviewOutcome::ImageFailed;
+}
+
+}  // namespace
+
+PreviewReport previewMap(const fs::path& indexFile, const fs::path& png, int32_t scale,
+                         const volatile std::sig_atomic_t* stop) {
     PreviewReport report;
     uint8_t record[kIndexRecordSize];
     ReadResult read = readFileStart(indexFile, record, sizeof record);
@@ -85,7 +94,8 @@ PreviewReport previewMap(const fs::path& indexFile, const fs::path& png, int32_t
     report.height = scaledSide(rows * kTileSide, scale);
 
     PreviewFile file;
-    if (!file.open(png, paletteLayout(report.width, report.height, true))) {
+    file.stopWhen(stop);
+    if (!file.open(png, paletteLayout(report.width, report.height, true)) || !file.readsFrom(read.identity)) {
         report.outcome = PreviewOutcome::ImageFailed;
         report.failure = file.failure();
         return report;
@@ -100,6 +110,11 @@ PreviewReport previewMap(const fs::path& indexFile, const fs::path& png, int32_t
         for (int32_t column = 0; column < columns; ++column) {
             std::string name = tileFilePath(level, column, row);
             ReadResult tileRead = readFileStart(root / name, tile.data(), tile.size());
+            if (tileRead.status == ReadStatus::Read && !file.readsFrom(tileRead.identity)) {
+                report.outcome = PreviewOutcome::ImageFailed;
+                report.failure = file.failure();
+                return report;
+            }
             size_t pixels = 0;
             if (tileRead.status == ReadStatus::Read && tileRead.size > static_cast<size_t>(kTileHeaderSize))
                 pixels = tileRead.size - kTileHeaderSize;
@@ -113,14 +128,14 @@ PreviewReport previewMap(const fs::path& indexFile, const fs::path& png, int32_t
         }
         for (int32_t k = 0; k < strip.keptRows(); ++k) {
             if (!file.writeRow(strip.keptRow(k))) {
-                report.outcome = PreviewOutcome::ImageFailed;
+                report.outcome = failedOutcome(file);
                 report.failure = file.failure();
                 return report;
             }
         }
     }
     if (!file.commit()) {
-        report.outcome = PreviewOutcome::ImageFailed;
+        report.outcome = failedOutcome(file);
         report.failure = file.failure();
         return report;
     }

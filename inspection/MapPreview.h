@@ -4,6 +4,7 @@
 // top-left pixel of each N x N block. One row of tiles is in memory at a time.
 // A tile that is missing or cut short, and an index above 230, are drawn transparent.
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -14,6 +15,7 @@ enum class PreviewOutcome {
     Written,        // the PNG was written
     SourceUnusable, // the index (or picture) cannot be read as a whole: nothing written
     ImageFailed,    // the PNG could not be made or written: nothing left behind
+    Interrupted,    // asked to stop: nothing left behind
 };
 
 struct PreviewReport {
@@ -27,9 +29,9 @@ struct PreviewReport {
 
 inline constexpr int32_t kMaxPreviewScale = 160;
 
-// scale is 1 to kMaxPreviewScale.
+// scale is 1 to kMaxPreviewScale. The preview stops between two rows once *stop is non-zero.
 PreviewReport previewMap(const std::filesystem::path& indexFile, const std::filesystem::path& png,
-                         int32_t scale);
+                         int32_t scale, const volatile std::sig_atomic_t* stop = nullptr);
 
 // Pixels of a side of `full` pixels at scale: one per started block.
 inline int32_t scaledSide(int32_t full, int32_t scale) { return (full + scale - 1) / scale; }

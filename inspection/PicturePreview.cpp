@@ -47,8 +47,9 @@ private:
 
 }  // namespace
 
-PreviewReport previewPicture(PixelSource& source, const PictureShape& shape, const fs::path& png,
-                             int32_t scale, bool compare) {
+PreviewReport previewPicture(PixelSource& source, const FileIdentity& identity, const PictureShape& shape,
+                             const fs::path& png, int32_t scale, bool compare,
+                             const volatile std::sig_atomic_t* stop) {
     PreviewReport report;
     report.width = scaledSide(shape.tileColumns * kTileSide, scale);
     report.height = scaledSide(shape.tileRows * kTileSide, scale);
@@ -58,7 +59,8 @@ PreviewReport previewPicture(PixelSource& source, const PictureShape& shape, con
         layout.colours.clear();
     }
     PreviewFile file;
-    if (!file.open(png, layout)) {
+    file.stopWhen(stop);
+    if (!file.open(png, layout) || !file.readsFrom(identity)) {
         report.outcome = PreviewOutcome::ImageFailed;
         report.failure = file.failure();
         return report;
@@ -92,14 +94,14 @@ PreviewReport previewPicture(PixelSource& source, const PictureShape& shape, con
                 line = out.data();
             }
             if (!file.writeRow(line)) {
-                report.outcome = PreviewOutcome::ImageFailed;
+                report.outcome = file.interrupted() ? PreviewOutcome::Interrupted : PreviewOutcome::ImageFailed;
                 report.failure = file.failure();
                 return report;
             }
         }
     }
     if (!file.commit()) {
-        report.outcome = PreviewOutcome::ImageFailed;
+        report.outcome = file.interrupted() ? PreviewOutcome::Interrupted : PreviewOutcome::ImageFailed;
         report.failure = file.failure();
         return report;
     }

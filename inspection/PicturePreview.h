@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "FileServices.h"
 #include "MapPreview.h"
 #include "PixelSource.h"
 
@@ -15,5 +16,7 @@ struct PictureShape {
     int32_t tileRows = 0;
 };
 
-PreviewReport previewPicture(PixelSource& source, const PictureShape& shape,
-                             const std::filesystem::path& png, int32_t scale, bool compare);
+// identity is the picture's file, which the preview must not replace.
+PreviewReport previewPicture(PixelSource& source, const FileIdentity& identity, const PictureShape& shape,
+                             const std::filesystem::path& png, int32_t scale, bool compare,
+                             const volatile std::sig_atomic_t* stop = nullptr);

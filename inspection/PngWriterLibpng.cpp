@@ -1,9 +1,7 @@
 #include <png.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 
 #include "ImageWriter.h"
 
@@ -13,17 +11,10 @@ namespace {
 // from a function that sets one and holds nothing that needs destroying.
 class LibpngWriter : public ImageWriter {
 public:
-    ~LibpngWriter() override {
-        png_destroy_write_struct(&png_, &info_);
-        if (file_ != nullptr) std::fclose(file_);
-    }
+    explicit LibpngWriter(OutputFile& file) : file_(file) {}
+    ~LibpngWriter() override { png_destroy_write_struct(&png_, &info_); }
 
-    bool open(const std::filesystem::path& path, const ImageLayout& layout) {
-        file_ = std::fopen(path.c_str(), "wb");
-        if (file_ == nullptr) {
-            failure_ = std::strerror(errno);
-            return false;
-        }
+    bool open(const ImageLayout& layout) {
         png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, onError, onWarning);
         if (png_ != nullptr) info_ = png_create_info_struct(png_);
         if (png_ == nullptr || info_ == nullptr) {
@@ -51,10 +42,6 @@ public:
         if (!failure_.empty()) return false;
         if (setjmp(png_jmpbuf(png_))) return false;
         png_write_end(png_, info_);
-        bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
-        bool closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-        if (!flushed || !closed) failure_ = "the file could not be written whole";
         return failure_.empty();
     }
 
@@ -63,7 +50,7 @@ public:
 private:
     bool writeHeader(const ImageLayout& layout, png_color* colours, png_byte* alpha, int count) {
         if (setjmp(png_jmpbuf(png_))) return false;
-        png_init_io(png_, file_);
+        png_set_write_fn(png_, this, onWrite, onFlush);
         png_set_IHDR(png_, info_, static_cast<png_uint_32>(layout.width),
                      static_cast<png_uint_32>(layout.height), 8,
                      layout.indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
@@ -80,15 +67,25 @@ private:
         return true;
     }
 
+    static void onWrite(png_structp png, png_bytep data, png_size_t size) {
+        auto* self = static_cast<LibpngWriter*>(png_get_io_ptr(png));
+        if (self->file_.write(data, size)) return;
+        char reason[256];
+        describeSystemError(self->file_.error(), reason, sizeof reason);
+        self->writeFailure_ = reason;
+        png_error(png, reason);
+    }
+    static void onFlush(png_structp) {}
+
     static void onError(png_structp png, png_const_charp message) {
         auto* self = static_cast<LibpngWriter*>(png_get_error_ptr(png));
-        self->failure_ = message;
-        if (std::ferror(self->file_) != 0) self->failure_ = std::strerror(errno);
+        self->failure_ = self->writeFailure_.empty() ? message : self->writeFailure_;
         png_longjmp(png, 1);
     }
     static void onWarning(png_structp, png_const_charp) {}
 
-    std::FILE* file_ = nullptr;
+    OutputFile& file_;
+    std::string writeFailure_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
     std::string failure_;
@@ -96,10 +93,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ImageWriter> createPngWriter(const std::filesystem::path& file,
-                                             const ImageLayout& layout, std::string& reason) {
-    auto writer = std::make_unique<LibpngWriter>();
-    if (!writer->open(file, layout)) {
+std::unique_ptr<ImageWriter> createPngWriter(OutputFile& file, const ImageLayout& layout, std::string& reason) {
+    auto writer = std::make_unique<LibpngWriter>(file);
+    if (!writer->open(layout)) {
         reason = writer->failure();
         return nullptr;
     }

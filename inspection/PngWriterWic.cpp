@@ -20,18 +20,87 @@ std::string hresultText(const char* what, HRESULT result) {
     return text;
 }
 
+// The encoder's output: a stream that writes through the caller's OutputFile, at the
+// position the encoder seeks to.
+class OutputStream final : public IStream {
+public:
+    explicit OutputStream(OutputFile& file) : file_(file) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        if (id == IID_IUnknown || id == IID_IStream || id == IID_ISequentialStream) {
+            *object = static_cast<IStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references_; }  // owned by the writer
+
+    HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG* read) override {
+        if (read != nullptr) *read = 0;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void* data, ULONG size, ULONG* written) override {
+        if (written != nullptr) *written = 0;
+        if (!file_.writeAt(position_, data, size)) return HRESULT_FROM_WIN32(static_cast<DWORD>(file_.error()));
+        position_ += size;
+        if (position_ > size_) size_ = position_;
+        if (written != nullptr) *written = size;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* moved) override {
+        int64_t base = origin == STREAM_SEEK_SET ? 0
+                       : origin == STREAM_SEEK_CUR ? static_cast<int64_t>(position_)
+                                                   : static_cast<int64_t>(size_);
+        int64_t to = base + move.QuadPart;
+        if (to < 0) return STG_E_INVALIDFUNCTION;
+        position_ = static_cast<uint64_t>(to);
+        if (moved != nullptr) moved->QuadPart = position_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD) override {
+        *stat = STATSTG{};
+        stat->type = STGTY_STREAM;
+        stat->cbSize.QuadPart = size_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IStream** clone) override {
+        *clone = nullptr;
+        return E_NOTIMPL;
+    }
+
+    // Why the last write failed, for messages.
+    int error() const { return file_.error(); }
+
+private:
+    OutputFile& file_;
+    uint64_t position_ = 0;
+    uint64_t size_ = 0;
+    ULONG references_ = 1;
+};
+
 // The Windows Imaging Component's PNG encoder, fed one row at a time.
 class WicWriter : public ImageWriter {
 public:
+    explicit WicWriter(OutputFile& file) : stream_(file) {}
     ~WicWriter() override {
         release(frame_);
         release(encoder_);
-        release(stream_);
         release(factory_);
         if (comStarted_) CoUninitialize();
     }
 
-    bool open(const std::filesystem::path& path, const ImageLayout& layout) {
+    bool open(const ImageLayout& layout) {
         layout_ = layout;
         HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         comStarted_ = SUCCEEDED(result);  // S_FALSE also needs its CoUninitialize
@@ -39,12 +108,9 @@ public:
         if (FAILED(result = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                              IID_IWICImagingFactory, reinterpret_cast<void**>(&factory_))))
             return fail("the imaging component", result);
-        if (FAILED(result = factory_->CreateStream(&stream_))) return fail("a stream", result);
-        if (FAILED(result = stream_->InitializeFromFilename(path.c_str(), GENERIC_WRITE)))
-            return fail("creating the file", result);
         if (FAILED(result = factory_->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder_)))
             return fail("the PNG encoder", result);
-        if (FAILED(result = encoder_->Initialize(stream_, WICBitmapEncoderNoCache)))
+        if (FAILED(result = encoder_->Initialize(&stream_, WICBitmapEncoderNoCache)))
             return fail("starting the PNG encoder", result);
         if (FAILED(result = encoder_->CreateNewFrame(&frame_, nullptr))) return fail("a frame", result);
         if (FAILED(result = frame_->Initialize(nullptr))) return fail("starting the frame", result);
@@ -84,11 +150,8 @@ public:
         HRESULT result;
         if (FAILED(result = frame_->Commit())) return fail("completing the frame", result);
         if (FAILED(result = encoder_->Commit())) return fail("completing the file", result);
-        result = stream_->Commit(STGC_DEFAULT);
-        if (FAILED(result) && result != E_NOTIMPL) return fail("writing the file", result);
         release(frame_);
         release(encoder_);
-        release(stream_);  // closes the file
         return true;
     }
 
@@ -111,14 +174,21 @@ private:
     }
 
     bool fail(const char* what, HRESULT result) {
-        failure_ = hresultText(what, result);
+        // A failed write is the file's, told in the system's words.
+        if (stream_.error() != 0) {
+            char reason[256];
+            describeSystemError(stream_.error(), reason, sizeof reason);
+            failure_ = reason;
+        } else {
+            failure_ = hresultText(what, result);
+        }
         return false;
     }
 
     ImageLayout layout_;
     bool comStarted_ = false;
     IWICImagingFactory* factory_ = nullptr;
-    IWICStream* stream_ = nullptr;
+    OutputStream stream_;
     IWICBitmapEncoder* encoder_ = nullptr;
     IWICBitmapFrameEncode* frame_ = nullptr;
     std::vector<BYTE> row_;
@@ -127,10 +197,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ImageWriter> createPngWriter(const std::filesystem::path& file,
-                                             const ImageLayout& layout, std::string& reason) {
-    auto writer = std::make_unique<WicWriter>();
-    if (!writer->open(file, layout)) {
+std::unique_ptr<ImageWriter> createPngWriter(OutputFile& file, const ImageLayout& layout, std::string& reason) {
+    auto writer = std::make_unique<WicWriter>(file);
+    if (!writer->open(layout)) {
         reason = writer->failure();
         return nullptr;
     }

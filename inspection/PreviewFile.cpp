@@ -1,52 +1,103 @@
 #include "PreviewFile.h"
 
-#include <system_error>
-
 #include "MapFiles.h"
-#include "OutputPaths.h"
 
 namespace fs = std::filesystem;
 
+namespace {
+
+std::string systemReason(int error) {
+    char text[256];
+    describeSystemError(error, text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
 PreviewFile::~PreviewFile() {
-    writer_.reset();  // closes the file before it is removed
-    if (!committed_ && !part_.empty()) {
-        std::error_code ignored;
-        fs::remove(part_, ignored);
-    }
+    writer_.reset();
+    file_.reset();  // removes the temporary unless it was put in place
 }
 
 bool PreviewFile::open(const fs::path& file, const ImageLayout& layout) {
     final_ = file;
-    part_ = file;
-    part_ += kPartSuffix;
+    int error = 0;
+    if (!openOutputTarget(systemPath(file).c_str(), target_, error)) {
+        failure_ = "cannot create " + displayText(file) + ": " + systemReason(error);
+        return false;
+    }
+    if (target_.folder->entryAt(target_.name.c_str()) == OutputFolder::Entry::Folder) {
+        failure_ = "cannot create " + displayText(file) + ": " + systemReason(kErrorFolderStands);
+        return false;
+    }
+    targetStands_ = target_.folder->identify(target_.name.c_str(), targetIdentity_);
+    file_ = std::make_unique<OutputFile>(*target_.folder);
+    if (file_->create(target_.name.c_str(), Temporary::Unique) != OutputFileResult::Done) {
+        failure_ = "cannot create a temporary file beside " + displayText(file) + ": " + systemReason(file_->error());
+        return false;
+    }
     std::string reason;
-    writer_ = createPngWriter(part_, layout, reason);
+    writer_ = createPngWriter(*file_, layout, reason);
     if (!writer_) {
-        failure_ = "cannot create " + displayText(part_) + ": " + reason;
+        failure_ = "cannot write " + displayText(file) + ": " + reason;
         return false;
     }
     return true;
 }
 
+namespace {
+
+std::string inputRefusal(const fs::path& file) {
+    return displayText(file) + " is a file the preview is made from; it is left as it is (name another file)";
+}
+
+}  // namespace
+
+bool PreviewFile::readsFrom(const FileIdentity& input) {
+    inputs_.push_back(input);
+    if (!targetStands_ || !targetIdentity_.sameFile(input)) return true;
+    failure_ = inputRefusal(final_);
+    return false;
+}
+
+bool PreviewFile::standsOnInput() {
+    FileIdentity standing;
+    if (!target_.folder->identify(target_.name.c_str(), standing)) return false;
+    for (const FileIdentity& input : inputs_)
+        if (standing.sameFile(input)) return true;
+    return false;
+}
+
+bool PreviewFile::stopping() {
+    if (stop_ == nullptr || *stop_ == 0) return false;
+    interrupted_ = true;
+    failure_ = "interrupted: " + displayText(final_) + " was not written";
+    return true;
+}
+
 bool PreviewFile::writeRow(const uint8_t* row) {
+    if (stopping()) return false;
     if (writer_->writeRow(row)) return true;
-    failure_ = "cannot write " + displayText(part_) + ": " + writer_->failure();
+    failure_ = "cannot write " + displayText(final_) + ": " + writer_->failure();
     return false;
 }
 
 bool PreviewFile::commit() {
+    if (stopping()) return false;
     if (!writer_->finish()) {
-        failure_ = "cannot write " + displayText(part_) + ": " + writer_->failure();
+        failure_ = "cannot write " + displayText(final_) + ": " + writer_->failure();
         return false;
     }
     writer_.reset();
-    std::error_code error;
-    fs::rename(part_, final_, error);
-    if (error) {
-        failure_ = "cannot rename " + displayText(part_) + " to " + displayText(final_) + ": " + error.message();
+    // Checked last, against every file read: the name may have changed hands meanwhile.
+    if (standsOnInput()) {
+        failure_ = inputRefusal(final_);
         return false;
     }
-    committed_ = true;
+    if (file_->place(Placing::Replace) != OutputFileResult::Done) {
+        failure_ = "cannot put " + displayText(final_) + " in place: " + systemReason(file_->error());
+        return false;
+    }
     return true;
 }
 

@@ -1,34 +1,54 @@
 #pragma once
-// The PNG file of a preview, written whole under its name followed by ".part" and
-// renamed into place when complete, so a failed or interrupted preview never leaves a
-// picture that looks whole.
+// The PNG file of a preview, written whole through OutputFile: under a temporary name of
+// its own beside the final one, put in place when complete (replacing an earlier file or
+// a link there, never a folder, never what a link leads to). A failed or interrupted
+// preview leaves no picture that looks whole, and a preview never takes the place of a
+// file it was made from.
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "FileServices.h"
 #include "ImageWriter.h"
+#include "OutputFile.h"
 
 class PreviewFile {
 public:
     PreviewFile() = default;
-    ~PreviewFile();  // removes the ".part" file unless it was committed
+    ~PreviewFile();  // removes the temporary unless committed
     PreviewFile(const PreviewFile&) = delete;
     PreviewFile& operator=(const PreviewFile&) = delete;
 
     // False with failure() set when the file cannot be made.
     bool open(const std::filesystem::path& file, const ImageLayout& layout);
+    // A file the preview is made from: the preview refuses to take its name. False, with
+    // failure() set, when the file at the preview's name is that file already.
+    bool readsFrom(const FileIdentity& input);
+    // Rows and the commit fail once *flag is non-zero, and interrupted() says so.
+    void stopWhen(const volatile std::sig_atomic_t* flag) { stop_ = flag; }
     bool writeRow(const uint8_t* row);
-    // Completes the file and renames it into place, replacing an earlier one.
+    // Completes the file and puts it in place.
     bool commit();
     const std::string& failure() const { return failure_; }
+    bool interrupted() const { return interrupted_; }
 
 private:
+    bool standsOnInput();
+    bool stopping();
+
     std::filesystem::path final_;
-    std::filesystem::path part_;
+    OutputTarget target_;
+    std::unique_ptr<OutputFile> file_;
     std::unique_ptr<ImageWriter> writer_;
-    bool committed_ = false;
+    std::vector<FileIdentity> inputs_;
+    bool targetStands_ = false;  // something stood at the final name at open
+    FileIdentity targetIdentity_;
     std::string failure_;
+    const volatile std::sig_atomic_t* stop_ = nullptr;
+    bool interrupted_ = false;
 };
 
 // The 231 colours of the tile palette, and a 232nd, transparent, for what has no colour.
