@@ -9,7 +9,6 @@
 #include "ExitCodes.h"
 #include "FileServices.h"
 #include "GridRule.h"
-#include "GridRule.h"
 #include "ConvertReport.h"
 #include "HelpText.h"
 #include "IndexWriter.h"
@@ -249,8 +248,6 @@ int runConvert(const ConvertArguments& typed, const std::vector<std::string>& wa
         return finish(kExitBitmapRefused, "bitmap refused");
     }
     summary.bitmapAccepted = true;
-    std::string slots = neighbourSlotWarning(job.tileColumns, job.tileRows);
-    if (!slots.empty()) out.warning(slots);
     std::string slots = neighbourSlotWarning(job.tileColumns, job.tileRows);
     if (!slots.empty()) out.warning(slots);
 
