@@ -3,11 +3,26 @@
 // checked for a reparse point (a link or junction) before anything is made, written,
 // renamed or removed in it. Unlike the POSIX descriptors this is not free of races: a
 // folder swapped for a junction between the check and the call would be followed.
+//
+// Links at a name are told by one of three signs, as no one of them holds everywhere.
+// Windows opens a link itself under FILE_FLAG_OPEN_REPARSE_POINT and marks it with
+// FILE_ATTRIBUTE_REPARSE_POINT. Wine (8) marks a Unix link to a folder only in the
+// attributes read by name (GetFileAttributes, FindFirstFile), not on a handle; it shows a
+// Unix link to a file as a plain file, with its target's attributes and file index, and
+// opens the target whatever the flags say, so the handle's final path names the target
+// and not the name opened. A link leading nowhere it does not show at all. Deleting by
+// name (DeleteFile, RemoveDirectory) or through such a handle removes the target and
+// keeps the link. So a name is removed through its handle only when the handle is the
+// name's own entry; any other file or link is removed by renaming a fresh empty file of
+// ours over the name (a rename replaces the link, not its target) and deleting that. A
+// link to a folder that the system opens as its target cannot be removed without
+// touching the target: it is left, and named by kErrorLinkStands.
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <new>
 
 #include "FileServices.h"
@@ -50,13 +65,6 @@ template <typename T>
 T refused(int code, T result) {
     lastFailure = static_cast<DWORD>(code);
     return result;
-}
-
-// The seams' own code for what the attributes say stands there; 0 for a file.
-int standingError(DWORD attributes) {
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return kErrorLinkStands;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kErrorFolderStands;
-    return 0;
 }
 
 // Removes exactly the file or link the handle has open (opened with DELETE access),
@@ -149,17 +157,92 @@ public:
     int lastError() override { return static_cast<int>(lastFailure); }
 };
 
+// What a handle opened at a name in the output folder is, and whether it is that name's
+// entry or what a link there leads to.
+struct Opened {
+    bool linkItself = false;  // the system opened the link, not its target (Windows)
+    bool elsewhere = false;   // the name is a link and the handle its target (Wine)
+    bool sure = false;        // the handle's final path was compared with the name
+    bool folder = false;
+    DWORD type = FILE_TYPE_DISK;
+};
+
+// The seams' own code for what stands at a name that is not a plain file; 0 for a file.
+int standingError(const Opened& opened) {
+    if (opened.linkItself || opened.elsewhere) return kErrorLinkStands;
+    if (opened.folder) return kErrorFolderStands;
+    if (opened.type == FILE_TYPE_PIPE) return kErrorPipeStands;
+    if (opened.type != FILE_TYPE_DISK) return kErrorDeviceStands;
+    return 0;
+}
+
+bool isExistsError(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+bool isMissingError(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// Gives the open file the name full, replacing a file or link there (never a folder): the
+// rename acts on the name, so a link there is replaced and its target left as it is.
+bool renameOpenFile(HANDLE handle, const char* full) {
+    constexpr int kWideSize = MAX_PATH * 4;
+    alignas(FILE_RENAME_INFO) unsigned char buffer[sizeof(FILE_RENAME_INFO) + kWideSize * sizeof(wchar_t)] = {};
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer);
+    const int length = MultiByteToWideChar(CP_ACP, 0, full, -1, rename->FileName, kWideSize);
+    if (length <= 1) return failed(false);
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>((length - 1) * sizeof(wchar_t));
+    return SetFileInformationByHandle(handle, FileRenameInfo, rename, sizeof buffer) != 0 || failed(false);
+}
+
+// "<prefix>.XXXXXX.part" with a random part no other run can pick; false when it does not fit.
+bool uniqueName(const char* prefix, char* path, size_t pathSize) {
+    static unsigned counter = 0;
+    LARGE_INTEGER now = {};
+    QueryPerformanceCounter(&now);
+    uint64_t seed = static_cast<uint64_t>(now.QuadPart) * 0x9E3779B97F4A7C15u ^
+                    (static_cast<uint64_t>(GetCurrentProcessId()) << 20) ^ ++counter;
+    char random[7];
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int i = 0; i < 6; ++i, seed /= 36) random[i] = kLetters[seed % 36];
+    random[6] = '\0';
+    const int length = std::snprintf(path, pathSize, "%s.%s%s", prefix, random, kPartSuffix);
+    return length >= 0 && static_cast<size_t>(length) < pathSize;
+}
+
 class Win32OutputFolder final : public OutputFolder {
 public:
-    explicit Win32OutputFolder(const char* root) { std::snprintf(root_, sizeof root_, "%s", root); }
+    static constexpr size_t kPathSize = MAX_PATH * 4;
+
+    Win32OutputFolder(const char* root, const wchar_t* rootFinal) {
+        std::snprintf(root_, sizeof root_, "%s", root);
+        if (rootFinal != nullptr) {
+            size_t length = wcslen(rootFinal);
+            while (length > 0 && rootFinal[length - 1] == L'\\') --length;  // a drive's root
+            if (length < kPathSize) {
+                wmemcpy(rootFinal_, rootFinal, length);
+                rootFinal_[length] = L'\0';
+            }
+        }
+    }
 
     Entry entryAt(const char* path) override {
         char full[kPathSize];
         if (!resolve(path, full)) return Entry::Missing;
-        const DWORD attributes = GetFileAttributesA(full);
-        if (attributes == INVALID_FILE_ATTRIBUTES) return Entry::Missing;
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Entry::Link;
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? Entry::Folder : Entry::File;
+        HANDLE handle = openForQuery(full, true);
+        if (handle == INVALID_HANDLE_VALUE) {
+            // Something that cannot even be opened to be looked at: its attributes by name.
+            const DWORD attributes = GetFileAttributesA(full);
+            if (attributes == INVALID_FILE_ATTRIBUTES) return Entry::Missing;
+            if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Entry::Link;
+            return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? Entry::Folder : Entry::File;
+        }
+        const Opened opened = describe(handle, full, path);
+        CloseHandle(handle);
+        switch (standingError(opened)) {
+            case 0: return Entry::File;
+            case kErrorLinkStands: return Entry::Link;
+            case kErrorFolderStands: return Entry::Folder;
+            default: return Entry::Other;
+        }
     }
 
     bool fileExists(const char* path) override {
@@ -183,31 +266,25 @@ public:
     Handle createFile(const char* path) override {
         char full[kPathSize];
         if (!resolve(path, full)) return kNoFile;
-        removeEntry(full);
-        return createNew(full, GENERIC_WRITE);
+        removeEntry(full, path);
+        Handle file = createNew(full, path, GENERIC_WRITE);
+        // A name that cannot be opened and yet cannot be created is a link leading nowhere,
+        // which Wine does not show: replaced by a file of ours and removed, like any link.
+        if (file == kNoFile && isExistsError(lastFailure) && !visible(full) && removeByReplacing(full))
+            file = createNew(full, path, GENERIC_WRITE);
+        return file;
     }
 
     Handle createUniqueFile(const char* prefix, char* path, size_t pathSize) override {
-        static unsigned counter = 0;
         for (int attempt = 0; attempt < 64; ++attempt) {
-            LARGE_INTEGER now = {};
-            QueryPerformanceCounter(&now);
-            uint64_t seed = static_cast<uint64_t>(now.QuadPart) * 0x9E3779B97F4A7C15u ^
-                            (static_cast<uint64_t>(GetCurrentProcessId()) << 20) ^ ++counter;
-            char random[7];
-            static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-            for (int i = 0; i < 6; ++i, seed /= 36) random[i] = kLetters[seed % 36];
-            random[6] = '\0';
-            int length = std::snprintf(path, pathSize, "%s.%s%s", prefix, random, kPartSuffix);
-            if (length < 0 || static_cast<size_t>(length) >= pathSize) {
+            if (!uniqueName(prefix, path, pathSize)) {
                 path[0] = '\0';
                 return refused(ERROR_FILENAME_EXCED_RANGE, kNoFile);
             }
             char full[kPathSize];
             if (!resolve(path, full)) return kNoFile;
-            Handle file = createNew(full, GENERIC_WRITE);
-            if (file != kNoFile || (lastFailure != ERROR_FILE_EXISTS && lastFailure != ERROR_ALREADY_EXISTS))
-                return file;
+            Handle file = createNew(full, path, GENERIC_WRITE);
+            if (file != kNoFile || !isExistsError(lastFailure)) return file;
         }
         return kNoFile;
     }
@@ -218,25 +295,39 @@ public:
         // As on POSIX: a file found there is only locked and removed, never written; the
         // run's own lock file is one it made itself. Shared for reading, writing and
         // deleting, so that the run can rename it while it holds it and another run can
-        // open it to find the lock taken.
+        // open it to find the lock taken. Anything but a plain file there (a link, even
+        // one Wine shows as a file, a folder, a pipe) is left and named.
+        bool unseen = false;
         for (int attempt = 0; attempt < 16; ++attempt) {
-            const DWORD attributes = GetFileAttributesA(full);
-            if (attributes != INVALID_FILE_ATTRIBUTES && standingError(attributes) != 0)
-                return refused(standingError(attributes), LockResult::Failed);
-            HANDLE handle = CreateFileA(full, GENERIC_READ | DELETE, kShareAll, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-            const bool found = handle != INVALID_HANDLE_VALUE;
-            if (!found) {
-                const DWORD error = GetLastError();
-                if (error != ERROR_FILE_NOT_FOUND) return failed(LockResult::Failed);
-                handle = toHandle(createNew(full, GENERIC_READ | GENERIC_WRITE, kShareAll));
+            HANDLE handle = INVALID_HANDLE_VALUE;
+            HANDLE query = openForQuery(full, true);
+            const bool found = query != INVALID_HANDLE_VALUE;
+            if (found) {
+                const int standing = standingError(describe(query, full, path));
+                CloseHandle(query);
+                if (standing != 0) return refused(standing, LockResult::Failed);
+                handle = CreateFileA(full, GENERIC_READ | DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
                 if (handle == INVALID_HANDLE_VALUE) {
-                    if (lastFailure == ERROR_FILE_EXISTS || lastFailure == ERROR_ALREADY_EXISTS) continue;
-                    return LockResult::Failed;
+                    if (isMissingError(GetLastError())) continue;  // removed in between
+                    return failed(LockResult::Failed);
                 }
-            } else if (GetFileType(handle) != FILE_TYPE_DISK) {
-                CloseHandle(handle);
-                return refused(kErrorDeviceStands, LockResult::Failed);
+                // Swapped in between for something that is no plain file.
+                const int now = standingError(describe(handle, full, path));
+                if (now != 0) {
+                    CloseHandle(handle);
+                    return refused(now, LockResult::Failed);
+                }
+            } else {
+                if (!isMissingError(GetLastError())) return failed(LockResult::Failed);
+                handle = toHandle(createNew(full, path, GENERIC_READ | GENERIC_WRITE, kShareAll));
+                if (handle == INVALID_HANDLE_VALUE) {
+                    if (!isExistsError(lastFailure)) return LockResult::Failed;
+                    // Made by another run in between, or a link leading nowhere that Wine
+                    // does not show.
+                    unseen = !visible(full);
+                    continue;
+                }
             }
             OVERLAPPED whole = {};
             if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
@@ -255,10 +346,12 @@ public:
                 file = fromHandle(handle);
                 return LockResult::Locked;
             }
-            // Left by a run that is over: removed while locked.
+            // Left by a run that is over: removed while locked, through the handle that
+            // was found to be the file at the name itself.
             if (same) deleteOpenFile(handle);
             CloseHandle(handle);
         }
+        if (unseen) return refused(kErrorLinkStands, LockResult::Failed);
         return LockResult::Busy;
     }
 
@@ -303,14 +396,18 @@ public:
     bool replaceWith(const char* from, const char* to) override {
         char source[kPathSize], target[kPathSize];
         if (!resolve(from, source) || !resolve(to, target)) return false;
-        const DWORD attributes = GetFileAttributesA(target);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            // A link to a folder is replaced like a file; a real folder never.
-            if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !RemoveDirectoryA(target)) {
-                SetLastError(ERROR_ACCESS_DENIED);
-                return failed(false);
+        HANDLE handle = openForQuery(target, true);
+        if (handle != INVALID_HANDLE_VALUE) {
+            const Opened opened = describe(handle, target, to);
+            CloseHandle(handle);
+            if (opened.folder) {
+                // A link to a folder goes first, where the system removes the link alone;
+                // a real folder, or a link Wine opens as its target folder, stays.
+                if (!opened.linkItself) return refused(standingError(opened), false);
+                if (!removeEntry(target, to)) return false;
             }
         }
+        // A rename replaces the name: a link there is replaced, its target left as it is.
         return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING) != 0 || failed(false);
     }
 
@@ -320,22 +417,20 @@ public:
         if (MoveFileExA(source, target, 0)) return MoveResult::Moved;
         const DWORD error = GetLastError();
         failed(0);
-        return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? MoveResult::TargetExists
-                                                                            : MoveResult::Failed;
+        return isExistsError(error) ? MoveResult::TargetExists : MoveResult::Failed;
     }
 
     bool removeFile(const char* path) override {
         char full[kPathSize];
-        return resolve(path, full) && removeEntry(full);
+        return resolve(path, full) && removeEntry(full, path);
     }
 
     bool removeFolder(const char* path) override {
         char full[kPathSize];
         if (!resolve(path, full)) return false;
-        const DWORD attributes = GetFileAttributesA(full);
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            return false;
+        // Never a link: RemoveDirectory on a link Wine shows would remove the folder it
+        // leads to.
+        if (entryAt(path) != Entry::Folder) return false;
         checked_[0] = '\0';  // the folder checked last may be this one
         return RemoveDirectoryA(full) != 0 || failed(false);
     }
@@ -373,8 +468,6 @@ public:
     const char* location() const override { return root_; }
 
 private:
-    static constexpr size_t kPathSize = MAX_PATH * 4;
-
     // The full path of a relative one, after checking that every folder it passes
     // through below the root is a real folder and no reparse point. The last folder
     // checked is remembered: tiles are written row by row into one level folder.
@@ -408,30 +501,117 @@ private:
         return true;
     }
 
+    // What the handle, opened at the relative path (full below the root), is. Windows
+    // marks the link it opened under FILE_FLAG_OPEN_REPARSE_POINT; Wine marks a link to a
+    // folder only in the attributes by name, and opens a link to a file as its target, so
+    // that the handle's final path is not the name opened.
+    Opened describe(HANDLE handle, const char* full, const char* path) const {
+        Opened opened;
+        FILE_ATTRIBUTE_TAG_INFO tag = {};
+        BY_HANDLE_FILE_INFORMATION info = {};
+        DWORD attributes = 0;
+        if (GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag))
+            attributes = tag.FileAttributes;
+        else if (GetFileInformationByHandle(handle, &info))
+            attributes = info.dwFileAttributes;
+        opened.linkItself = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        opened.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        opened.type = GetFileType(handle);
+        if (opened.linkItself) return opened;
+        const DWORD byName = GetFileAttributesA(full);
+        if (byName != INVALID_FILE_ATTRIBUTES && (byName & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            opened.elsewhere = true;
+            opened.sure = true;
+            return opened;
+        }
+        wchar_t expected[kPathSize], final[kPathSize];
+        size_t rootLength = wcslen(rootFinal_);
+        if (rootLength == 0 || rootLength + 2 >= kPathSize) return opened;  // not known
+        wmemcpy(expected, rootFinal_, rootLength);
+        expected[rootLength++] = L'\\';
+        if (MultiByteToWideChar(CP_ACP, 0, path, -1, expected + rootLength,
+                                static_cast<int>(kPathSize - rootLength)) == 0)
+            return opened;
+        const DWORD length = GetFinalPathNameByHandleW(handle, final, kPathSize, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0 || length >= kPathSize) return opened;
+        opened.sure = true;
+        opened.elsewhere = CompareStringOrdinal(final, -1, expected, -1, TRUE) != CSTR_EQUAL;
+        return opened;
+    }
+
+    // Something stands at the name that can be opened or whose attributes can be read.
+    static bool visible(const char* full) {
+        HANDLE handle = openForQuery(full, true);
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+            return true;
+        }
+        return GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES;
+    }
+
     // A new file, created exclusively; what stands there is named when that is why.
-    static Handle createNew(const char* full, DWORD access, DWORD share = FILE_SHARE_DELETE) {
+    Handle createNew(const char* full, const char* path, DWORD access, DWORD share = FILE_SHARE_DELETE) {
         HANDLE handle = CreateFileA(full, access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) return fromHandle(handle);
         const DWORD error = GetLastError();
-        const DWORD attributes = GetFileAttributesA(full);
-        if (attributes != INVALID_FILE_ATTRIBUTES && standingError(attributes) != 0)
-            return refused(standingError(attributes), kNoFile);
+        HANDLE standing = openForQuery(full, true);
+        if (standing != INVALID_HANDLE_VALUE) {
+            const int code = standingError(describe(standing, full, path));
+            CloseHandle(standing);
+            if (code != 0) return refused(code, kNoFile);
+        }
         SetLastError(error);
         return failed(kNoFile);
     }
 
-    // Removes a file, or a link (a link to a folder is removed like a folder, which
-    // removes the link and not its target); never a real folder.
-    static bool removeEntry(const char* full) {
-        const DWORD attributes = GetFileAttributesA(full);
-        if (attributes == INVALID_FILE_ATTRIBUTES) return failed(false);
-        const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if (folder && !link) return false;
-        return (folder ? RemoveDirectoryA(full) : DeleteFileA(full)) != 0 || failed(false);
+    // Removes the file or link at the name, never a real folder and never what a link
+    // leads to. Windows opens a link itself, and deleting through that handle removes the
+    // link alone; where the handle is a link's target (Wine), the name is replaced first.
+    bool removeEntry(const char* full, const char* path) {
+        HANDLE handle = CreateFileA(full, DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return failed(false);
+        const Opened opened = describe(handle, full, path);
+        if (opened.linkItself) {
+            const bool removed = deleteOpenFile(handle);
+            CloseHandle(handle);
+            return removed;
+        }
+        if (opened.folder) {
+            CloseHandle(handle);
+            return refused(opened.elsewhere ? kErrorLinkStands : kErrorFolderStands, false);
+        }
+        if (opened.sure && !opened.elsewhere && deleteOpenFile(handle)) {
+            CloseHandle(handle);
+            return true;
+        }
+        CloseHandle(handle);
+        return removeByReplacing(full);
+    }
+
+    // Removes whatever file or link stands at the name without ever opening it: a fresh
+    // empty file of ours is renamed over the name (a rename replaces a link, not its
+    // target) and then deleted through its own handle.
+    static bool removeByReplacing(const char* full) {
+        char temporary[kPathSize];
+        HANDLE own = INVALID_HANDLE_VALUE;
+        for (int attempt = 0; attempt < 64 && own == INVALID_HANDLE_VALUE; ++attempt) {
+            if (!uniqueName(full, temporary, sizeof temporary)) return refused(ERROR_FILENAME_EXCED_RANGE, false);
+            own = CreateFileA(temporary, DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (own == INVALID_HANDLE_VALUE && !isExistsError(GetLastError())) return failed(false);
+        }
+        if (own == INVALID_HANDLE_VALUE) return failed(false);
+        const bool renamed = renameOpenFile(own, full);
+        const DWORD error = lastFailure;
+        // Ours either way: at the name now, or still the temporary.
+        const bool removed = deleteOpenFile(own);
+        CloseHandle(own);
+        if (!renamed) return refused(static_cast<int>(error), false);
+        return removed;
     }
 
     char root_[kPathSize] = {};
+    wchar_t rootFinal_[kPathSize] = {};  // the root's final path, as the system resolved it
     char checked_[256] = {};
 };
 
@@ -455,7 +635,18 @@ std::unique_ptr<OutputFolder> openOutputFolder(const char* path, int& errorCode)
         errorCode = static_cast<int>(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY);
         return nullptr;
     }
-    std::unique_ptr<OutputFolder> folder(new (std::nothrow) Win32OutputFolder(full));
+    // The folder's final path, links in it resolved, to which the final path of every
+    // file opened below it is compared.
+    wchar_t final[Win32OutputFolder::kPathSize];
+    HANDLE handle = openForQuery(full, false);
+    DWORD finalLength = 0;
+    if (handle != INVALID_HANDLE_VALUE) {
+        finalLength = GetFinalPathNameByHandleW(handle, final, Win32OutputFolder::kPathSize,
+                                                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        CloseHandle(handle);
+    }
+    const bool finalKnown = finalLength > 0 && finalLength < Win32OutputFolder::kPathSize;
+    std::unique_ptr<OutputFolder> folder(new (std::nothrow) Win32OutputFolder(full, finalKnown ? final : nullptr));
     if (!folder) errorCode = ERROR_NOT_ENOUGH_MEMORY;
     return folder;
 }
@@ -466,8 +657,11 @@ void describeSystemError(int errorCode, char* text, size_t size) {
         std::snprintf(text, size, "%s", standing);
         return;
     }
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  static_cast<DWORD>(errorCode), 0, text, static_cast<DWORD>(size), nullptr);
+    // A COM call's HRESULT that wraps a system error code is worded as that code.
+    DWORD code = static_cast<DWORD>(errorCode);
+    if (HRESULT_FACILITY(code) == FACILITY_WIN32 && (code & 0x80000000u)) code = HRESULT_CODE(code);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                  text, static_cast<DWORD>(size), nullptr);
     while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == ' '))
         text[--length] = '\0';
     if (length == 0) std::snprintf(text, size, "error %d", errorCode);
