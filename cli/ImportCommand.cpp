@@ -139,13 +139,14 @@ int importExitCode(ImportStatus status) {
     return kExitInternalError;
 }
 
-int writePreparedBitmap(const ImportArguments& a, GeoSource& source) {
+int writePreparedBitmap(const ImportArguments& a, GeoSource& source, const StopSignals& signals) {
     const FittedGrid& f = source.plan().fitted;
     BmpWriteResult result;
     {
         ProgressLine progress(writeStandardError, standardErrorIsTerminal());
-        result = writeBmp(a.bmp, source, f.width, f.height,
-                          [&progress](int32_t done, int32_t total) { progress.update(done, total); });
+        result = writeBmp(
+            a.bmp, source, f.width, f.height,
+            [&progress](int32_t done, int32_t total) { progress.update(done, total); }, signals.flag());
     }
     switch (result.status) {
         case BmpWriteStatus::Written:
@@ -161,9 +162,12 @@ int writePreparedBitmap(const ImportArguments& a, GeoSource& source) {
             return kExitOutputFailed;
         case BmpWriteStatus::CreateFailed:
         case BmpWriteStatus::WriteFailed:
-            printError("cannot write " + ::quoted(a.bmp) + ": " + std::strerror(result.systemError) +
+            printError("cannot write " + ::quoted(a.bmp) + ": " + systemErrorText(result.systemError) +
                        "; nothing was left behind");
             return kExitOutputFailed;
+        case BmpWriteStatus::Interrupted:
+            writeStandardError("tessella: interrupted: " + ::quoted(a.bmp) + " was not written; nothing was left behind\n");
+            return signals.exitCode();
         case BmpWriteStatus::ReadFailed:
             printError("cannot read " + ::quoted(a.source) + ": " +
                        (source.readError().empty() ? std::string("it changed while it was read")
@@ -222,7 +226,7 @@ std::unique_ptr<OutputFolder> openImportOutput(const ImportArguments& a) {
 
 // The map, through the same check and write steps as convert, from the picture's strips.
 int writeImportedMap(const ImportArguments& a, const std::string& cp932Name, const ImportPlan& plan,
-                     GeoSource& source) {
+                     GeoSource& source, const StopSignals& signals) {
     for (const std::string& warning : cutWarnings(cp932Name, a.folder)) printWarning(warning);
     ConversionJob job;
     job.bitmapWidth = plan.fitted.width;
@@ -252,7 +256,6 @@ int writeImportedMap(const ImportArguments& a, const std::string& cp932Name, con
     feedback.setOutputLocation(displayPath(output->location()));
 
     WriteOptions options;
-    StopSignals signals;
     options.stopRequested = signals.flag();
     ConversionReport report = writeConversion(checked, *output, feedback, options);
     const std::string where = displayPath(output->location());
@@ -280,6 +283,8 @@ int writeImportedMap(const ImportArguments& a, const std::string& cp932Name, con
 int runImportCommand(const std::vector<std::string>& args) {
     ImportArguments a;
     if (int code = readImportArguments(args, a); code >= 0) return code;
+    // From the start: a stop at any moment leaves nothing half made, and says so.
+    StopSignals signals;
 
     EncodeResult name = utf8ToCp932(a.name);
     if (name.status == EncodeStatus::InvalidUtf8) {
@@ -318,8 +323,8 @@ int runImportCommand(const std::vector<std::string>& args) {
     names.mapName = a.name.empty() ? "NAME" : a.name;
     names.folder = a.folder.empty() ? "FOLDER" : a.folder;
     writeStandardOutput(importReport(plan, a.fit, names));
-    if (!a.bmp.empty()) return writePreparedBitmap(a, *source);
-    return writeImportedMap(a, name.bytes, plan, *source);
+    if (!a.bmp.empty()) return writePreparedBitmap(a, *source, signals);
+    return writeImportedMap(a, name.bytes, plan, *source, signals);
 }
 
 bool resolveAutoExtents(ConvertArguments& args, std::string& error, std::string& note) {

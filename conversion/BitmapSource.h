@@ -38,6 +38,7 @@ public:
 
     int32_t readStrip(int32_t row, int32_t firstColumn, int32_t columnCount, RowSink& sink) override;
     bool unchanged() override;
+    void inputFiles(std::vector<FileIdentity>& files) const override { files.push_back(identity_); }
 
     // The bitmap as it was when opened.
     const FileIdentity& identity() const { return identity_; }

@@ -83,9 +83,11 @@ ConversionReport writeConversion(CheckedConversion& checked, OutputFolder& outpu
     };
 
     // Writing the map would replace the very file it is made from.
-    if (const FileIdentity* bitmap = checked.bitmapIdentity()) {
+    std::vector<FileIdentity> inputs;
+    checked.source().inputFiles(inputs);
+    for (const FileIdentity& input : inputs) {
         OutputPath standing;
-        if (bitmapIsOutput(job, *bitmap, output, standing)) {
+        if (bitmapIsOutput(job, input, output, standing)) {
             warn(feedback, messages::kCannotCreateOutput);
             feedback.noteFailedFile(standing, 0);
             return done(ConversionOutcome::OutputFailed);

@@ -48,8 +48,6 @@ public:
     const ConversionJob& job() const { return *job_; }
     PixelSource& source() { return *source_; }
     TileBuffers& buffers() { return buffers_; }
-    // The bitmap being converted, when the source is the job's bitmap file.
-    const FileIdentity* bitmapIdentity() const { return source_ == &bitmap_ ? &bitmap_.identity() : nullptr; }
 
 private:
     friend ConversionOutcome checkConversion(ConversionJob&, const SettingsText&, UserFeedback&, CheckedConversion&);

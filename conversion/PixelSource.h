@@ -5,6 +5,9 @@
 // raster formats live outside the core and hand over their pixels the same way.
 
 #include <cstdint>
+#include <vector>
+
+#include "FileServices.h"
 
 class PixelSource {
 public:
@@ -30,4 +33,7 @@ public:
     // Whether the source is still what it was when the run was checked: for a file, the
     // same file with the same size and modification time. Called once, at the end.
     virtual bool unchanged() = 0;
+
+    // The files on disk the pixels come from, so that no output takes the place of one.
+    virtual void inputFiles(std::vector<FileIdentity>& files) const { (void)files; }
 };

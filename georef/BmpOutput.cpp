@@ -1,15 +1,10 @@
 #include "BmpOutput.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <vector>
-
+#include "ConversionJob.h"
+#include "OutputFile.h"
 
 namespace {
 
-constexpr int32_t kSide = 160;
 constexpr int kHeadersSize = 54;
 
 void putLittle16(uint8_t* at, uint32_t value) {
@@ -21,46 +16,30 @@ void putLittle32(uint8_t* at, uint32_t value) {
     putLittle16(at + 2, value >> 16);
 }
 
-bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset);
-
 // Writes each picture row of a strip where it lies in the bottom-up file, as it comes.
 class RowWriter : public PixelSource::RowSink {
 public:
-    RowWriter(int fd, int32_t rowBytes, int32_t height) : fd_(fd), rowBytes_(rowBytes), height_(height) {}
-    void startStrip(int32_t row) { firstPictureRow_ = row * kSide; }
+    RowWriter(OutputFile& file, int32_t rowBytes, int32_t height) : file_(file), rowBytes_(rowBytes), height_(height) {}
+    void startStrip(int32_t row) { firstPictureRow_ = row * kTileSide; }
     void takeRow(int32_t pixelRow, const uint8_t* pixels) override {
-        if (error_ != 0) return;
-        off_t offset = kHeadersSize + static_cast<off_t>(height_ - 1 - (firstPictureRow_ + pixelRow)) * rowBytes_;
-        if (!writeAll(fd_, pixels, static_cast<size_t>(rowBytes_), offset)) error_ = errno;
+        if (failed_) return;
+        uint64_t offset = kHeadersSize + static_cast<uint64_t>(height_ - 1 - (firstPictureRow_ + pixelRow)) * rowBytes_;
+        failed_ = !file_.writeAt(offset, pixels, static_cast<size_t>(rowBytes_));
     }
-    int error() const { return error_; }
+    bool failed() const { return failed_; }
 
 private:
-    int fd_;
+    OutputFile& file_;
     int32_t rowBytes_, height_;
     int32_t firstPictureRow_ = 0;
-    int error_ = 0;
+    bool failed_ = false;
 };
-
-bool writeAll(int fd, const uint8_t* data, size_t size, off_t offset) {
-    while (size > 0) {
-        ssize_t written = pwrite(fd, data, size, offset);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            if (written == 0) errno = EIO;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-        offset += written;
-    }
-    return true;
-}
 
 }  // namespace
 
 BmpWriteResult writeBmp(const std::string& path, PixelSource& source, int32_t width, int32_t height,
-                        const std::function<void(int32_t, int32_t)>& progress) {
+                        const std::function<void(int32_t, int32_t)>& progress,
+                        const volatile std::sig_atomic_t* stop) {
     BmpWriteResult result;
     const int32_t rowBytes = 3 * width;  // a multiple of 4: width is a multiple of 160
     const uint64_t pixelBytes = static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(height);
@@ -68,22 +47,17 @@ BmpWriteResult writeBmp(const std::string& path, PixelSource& source, int32_t wi
         result.status = BmpWriteStatus::TooLarge;
         return result;
     }
-    if (access(path.c_str(), F_OK) == 0) {
-        result.status = BmpWriteStatus::AlreadyExists;
-        return result;
-    }
-    const std::string part = path + ".part";
-    int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        result = {BmpWriteStatus::CreateFailed, errno};
-        return result;
-    }
-    auto fail = [&](BmpWriteStatus status, int error) {
-        ::close(fd);
-        unlink(part.c_str());
-        result = {status, error};
-        return result;
-    };
+    OutputTarget target;
+    int error = 0;
+    if (!openOutputTarget(path.c_str(), target, error)) return {BmpWriteStatus::CreateFailed, error};
+    // Refused before any work; the rename into place refuses one that appears meanwhile.
+    if (target.folder->entryAt(target.name.c_str()) != OutputFolder::Entry::Missing)
+        return {BmpWriteStatus::AlreadyExists, 0};
+    auto stopped = [&] { return stop != nullptr && *stop != 0; };
+    if (stopped()) return {BmpWriteStatus::Interrupted, 0};
+    OutputFile file(*target.folder);  // its temporary goes whatever way this returns
+    if (file.create(target.name.c_str(), Temporary::Unique) != OutputFileResult::Done)
+        return {BmpWriteStatus::CreateFailed, file.error()};
 
     uint8_t headers[kHeadersSize] = {'B', 'M'};
     putLittle32(headers + 2, static_cast<uint32_t>(pixelBytes + kHeadersSize));
@@ -94,30 +68,25 @@ BmpWriteResult writeBmp(const std::string& path, PixelSource& source, int32_t wi
     putLittle16(headers + 26, 1);
     putLittle16(headers + 28, 24);
     putLittle32(headers + 34, static_cast<uint32_t>(pixelBytes));
-    if (!writeAll(fd, headers, sizeof headers, 0)) return fail(BmpWriteStatus::WriteFailed, errno);
+    if (!file.writeAt(0, headers, sizeof headers)) return {BmpWriteStatus::WriteFailed, file.error()};
 
-    const int32_t columns = width / kSide, rows = height / kSide;
-    RowWriter writer(fd, rowBytes, height);
+    const int32_t columns = width / kTileSide, rows = height / kTileSide;
+    RowWriter writer(file, rowBytes, height);
     for (int32_t row = 0; row < rows; ++row) {
+        if (stopped()) return {BmpWriteStatus::Interrupted, 0};
         writer.startStrip(row);
         int32_t delivered = source.readStrip(row, 0, columns, writer);
-        if (writer.error() != 0) return fail(BmpWriteStatus::WriteFailed, writer.error());
-        if (delivered != columns) return fail(BmpWriteStatus::ReadFailed, 0);
+        if (writer.failed()) return {BmpWriteStatus::WriteFailed, file.error()};
+        if (delivered != columns) return {BmpWriteStatus::ReadFailed, 0};
         if (progress) progress(row + 1, rows);
     }
-    if (!source.unchanged()) return fail(BmpWriteStatus::ReadFailed, 0);
-    if (fsync(fd) != 0) return fail(BmpWriteStatus::WriteFailed, errno);
-    if (::close(fd) != 0) {
-        int error = errno;
-        unlink(part.c_str());
-        return {BmpWriteStatus::WriteFailed, error};
+    if (!source.unchanged()) return {BmpWriteStatus::ReadFailed, 0};
+    if (stopped()) return {BmpWriteStatus::Interrupted, 0};
+    switch (file.place(Placing::NeverReplace)) {
+        case OutputFileResult::Done: return result;
+        case OutputFileResult::Exists: return {BmpWriteStatus::AlreadyExists, 0};
+        case OutputFileResult::WriteFailed: return {BmpWriteStatus::WriteFailed, file.error()};
+        case OutputFileResult::CreateFailed: break;
     }
-    // link() refuses to replace a file that appeared meanwhile.
-    if (link(part.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        unlink(part.c_str());
-        return {error == EEXIST ? BmpWriteStatus::AlreadyExists : BmpWriteStatus::CreateFailed, error};
-    }
-    unlink(part.c_str());
-    return result;
+    return {BmpWriteStatus::CreateFailed, file.error()};
 }

@@ -406,6 +406,11 @@ bool GeoSource::readSamples(int32_t x0, int32_t y0, int32_t width, int32_t rows)
     return true;
 }
 
+void GeoSource::inputFiles(std::vector<FileIdentity>& files) const {
+    for (const auto& [name, identity] : gdal_->watched)
+        if (identity.device != 0 || identity.file != 0) files.push_back(identity);
+}
+
 bool GeoSource::unchanged() {
     FileReading& files = platformFileReading();
     for (const auto& [name, then] : gdal_->watched) {

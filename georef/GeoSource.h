@@ -64,6 +64,8 @@ public:
 
     int32_t readStrip(int32_t row, int32_t firstColumn, int32_t columnCount, RowSink& sink) override;
     bool unchanged() override;
+    // The files on disk among those read (not what GDAL's virtual file systems hold).
+    void inputFiles(std::vector<FileIdentity>& files) const override;
 
 private:
     struct Gdal;
