@@ -208,4 +208,39 @@ TEST_F(InspectCommands, BitmapPreviewIsTheMapItBecomesBesideTheOriginal) {
     EXPECT_FALSE(fs::exists(file("none.png")));
 }
 
+// A preview never takes the place of a file it is made from, nor of a folder, whatever
+// name leads to it; what it refuses is left as it was, with no temporary beside it.
+TEST_F(InspectCommands, APreviewNeverReplacesItsInputOrAFolder) {
+    fs::create_directory(file("maps.png"));
+    writeFile(file("maps.png.part").string(), {'k'});  // someone else's
+    const struct {
+        const char* source;
+        const char* output;
+        const char* says;
+    } cases[] = {
+        {"map.bmp", "map.bmp", "is a file the preview is made from"},
+        {"map.bmp", "./map.bmp", "is a file the preview is made from"},
+        {"area01.vlm", "area01.vlm", "is a file the preview is made from"},
+        {"area01.vlm", "area01/layer1/level002/smpl001002.map", "is a file the preview is made from"},
+        {"map.bmp", "maps.png", "a folder stands there"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.source) + " -o " + c.output);
+        std::vector<uint8_t> before = fs::is_regular_file(file(c.output)) ? readFile(file(c.output).string())
+                                                                          : std::vector<uint8_t>{};
+        ProcessResult result = run({"preview", c.source, "-o", c.output});
+        EXPECT_EQ(result.exitCode, 5) << result.err;
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+        if (!before.empty()) {
+            EXPECT_EQ(readFile(file(c.output).string()), before);
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(folder_.path())) {
+            std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name.find(".part") == std::string::npos || name == "maps.png.part") << name;
+        }
+    }
+    EXPECT_EQ(readFile(file("maps.png.part").string()), std::vector<uint8_t>{'k'});
+    EXPECT_TRUE(fs::is_empty(file("maps.png")));
+}
+
 }  // namespace
