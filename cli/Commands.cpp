@@ -44,24 +44,29 @@ bool acceptBitmap(const std::string& utf8Path, ConversionJob& job, UserFeedback&
 
 // Where the map goes: the folder asked for, made if missing (only now, when the checks
 // have passed, so a refused conversion leaves no empty folder behind), or the folder the
-// system found the bitmap in, as the dialog writes beside the bitmap.
+// system found the bitmap in, as the dialog writes beside the bitmap. The bitmap's path
+// is already in the file services' encoding: its folder is taken as it is, never
+// converted again.
 std::unique_ptr<OutputFolder> openOutput(const ConvertArguments& args, const ConversionJob& job,
                                          CommandOutput& out) {
-    std::string folder = args.outputDir ? *args.outputDir : parentFolder(job.bitmapPath);
-    if (folder.empty()) folder.push_back('.');  // the current folder
-    std::string reason;
-    if (args.outputDir && !isFolder(folder) && !makeFolders(folder, reason)) {
-        out.error("cannot make the output folder " + quoted(folder) + ": " + reason);
-        return nullptr;
-    }
-    std::string path;
-    if (!conversionFolderPath(folder, path, reason)) {
-        out.error("cannot use the output folder " + quoted(folder) + ": " + reason);
-        return nullptr;
+    std::string path, shown, reason;
+    if (args.outputDir) {
+        shown = *args.outputDir;
+        if (!isFolder(shown) && !makeFolders(shown, reason)) {
+            out.error("cannot make the output folder " + quoted(shown) + ": " + reason);
+            return nullptr;
+        }
+        if (!conversionFolderPath(shown, path, reason)) {
+            out.error("cannot use the output folder " + quoted(shown) + ": " + reason);
+            return nullptr;
+        }
+    } else {
+        path = conversionParentFolder(job.bitmapPath);
+        shown = displayPath(path);
     }
     int error = 0;
     std::unique_ptr<OutputFolder> output = openOutputFolder(path.c_str(), error);
-    if (!output) out.error("cannot open the output folder " + quoted(folder) + ": " + systemErrorText(error));
+    if (!output) out.error("cannot open the output folder " + quoted(shown) + ": " + systemErrorText(error));
     return output;
 }
 
@@ -174,14 +179,17 @@ const char* outcomeName(ConversionOutcome outcome) {
 // of the folder name would stop the run, as the write step finds it. Nothing is made.
 int finishDryRun(const ConvertArguments& args, const ConversionJob& job, TerminalFeedback& feedback,
                  ConvertSummary& summary) {
-    std::string folder = args.outputDir ? *args.outputDir : parentFolder(job.bitmapPath);
-    if (folder.empty()) folder.push_back('.');  // the current folder
-    summary.outputFolder = folder;
-    if (!isFolder(folder)) return kExitSuccess;  // a folder to be made holds no map yet
     std::string path, reason;
+    if (args.outputDir) {
+        summary.outputFolder = *args.outputDir;
+        if (!isFolder(*args.outputDir)) return kExitSuccess;  // a folder to be made holds no map yet
+        if (!conversionFolderPath(*args.outputDir, path, reason)) return kExitSuccess;
+    } else {
+        path = conversionParentFolder(job.bitmapPath);  // as the run takes it, see openOutput
+        summary.outputFolder = displayPath(path);
+    }
     int error = 0;
-    std::unique_ptr<OutputFolder> output =
-        conversionFolderPath(folder, path, reason) ? openOutputFolder(path.c_str(), error) : nullptr;
+    std::unique_ptr<OutputFolder> output = openOutputFolder(path.c_str(), error);
     if (!output) return kExitSuccess;
     summary.outputFolder = displayPath(output->location());
     feedback.setOutputLocation(summary.outputFolder);

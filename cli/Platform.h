@@ -25,12 +25,23 @@ bool standardErrorIsTerminal();
 bool conversionBitmapPath(const std::string& utf8Path, std::string& path, std::string& reason);
 // A folder's path in the encoding of the platform's file services.
 bool conversionFolderPath(const std::string& utf8Path, std::string& path, std::string& reason);
+// The folder a path in that encoding names a file in, in the same encoding, never
+// converted again: on Windows the ANSI bytes of a path like C:\マップ\map.bmp stay as the
+// system gave them, and the second byte of a double-byte character is never taken for a
+// '\'. "." when the path names no folder.
+std::string conversionParentFolder(const std::string& conversionPath);
 
 // The system's words for an error code of the file services, in UTF-8.
 std::string systemErrorText(int errorCode);
 
 // A path from the conversion's encoding back to UTF-8, for messages.
 std::string displayPath(const std::string& conversionPath);
+
+// Why no file or folder can have the last name of the path on this system, or "": on
+// Windows, a name kept for a device (con, nul, aux.txt, COM1...), which the system would
+// take for the device, so that a file "made" there is lost and its messages are beside
+// the point.
+std::string reservedNameReason(const std::string& utf8Path);
 
 bool isFolder(const std::string& utf8Path);
 // Makes the folder and any missing parents. False with a reason on failure.

@@ -46,6 +46,14 @@ bool conversionFolderPath(const std::string& utf8Path, std::string& path, std::s
     return true;
 }
 
+std::string conversionParentFolder(const std::string& conversionPath) {
+    size_t separator = conversionPath.rfind('/');
+    if (separator == std::string::npos) return ".";
+    return separator == 0 ? std::string("/") : conversionPath.substr(0, separator);
+}
+
+std::string reservedNameReason(const std::string&) { return std::string(); }
+
 std::string systemErrorText(int errorCode) {
     char text[256];
     describeSystemError(errorCode, text, sizeof text);

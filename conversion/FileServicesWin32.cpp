@@ -623,13 +623,26 @@ FileReading& platformFileReading() {
 }
 
 std::unique_ptr<OutputFolder> openOutputFolder(const char* path, int& errorCode) {
+    // Read with a separator at its end, the path names a folder even when its last name is
+    // one Windows keeps for a device ("con", "aux.txt"), which alone would name the device.
+    char asFolder[MAX_PATH * 4];
+    const size_t given = std::strlen(path);
+    const bool ends = given == 0 || path[given - 1] == '\\' || path[given - 1] == '/' || path[given - 1] == ':';
+    if (std::snprintf(asFolder, sizeof asFolder, "%s%s", path, ends ? "" : "\\") >= static_cast<int>(sizeof asFolder)) {
+        errorCode = ERROR_FILENAME_EXCED_RANGE;
+        return nullptr;
+    }
     char full[MAX_PATH * 4];
-    DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
-    if (length == 0 || length >= sizeof full) {
+    DWORD length = GetFullPathNameA(asFolder, sizeof full - 1, full, nullptr);
+    if (length == 0 || length >= sizeof full - 1) {
         errorCode = static_cast<int>(length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
         return nullptr;
     }
-    while (length > 3 && (full[length - 1] == '\\' || full[length - 1] == '/')) full[--length] = '\0';
+    // Looked at with the separator, kept without it (a root keeps its own).
+    if (full[length - 1] != '\\' && full[length - 1] != '/') {
+        full[length++] = '\\';
+        full[length] = '\0';
+    }
     const DWORD attributes = GetFileAttributesA(full);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         errorCode = static_cast<int>(attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY);
@@ -637,8 +650,9 @@ std::unique_ptr<OutputFolder> openOutputFolder(const char* path, int& errorCode)
     }
     // The folder's final path, links in it resolved, to which the final path of every
     // file opened below it is compared.
-    wchar_t final[Win32OutputFolder::kPathSize];
     HANDLE handle = openForQuery(full, false);
+    while (length > 3 && (full[length - 1] == '\\' || full[length - 1] == '/')) full[--length] = '\0';
+    wchar_t final[Win32OutputFolder::kPathSize];
     DWORD finalLength = 0;
     if (handle != INVALID_HANDLE_VALUE) {
         finalLength = GetFinalPathNameByHandleW(handle, final, Win32OutputFolder::kPathSize,
