@@ -329,12 +329,13 @@ namespace {
 // the same reader, strip by strip.
 // What a preview that did not finish says; the exit code.
 int previewFailed(const PreviewReport& report, int sourceExitCode, const StopSignals& signals) {
-    printError(report.failure);
-    switch (report.outcome) {
-        case PreviewOutcome::SourceUnusable: return sourceExitCode;
-        case PreviewOutcome::Interrupted: return signals.exitCode();
-        default: return kExitOutputFailed;
+    if (report.outcome == PreviewOutcome::Interrupted) {
+        // As convert says it: what was stopped, and what it left.
+        writeStandardError("tessella: " + report.failure + "\n");
+        return signals.exitCode();
     }
+    printError(report.failure);
+    return report.outcome == PreviewOutcome::SourceUnusable ? sourceExitCode : kExitOutputFailed;
 }
 
 int previewBitmap(const InspectionArguments& args, const StopSignals& signals) {

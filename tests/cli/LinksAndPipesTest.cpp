@@ -4,11 +4,14 @@
 // on a pipe, and each refusal says what stands where. POSIX links and pipes: native only.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ProcessRunner.h"
@@ -113,6 +116,30 @@ TEST_F(LinksAndPipes, MapReadersNameAPipeTileAndGoOn) {
         EXPECT_NE((result.out + result.err).find("smpl002001.map: cannot be read: a named pipe stands there"),
                   std::string::npos)
             << result.out << result.err;
+    }
+}
+
+// A preview stopped while it writes removes its temporary, says so in one line and exits
+// as convert does; nothing takes the PNG's name.
+TEST_F(LinksAndPipes, AStoppedPreviewLeavesNothing) {
+    writeFile((work() / "wide.bmp").string(), makeBitmap(16000, 800, patternPixel));
+    for (const auto& [signal, exitCode] : {std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129}, std::pair{SIGINT, 130}}) {
+        SCOPED_TRACE(exitCode);
+        StartedProcess process =
+            startProcess({TESSELLA_CLI_DEFAULT, "preview", "wide.bmp", "-o", "wide.png", "--compare"}, work().string());
+        auto temporaryStands = [&] {
+            for (const auto& entry : fs::directory_iterator(work()))
+                if (entry.path().extension() == ".part") return true;
+            return false;
+        };
+        for (int i = 0; i < 50000 && !temporaryStands(); ++i) std::this_thread::sleep_for(std::chrono::microseconds(100));
+        ASSERT_TRUE(temporaryStands()) << "the preview made no temporary";
+        ::kill(process.pid, signal);
+        ProcessResult result = finishProcess(process);
+        EXPECT_EQ(result.exitCode, exitCode) << result.err;
+        EXPECT_NE(result.err.find("tessella: interrupted: wide.png was not written\n"), std::string::npos) << result.err;
+        EXPECT_FALSE(temporaryStands());
+        EXPECT_FALSE(fs::exists(work() / "wide.png"));
     }
 }
 
