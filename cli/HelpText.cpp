@@ -33,6 +33,12 @@ std::string overview() {
                "an index file FOLDER.vlm and one tile file per 160x160 pixels in\n"
                "FOLDER/layer1/levelRRR/smplCCCRRR.map.\n"
                "\n"
+#ifdef _WIN32
+               // Windows does not tell tessella.exe from the dialog's Tessella.exe.
+               "On Windows this command line is tessella-cli.exe, beside the dialog\n"
+               "Tessella.exe: type tessella-cli where this help says tessella.\n"
+               "\n"
+#endif
                "Usage:\n"
                "  tessella convert BITMAP --name NAME --folder FOLDER\n"
                "                   --top-left LAT,LON --bottom-right LAT,LON\n"
