@@ -265,4 +265,44 @@ TEST(ImportEndToEnd, ANamedPipeIsRefusedAtOnce) {
     EXPECT_FALSE(fs::exists(folder.file("a.vlm")));
 }
 
+// No output takes the place of the picture it is made from, and --bmp never writes over
+// or through what stands at its name.
+TEST(ImportEndToEnd, OutputsNeverReplaceTheSourceOrWhatStandsAtTheirName) {
+    TempFolder folder;
+    fs::create_directories(folder.file("tokyo/layer1/level000"));
+    const std::string tile = folder.file("tokyo/layer1/level000/smpl000000.map");
+    RasterRecipe recipe;
+    recipe.geoTransform = kTokyo;
+    recipe.srs = "EPSG:4326";
+    makeRaster(tile, recipe);  // a GeoTIFF where the map's first tile goes
+    const std::string source = filesUnder(folder.path()).begin()->second;
+    std::ofstream(folder.file("elsewhere.txt")) << "keep";
+    fs::create_symlink(folder.file("elsewhere.txt"), folder.file("linked.bmp"));
+    fs::create_symlink(folder.file("elsewhere.txt"), folder.file("out.bmp.part"));
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {"map over its source", {"--name", "Tokyo", "--folder", "tokyo", "--output-dir", "."}, 5, "smpl000000.map"},
+        {"bitmap at its source", {"--bmp", tile}, 5, "already exists"},
+        {"bitmap at a link", {"--bmp", "linked.bmp"}, 5, "already exists"},
+        {"bitmap beside a link at a temporary's name", {"--bmp", "out.bmp"}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"import", tile};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ProcessResult result = tessella(args, folder.path().string());
+        EXPECT_EQ(c.exitCode, result.exitCode) << result.err;
+        EXPECT_NE(std::string::npos, result.err.find(c.says)) << result.err;
+        EXPECT_EQ(source, filesUnder(folder.path() / "tokyo").begin()->second);
+        EXPECT_FALSE(fs::exists(folder.file("tokyo.vlm")));
+        std::ifstream kept(folder.file("elsewhere.txt"));
+        EXPECT_EQ("keep", std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()));
+    }
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder.file("out.bmp"))));
+}
+
 }  // namespace
