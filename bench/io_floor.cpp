@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BenchJob.h"
+#include "OutputFile.h"
 #include "OutputPaths.h"
 #include "TileBatch.h"
 #include "IndexFormat.h"
@@ -47,15 +48,17 @@ bool readBatch(FileReading& files, FileReading::Handle bitmap, const ConversionJ
     return true;
 }
 
-// One whole file: under its temporary name then renamed, or in place.
+// One whole file, as the tile writer writes it (OutputFile), or straight under its name.
 bool writeFile(OutputFolder& output, const char* path, const std::vector<uint8_t>& bytes, bool inPlace) {
-    OutputPath part;
-    formatPartPath(part, path);
-    OutputFolder::Handle file = output.createFile(inPlace ? path : part);
+    if (!inPlace) {
+        OutputFile file(output);
+        return file.create(path, Temporary::Shared) == OutputFileResult::Done &&
+               file.write(bytes.data(), bytes.size()) && file.place(Placing::Replace) == OutputFileResult::Done;
+    }
+    OutputFolder::Handle file = output.createFile(path);
     if (file == OutputFolder::kNoFile) return false;
     bool written = output.writeAll(file, bytes.data(), bytes.size());
-    if (!output.close(file) || !written) return false;
-    return inPlace || output.replaceWith(part, path);
+    return output.close(file) && written;
 }
 
 bool writeBatch(OutputFolder& output, const ConversionJob& job, const BatchPlan& plan,
@@ -96,14 +99,13 @@ int main(int argc, char** argv) {
     for (int64_t n = 0; n < batchCount(job); ++n) plans.push_back(batchPlan(job, n));
     const std::vector<uint8_t> tile(kTileFileSize, 0x5A);
     const std::vector<uint8_t> record(kIndexRecordSize, 0x5A);
-    OutputPath index, indexPart;
+    OutputPath index;
     formatIndexPath(index, job.folderName);
-    formatPartPath(indexPart, index);
-    OutputFolder::Handle indexFile = OutputFolder::kNoFile;
+    OutputFile indexFile(*output);
     if (inPlace) {
         if (!writeFile(*output, index, record, true)) return 1;
-    } else if (output->lockFile(indexPart, indexFile) != OutputFolder::LockResult::Locked ||
-               !output->writeAll(indexFile, record.data(), record.size())) {
+    } else if (indexFile.create(index, Temporary::Lock) != OutputFileResult::Done ||
+               !indexFile.write(record.data(), record.size())) {
         return 1;
     }
     std::vector<uint8_t> block;
@@ -150,9 +152,6 @@ int main(int argc, char** argv) {
         reader.join();
     }
     files.close(bitmap);
-    if (!inPlace) {
-        ok = ok && output->moveNoReplace(indexPart, index) == OutputFolder::MoveResult::Moved;
-        output->close(indexFile);
-    }
+    if (!inPlace) ok = ok && indexFile.place(Placing::NeverReplace) == OutputFileResult::Done;
     return ok ? 0 : 1;
 }

@@ -370,6 +370,11 @@ int previewBitmap(const InspectionArguments& args, const StopSignals& signals) {
 }  // namespace
 
 int runPreview(const InspectionArguments& args) {
+    // A name Windows keeps for a device is no file to write.
+    if (std::string reserved = reservedNameReason(args.output); !reserved.empty()) {
+        printError("cannot create " + ::quoted(args.output) + ": " + reserved);
+        return kExitOutputFailed;
+    }
     // From the start: a stop at any moment removes what the preview made, and says so.
     StopSignals signals;
     if (fileKindOf(args.file) != FileKind::Index) return previewBitmap(args, signals);

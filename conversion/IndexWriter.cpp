@@ -46,6 +46,17 @@ bool IndexWriter::makeFolders(const ConversionJob& job) {
         formatLevelFolderPath(path, job.folderName, row);
         make();
     }
+    // A map being replaced is left whole unless the new one can be written: a folder
+    // where a tile goes would stop the run halfway, after the old index went.
+    for (int32_t row = 0; sound && replaceExisting_ && row < job.tileRows; ++row) {
+        for (int32_t column = 0; sound && column < job.tileColumns; ++column) {
+            formatTilePath(path, job.folderName, column, row);
+            if (output_.entryAt(path) != OutputFolder::Entry::Folder) continue;
+            sound = false;
+            treeError_ = kErrorFolderStands;
+            std::memcpy(treeFailure_, path, sizeof path);
+        }
+    }
     return sound;
 }
 

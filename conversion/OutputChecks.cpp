@@ -150,7 +150,11 @@ bool cleanEntry(void* context, const char* name, bool isFolder) {
     if (tile.kind == TileNameKind::Temporary || !inGrid) {
         // Removing while listing: the listing may or may not show later names twice,
         // and a second removal of a removed name does nothing.
-        if (!c.output.removeFile(path)) c.keptSomething = true;
+        if (!c.output.removeFile(path)) {
+            c.keptSomething = true;
+            // A name shown twice was removed the first time; anything still there is named.
+            if (c.output.entryAt(path) != OutputFolder::Entry::Missing) c.feedback.noteLeftInPlace(path);
+        }
     } else {
         c.keptSomething = true;
     }

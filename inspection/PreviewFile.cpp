@@ -4,16 +4,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string systemReason(int error) {
-    char text[256];
-    describeSystemError(error, text, sizeof text);
-    return text;
-}
-
-}  // namespace
-
 PreviewFile::~PreviewFile() {
     writer_.reset();
     file_.reset();  // removes the temporary unless it was put in place
@@ -23,17 +13,17 @@ bool PreviewFile::open(const fs::path& file, const ImageLayout& layout) {
     final_ = file;
     int error = 0;
     if (!openOutputTarget(systemPath(file).c_str(), target_, error)) {
-        failure_ = "cannot create " + displayText(file) + ": " + systemReason(error);
+        failure_ = "cannot create " + displayText(file) + ": " + systemErrorUtf8(error);
         return false;
     }
     if (target_.folder->entryAt(target_.name.c_str()) == OutputFolder::Entry::Folder) {
-        failure_ = "cannot create " + displayText(file) + ": " + systemReason(kErrorFolderStands);
+        failure_ = "cannot create " + displayText(file) + ": " + systemErrorUtf8(kErrorFolderStands);
         return false;
     }
     targetStands_ = target_.folder->identify(target_.name.c_str(), targetIdentity_);
     file_ = std::make_unique<OutputFile>(*target_.folder);
     if (file_->create(target_.name.c_str(), Temporary::Unique) != OutputFileResult::Done) {
-        failure_ = "cannot create a temporary file beside " + displayText(file) + ": " + systemReason(file_->error());
+        failure_ = "cannot create a temporary file beside " + displayText(file) + ": " + systemErrorUtf8(file_->error());
         return false;
     }
     std::string reason;
@@ -95,7 +85,7 @@ bool PreviewFile::commit() {
         return false;
     }
     if (file_->place(Placing::Replace) != OutputFileResult::Done) {
-        failure_ = "cannot put " + displayText(final_) + " in place: " + systemReason(file_->error());
+        failure_ = "cannot put " + displayText(final_) + " in place: " + systemErrorUtf8(file_->error());
         return false;
     }
     return true;

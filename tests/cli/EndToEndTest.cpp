@@ -567,7 +567,9 @@ struct ExistingMapRun {
     int exitCode;
     bool replaced;       // the new map stands, every old tile outside its grid gone
     std::string outStart;
-    bool fileForLevel1 = false;  // a file where the new map's second level folder goes
+    // What stands in the way of the new map: a file where its second level folder goes, or
+    // a folder where one of its tiles goes.
+    enum Blocker { None, FileForLevel1, FolderForTile } blocker = None;
 };
 
 TEST_F(TessellaCommand, AnExistingMapStopsTheRunUnlessOverwriteReplacesIt) {
@@ -580,7 +582,8 @@ TEST_F(TessellaCommand, AnExistingMapStopsTheRunUnlessOverwriteReplacesIt) {
         {"dry run would replace", {"--dry-run", "--overwrite"}, 0, false,
          "Would replace the map there: area01.vlm and 9 tile files (3 columns, 3 rows) under "},
         {"replaced", {"--overwrite"}, 0, true, "Wrote area01.vlm and 9 tile files"},
-        {"replacement fails", {"--overwrite"}, 5, false, "", true},
+        {"replacement fails", {"--overwrite"}, 5, false, "", ExistingMapRun::FileForLevel1},
+        {"replacement meets a folder", {"--overwrite"}, 5, false, "", ExistingMapRun::FolderForTile},
     };
     for (const ExistingMapRun& c : cases) {
         SCOPED_TRACE(c.name);
@@ -595,9 +598,13 @@ TEST_F(TessellaCommand, AnExistingMapStopsTheRunUnlessOverwriteReplacesIt) {
         ASSERT_EQ(run(args).exitCode, 0);
         writeFile(file("area01/layer1/level003/notes.txt"), {'n'});
         std::vector<uint8_t> oldIndex = readFile(file("area01.vlm"));
-        if (c.fileForLevel1) {
+        if (c.blocker == ExistingMapRun::FileForLevel1) {
             fs::remove_all(folder_.path() / "area01/layer1/level001");
             writeFile(file("area01/layer1/level001"), {'x'});
+        }
+        if (c.blocker == ExistingMapRun::FolderForTile) {
+            fs::remove(folder_.path() / tileName(2, 2));
+            fs::create_directory(folder_.path() / tileName(2, 2));
         }
         args[1] = "map.bmp";
         args.insert(args.end(), c.options.begin(), c.options.end());
@@ -606,7 +613,7 @@ TEST_F(TessellaCommand, AnExistingMapStopsTheRunUnlessOverwriteReplacesIt) {
 
         EXPECT_EQ(result.exitCode, c.exitCode);
         EXPECT_EQ(result.out.rfind(c.outStart, 0), 0u) << result.out;
-        if (c.fileForLevel1) {
+        if (c.blocker != ExistingMapRun::None) {
             // The tree is checked before the old map is touched: it stays whole, and says so.
             EXPECT_EQ(result.err.rfind("Warning: " + kCannotCreateOutputUtf8 + "\n", 0), 0u) << result.err;
             EXPECT_NE(result.err.find("\ntessella: the old map is untouched\n"), std::string::npos) << result.err;
