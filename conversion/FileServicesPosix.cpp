@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <new>
 
 #include "FileServices.h"
@@ -211,18 +210,8 @@ public:
     }
 
     Handle createUniqueFile(const char* prefix, char* path, size_t pathSize) override {
-        static unsigned counter = 0;
         for (int attempt = 0; attempt < 64; ++attempt) {
-            uint64_t seed = 0;
-            if (::getentropy(&seed, sizeof seed) != 0)
-                seed = static_cast<uint64_t>(::getpid()) * 0x9E3779B97F4A7C15u ^ static_cast<uint64_t>(::time(nullptr));
-            seed += ++counter;
-            char random[7];
-            static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-            for (int i = 0; i < 6; ++i, seed /= 36) random[i] = kLetters[seed % 36];
-            random[6] = '\0';
-            int length = std::snprintf(path, pathSize, "%s.%s%s", prefix, random, kPartSuffix);
-            if (length < 0 || static_cast<size_t>(length) >= pathSize) {
+            if (!formatUniquePartPath(path, pathSize, prefix)) {
                 path[0] = '\0';
                 return refused(ENAMETOOLONG, kNoFile);
             }

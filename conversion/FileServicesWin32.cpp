@@ -193,21 +193,6 @@ bool renameOpenFile(HANDLE handle, const char* full) {
     return SetFileInformationByHandle(handle, FileRenameInfo, rename, sizeof buffer) != 0 || failed(false);
 }
 
-// "<prefix>.XXXXXX.part" with a random part no other run can pick; false when it does not fit.
-bool uniqueName(const char* prefix, char* path, size_t pathSize) {
-    static unsigned counter = 0;
-    LARGE_INTEGER now = {};
-    QueryPerformanceCounter(&now);
-    uint64_t seed = static_cast<uint64_t>(now.QuadPart) * 0x9E3779B97F4A7C15u ^
-                    (static_cast<uint64_t>(GetCurrentProcessId()) << 20) ^ ++counter;
-    char random[7];
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int i = 0; i < 6; ++i, seed /= 36) random[i] = kLetters[seed % 36];
-    random[6] = '\0';
-    const int length = std::snprintf(path, pathSize, "%s.%s%s", prefix, random, kPartSuffix);
-    return length >= 0 && static_cast<size_t>(length) < pathSize;
-}
-
 class Win32OutputFolder final : public OutputFolder {
 public:
     static constexpr size_t kPathSize = MAX_PATH * 4;
@@ -277,7 +262,7 @@ public:
 
     Handle createUniqueFile(const char* prefix, char* path, size_t pathSize) override {
         for (int attempt = 0; attempt < 64; ++attempt) {
-            if (!uniqueName(prefix, path, pathSize)) {
+            if (!formatUniquePartPath(path, pathSize, prefix)) {
                 path[0] = '\0';
                 return refused(ERROR_FILENAME_EXCED_RANGE, kNoFile);
             }
@@ -596,7 +581,7 @@ private:
         char temporary[kPathSize];
         HANDLE own = INVALID_HANDLE_VALUE;
         for (int attempt = 0; attempt < 64 && own == INVALID_HANDLE_VALUE; ++attempt) {
-            if (!uniqueName(full, temporary, sizeof temporary)) return refused(ERROR_FILENAME_EXCED_RANGE, false);
+            if (!formatUniquePartPath(temporary, sizeof temporary, full)) return refused(ERROR_FILENAME_EXCED_RANGE, false);
             own = CreateFileA(temporary, DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (own == INVALID_HANDLE_VALUE && !isExistsError(GetLastError())) return failed(false);
         }

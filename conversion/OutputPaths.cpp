@@ -1,6 +1,7 @@
 #include "OutputPaths.h"
 
 #include <cstdio>
+#include <random>
 
 void formatIndexPath(OutputPath out, const char* folderName) {
     std::snprintf(out, kOutputPathSize, "%s%s", folderName, kIndexSuffix);
@@ -23,6 +24,17 @@ void formatTilePath(OutputPath out, const char* folderName, int32_t column, int3
 
 void formatPartPath(OutputPath out, const char* finalPath) {
     std::snprintf(out, kOutputPathSize, "%s%s", finalPath, kPartSuffix);
+}
+
+bool formatUniquePartPath(char* out, size_t size, const char* prefix) {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    uint64_t seed = random();
+    char part[7];
+    for (int i = 0; i < 6; ++i, seed /= 36) part[i] = kLetters[seed % 36];
+    part[6] = '\0';
+    const int length = std::snprintf(out, size, "%s.%s%s", prefix, part, kPartSuffix);
+    return length >= 0 && static_cast<size_t>(length) < size;
 }
 
 std::string indexFilePath(const char* folderName) {

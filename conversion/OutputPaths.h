@@ -37,6 +37,11 @@ void formatLevelFolderPath(OutputPath out, const char* folderName, int32_t row);
 void formatTilePath(OutputPath out, const char* folderName, int32_t column, int32_t row);  // "...\smpl%03d%03d.map"
 void formatPartPath(OutputPath out, const char* finalPath);                          // "<path>.part"
 
+// "<prefix>.XXXXXX.part": a temporary's name with six random letters and digits, for a
+// file that other runs may be writing at the same time (each creates its name exclusively
+// and picks another on a clash). False when it does not fit in size bytes.
+bool formatUniquePartPath(char* out, size_t size, const char* prefix);
+
 // The same as strings, for callers that are not writing a map.
 std::string indexFilePath(const char* folderName);
 std::string layerFolderPath(const char* folderName);
