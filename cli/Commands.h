@@ -11,7 +11,6 @@
 // Runs the command line given by its arguments (without the program name).
 int runTessella(const std::vector<std::string>& args);
 
-int runProbe(const ProbeArguments& args);
 // warnings: the command line's, about values taken as they are.
 int runConvert(const ConvertArguments& args, const std::vector<std::string>& warnings = {});
 
@@ -29,4 +28,3 @@ std::vector<std::string> cutWarnings(const std::string& cp932Name, const std::st
 // The folder of a file's path as typed, "" when it names none (the current folder).
 std::string parentFolder(const std::string& path);
 
-int exitCodeFor(ConversionOutcome outcome);

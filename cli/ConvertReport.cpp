@@ -19,22 +19,22 @@ std::string gridSentence(const ConversionJob& job, const std::string& folder) {
 void writeSettings(JsonWriter& json, const ConversionJob& job) {
     std::string name(job.mapName, strnlen(job.mapName, sizeof job.mapName - 1));
     json.key("settings").beginObject();
-    json.field("map_name", cp932ToUtf8(name));
-    json.key("map_name_bytes").beginArray();
+    json.field("mapName", cp932ToUtf8(name));
+    json.key("mapNameBytes").beginArray();
     for (char byte : name) json.number(static_cast<unsigned>(static_cast<unsigned char>(byte)));
     json.endArray();
-    json.field("folder_name", job.folderName);
-    json.key("corners_milliseconds_of_arc")
+    json.field("folderName", job.folderName);
+    json.key("cornersMillisecondsOfArc")
         .beginObject()
-        .field("top_left_latitude", job.topLeftLatitude)
-        .field("top_left_longitude", job.topLeftLongitude)
-        .field("bottom_right_latitude", job.bottomRightLatitude)
-        .field("bottom_right_longitude", job.bottomRightLongitude)
+        .field("topLeftLatitude", job.topLeftLatitude)
+        .field("topLeftLongitude", job.topLeftLongitude)
+        .field("bottomRightLatitude", job.bottomRightLatitude)
+        .field("bottomRightLongitude", job.bottomRightLongitude)
         .endObject();
-    json.key("distances_tenths_of_a_metre")
+    json.key("distancesTenthsOfAMetre")
         .beginObject()
-        .field("east_west", job.eastWestDistance)
-        .field("north_south", job.northSouthDistance)
+        .field("eastWest", job.eastWestDistance)
+        .field("northSouth", job.northSouthDistance)
         .endObject();
     json.endObject();
 }
@@ -61,9 +61,9 @@ std::string convertReportLines(const ConvertSummary& s) {
 
 std::string convertReportJson(const ConvertSummary& s) {
     JsonWriter json;
-    json.beginObject().field("command", "convert").field("bitmap", s.bitmap);
-    json.field("dry_run", s.dryRun).field("outcome", s.outcome).field("written", s.written);
-    if (s.dryRun) json.field("replaces_map", s.replacesMap);
+    json.beginObject().field("command", s.command).field("source", s.source);
+    json.field("dryRun", s.dryRun).field("outcome", s.outcome).field("written", s.written);
+    json.field("replacesMap", s.replacesMap);
     json.key("grid");
     if (s.bitmapAccepted) {
         json.beginObject()
@@ -87,6 +87,6 @@ std::string convertReportJson(const ConvertSummary& s) {
     } else {
         json.null();
     }
-    json.field("messages", s.messages).field("exit_code", s.exitCode).endObject();
+    json.field("messages", s.messages).field("exitCode", s.exitCode).endObject();
     return json.text();
 }

@@ -14,7 +14,8 @@ struct ConvertSummary {
     bool dryRun = false;
     bool written = false;          // the map was written
     bool replacesMap = false;      // a dry run found a map of the folder name there
-    std::string bitmap;            // as typed
+    std::string command;           // "convert" or "import"
+    std::string source;            // the picture, as typed
     std::string outputFolder;      // where the map goes, as the platform shows it
     std::string outcome;           // "converted", "settings refused", ...
     std::vector<std::string> messages;

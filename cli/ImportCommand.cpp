@@ -11,12 +11,13 @@
 #include "Encoding.h"
 #include "ExitCodes.h"
 #include "GeoSource.h"
+#include "MapConversion.h"
 #include "MapExtents.h"
 #include "Platform.h"
 #include "ProgressLine.h"
 #include "Quoted.h"
 #include "OutputPaths.h"
-#include "SettingsReport.h"
+#include "ImportReport.h"
 #include "StopSignals.h"
 #include "TerminalFeedback.h"
 
@@ -38,6 +39,7 @@ struct ImportArguments {
     std::string bmp;
     std::string outputDir;
     std::string eastWest = "auto", northSouth = "auto";
+    bool overwrite = false, json = false, dryRun = false, quiet = false;
 };
 
 OptionTable::Check readCornerInto(CornerArgument& corner) {
@@ -96,6 +98,10 @@ int readImportArguments(const std::vector<std::string>& args, ImportArguments& a
     table.value("--north-south", a.northSouth).check(readAutoOrDistance());
     table.value("--bmp", a.bmp).check(notEmpty());
     table.value("--output-dir", a.outputDir).check(notEmpty());
+    table.flag("--overwrite", a.overwrite);
+    table.flag("--dry-run", a.dryRun);
+    table.flag("--json", a.json);
+    table.flag("--quiet", a.quiet);
     OptionTable::Reading reading = table.read(args, 1);
     if (reading.outcome == OptionTable::Outcome::HelpAsked) {
         writeStandardOutput(importHelpText());
@@ -108,6 +114,9 @@ int readImportArguments(const std::vector<std::string>& args, ImportArguments& a
         error = "--top-left and --bottom-right go together";
     if (error.empty() && !a.bmp.empty() && !a.outputDir.empty())
         error = "--output-dir is for the map; --bmp names its own file";
+    if (error.empty() && !a.bmp.empty() && (a.overwrite || a.json))
+        error = std::string(a.overwrite ? "--overwrite" : "--json") +
+                " is for the map; --bmp never replaces a file and reports in words";
     if (!error.empty()) {
         printError(error);
         writeStandardError("Run 'tessella import --help' for usage.\n");
@@ -178,125 +187,9 @@ int writePreparedBitmap(const ImportArguments& a, GeoSource& source, const StopS
     return kExitInternalError;
 }
 
-// The conversion's messages on the terminal, with a progress line that tells the time left.
-class ImportFeedback : public TerminalFeedback {
-public:
-    ImportFeedback() : TerminalFeedback(writeStandardError, false), progress_(writeStandardError, standardErrorIsTerminal()) {}
-    void showMessage(const char* text, const char* caption, MessageIcon icon) override {
-        progress_.finish();
-        TerminalFeedback::showMessage(text, caption, icon);
-    }
-    void showProgress(int32_t tilesWritten, int32_t tileCount) override { progress_.update(tilesWritten, tileCount); }
-
-private:
-    ProgressLine progress_;
-};
-
-// One corner value as convert's argument holds it: exact to the millisecond, with the
-// dialog's three texts for display.
-AngleText angleText(uint32_t milliseconds) {
-    AngleText text;
-    text.degrees = std::to_string(milliseconds / 3600000);
-    text.minutes = std::to_string(milliseconds / 60000 % 60);
-    text.seconds = std::to_string(milliseconds / 1000 % 60);
-    text.exactMilliseconds = milliseconds;
-    return text;
-}
-
-// The folder the map goes to: --output-dir (made if missing, now that every check has
-// passed), or the source's own folder, as convert writes beside its bitmap.
-std::unique_ptr<OutputFolder> openImportOutput(const ImportArguments& a) {
-    std::string folder = !a.outputDir.empty() ? a.outputDir : parentFolder(a.source);
-    if (folder.empty()) folder = ".";
-    std::string reason;
-    if (!a.outputDir.empty() && !isFolder(folder) && !makeFolders(folder, reason)) {
-        printError("cannot make the output folder " + ::quoted(folder) + ": " + reason);
-        return nullptr;
-    }
-    std::string path;
-    if (!conversionFolderPath(folder, path, reason)) {
-        printError("cannot use the output folder " + ::quoted(folder) + ": " + reason);
-        return nullptr;
-    }
-    int error = 0;
-    std::unique_ptr<OutputFolder> output = openOutputFolder(path.c_str(), error);
-    if (!output) printError("cannot open the output folder " + ::quoted(folder) + ": " + systemErrorText(error));
-    return output;
-}
-
-// The map, through the same check and write steps as convert, from the picture's strips.
-int writeImportedMap(const ImportArguments& a, const std::string& cp932Name, const ImportPlan& plan,
-                     GeoSource& source, const StopSignals& signals) {
-    for (const std::string& warning : cutWarnings(cp932Name, a.folder)) printWarning(warning);
-    ConversionJob job;
-    job.bitmapWidth = plan.fitted.width;
-    job.bitmapHeight = plan.fitted.height;
-    job.tileColumns = plan.fitted.width / 160;
-    job.tileRows = plan.fitted.height / 160;
-    job.tileCount = job.tileColumns * job.tileRows;
-    job.bitmapAccepted = 1;
-
-    ConvertArguments settings;
-    settings.name = a.name;
-    settings.folder = a.folder;
-    settings.topLeft = {angleText(plan.corners.topLeftLatitude), angleText(plan.corners.topLeftLongitude)};
-    settings.bottomRight = {angleText(plan.corners.bottomRightLatitude),
-                            angleText(plan.corners.bottomRightLongitude)};
-    settings.eastWest = std::to_string(plan.extents.eastWestMetres);
-    settings.northSouth = std::to_string(plan.extents.northSouthMetres);
-
-    ImportFeedback feedback;
-    CheckedConversion checked;
-    ConversionOutcome outcome =
-        checkConversion(job, settingsTextFor(settings, storedMapName(cp932Name)), source, feedback, checked);
-    if (outcome == ConversionOutcome::OutOfMemory) printError("out of memory");
-    if (outcome != ConversionOutcome::Converted) return exitCodeFor(outcome);
-    std::unique_ptr<OutputFolder> output = openImportOutput(a);
-    if (!output) return kExitOutputFailed;
-    feedback.setOutputLocation(displayPath(output->location()));
-
-    WriteOptions options;
-    options.stopRequested = signals.flag();
-    ConversionReport report = writeConversion(checked, *output, feedback, options);
-    const std::string where = displayPath(output->location());
-    if (report.outcome == ConversionOutcome::Interrupted) {
-        writeStandardError("tessella: interrupted: no map was made in " + where + "; " +
-                           std::to_string(report.tilesWritten) + " of " + std::to_string(job.tileCount) +
-                           " tiles were put in place under " + layerFolderPath(job.folderName) +
-                           ", each whole, and " + indexFilePath(job.folderName) +
-                           " was not written. Run the same import again to make the map.\n");
-        return signals.exitCode();
-    }
-    if (report.outcome == ConversionOutcome::OutputFailed && !source.readError().empty())
-        printError("cannot read " + ::quoted(a.source) + ": " + source.readError());
-    if (report.outcome == ConversionOutcome::Converted) {
-        writeStandardOutput("\nWrote " + indexFilePath(job.folderName) + " and " + std::to_string(job.tileCount) +
-                            " tile files (" + std::to_string(job.tileColumns) + " columns, " +
-                            std::to_string(job.tileRows) + " rows) under " + layerFolderPath(job.folderName) +
-                            " in " + where + "\n");
-    }
-    return exitCodeFor(report.outcome);
-}
-
-}  // namespace
-
-int runImportCommand(const std::vector<std::string>& args) {
-    ImportArguments a;
-    if (int code = readImportArguments(args, a); code >= 0) return code;
-    // From the start: a stop at any moment leaves nothing half made, and says so.
-    StopSignals signals;
-
-    EncodeResult name = utf8ToCp932(a.name);
-    if (name.status == EncodeStatus::InvalidUtf8) {
-        printError("--name is not valid UTF-8; nothing was written");
-        return kExitSettingsRefused;
-    }
-    if (name.status == EncodeStatus::NotInCp932) {
-        printError("--name: the character " + ::quoted(name.offending) +
-                   " cannot be written in Shift-JIS (CP932), the encoding of the map files; nothing was written");
-        return kExitSettingsRefused;
-    }
-
+// Opens the picture and works out the plan; kExitSuccess, or the refusal's exit code once
+// it was said (through out when given, else on standard error).
+int openSource(const ImportArguments& a, std::unique_ptr<GeoSource>& source, CommandOutput* out = nullptr) {
     ImportRequest request;
     request.sourcePath = a.source;
     request.srs = a.srs;
@@ -306,25 +199,79 @@ int runImportCommand(const std::vector<std::string>& args) {
     }
     request.fit = a.fit;
     request.resampling = a.resampling;
-    std::unique_ptr<GeoSource> source;
     std::string message;
     ImportStatus status = GeoSource::open(request, source, message);
-    if (status != ImportStatus::Ready) {
-        printError(message);
-        return importExitCode(status);
-    }
-    ImportPlan plan = source->plan();
+    if (status == ImportStatus::Ready) return kExitSuccess;
+    if (out != nullptr) out->error(message);
+    else printError(message);
+    return importExitCode(status);
+}
+
+// The plan with the extents the user typed in place of those worked out.
+ImportPlan reportedPlan(const ImportArguments& a, const GeoSource& source) {
+    ImportPlan plan = source.plan();
     if (!isAutoDistance(a.eastWest)) plan.extents.eastWestMetres = std::stoll(a.eastWest);
     if (!isAutoDistance(a.northSouth)) plan.extents.northSouthMetres = std::stoll(a.northSouth);
+    return plan;
+}
 
+ReportNames reportNames(const ImportArguments& a) {
     ReportNames names;
     names.source = a.source;
     names.bitmap = a.bmp.empty() ? std::filesystem::path(a.source).replace_extension(".bmp").string() : a.bmp;
     names.mapName = a.name.empty() ? "NAME" : a.name;
     names.folder = a.folder.empty() ? "FOLDER" : a.folder;
-    writeStandardOutput(importReport(plan, a.fit, names));
-    if (!a.bmp.empty()) return writePreparedBitmap(a, *source, signals);
-    return writeImportedMap(a, name.bytes, plan, *source, signals);
+    return names;
+}
+
+// The map, through the same run as convert's, from the picture's strips.
+int writeImportedMap(const ImportArguments& a, MapConversion& map, GeoSource& source, const ImportPlan& plan) {
+    ConversionJob& job = map.job();
+    setJobGrid(job, plan.fitted.width, plan.fitted.height);
+    job.bitmapAccepted = 1;
+    SettingsValues values;
+    values.mapName = map.storedName();
+    values.folderName = a.folder;
+    values.topLeftLatitude = plan.corners.topLeftLatitude;
+    values.topLeftLongitude = plan.corners.topLeftLongitude;
+    values.bottomRightLatitude = plan.corners.bottomRightLatitude;
+    values.bottomRightLongitude = plan.corners.bottomRightLongitude;
+    values.eastWestDistance = static_cast<uint32_t>(plan.extents.eastWestMetres) * 10u;
+    values.northSouthDistance = static_cast<uint32_t>(plan.extents.northSouthMetres) * 10u;
+    map.explainReadFailure([&source, &a] {
+        return source.readError().empty() ? std::string() : "cannot read " + ::quoted(a.source) + ": " + source.readError();
+    });
+    return map.run(
+        [&](CheckedConversion& checked) { return checkConversion(job, values, source, map.feedback(), checked); },
+        conversionParentFolder(a.source));
+}
+
+}  // namespace
+
+int runImportCommand(const std::vector<std::string>& args) {
+    ImportArguments a;
+    if (int code = readImportArguments(args, a); code >= 0) return code;
+    if (!a.bmp.empty()) {
+        // From the start: a stop at any moment leaves nothing half made, and says so.
+        StopSignals signals;
+        std::unique_ptr<GeoSource> source;
+        if (int refused = openSource(a, source); refused != kExitSuccess) return refused;
+        if (!a.quiet) writeStandardOutput(importReport(reportedPlan(a, *source), a.fit, reportNames(a)));
+        if (a.dryRun) return kExitSuccess;
+        return writePreparedBitmap(a, *source, signals);
+    }
+
+    MapRequest request{"import", a.source, a.name, a.folder, std::nullopt, a.overwrite, a.dryRun, a.json, a.quiet};
+    if (!a.outputDir.empty()) request.outputDir = a.outputDir;
+    MapConversion map(request, {});
+    // The name is checked before anything is worked out or printed.
+    if (int refused = map.acceptName(); refused != kExitSuccess) return refused;
+    std::unique_ptr<GeoSource> source;
+    if (int refused = openSource(a, source, &map.out()); refused != kExitSuccess)
+        return map.finish(refused, "source refused");
+    const ImportPlan plan = reportedPlan(a, *source);
+    if (!a.quiet && !a.json) map.out().report(importReport(plan, a.fit, reportNames(a)));
+    return writeImportedMap(a, map, *source, plan);
 }
 
 bool resolveAutoExtents(ConvertArguments& args, std::string& error, std::string& note) {

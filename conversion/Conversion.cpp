@@ -22,10 +22,11 @@ bool stopRequested(const WriteOptions& options) {
 }  // namespace
 
 // The accepted mark and the settings, shared by both kinds of source.
-static ConversionOutcome checkSettings(ConversionJob& job, const SettingsText& texts, UserFeedback& feedback) {
+template <typename Settings>
+static ConversionOutcome checkSettings(ConversionJob& job, const Settings& settings, UserFeedback& feedback) {
     feedback.showWaitCursor();
     if (job.bitmapAccepted == 0) return finish(feedback, ConversionOutcome::NoBitmap);
-    SettingsError error = applySettings(job, texts);
+    SettingsError error = applySettings(job, settings);
     if (error != SettingsError::NoError) {
         feedback.showMessage(settingsErrorMessage(error), messages::kNoCaption, MessageIcon::Information);
         return finish(feedback, ConversionOutcome::SettingsRefused);
@@ -63,9 +64,9 @@ ConversionOutcome checkConversion(ConversionJob& job, const SettingsText& texts,
     return checkBuffers(job, feedback, checked);
 }
 
-ConversionOutcome checkConversion(ConversionJob& job, const SettingsText& texts, PixelSource& source,
+ConversionOutcome checkConversion(ConversionJob& job, const SettingsValues& values, PixelSource& source,
                                   UserFeedback& feedback, CheckedConversion& checked) {
-    ConversionOutcome outcome = checkSettings(job, texts, feedback);
+    ConversionOutcome outcome = checkSettings(job, values, feedback);
     if (outcome != ConversionOutcome::Converted) return outcome;
     checked.source_ = &source;
     return checkBuffers(job, feedback, checked);

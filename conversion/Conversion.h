@@ -51,7 +51,7 @@ public:
 
 private:
     friend ConversionOutcome checkConversion(ConversionJob&, const SettingsText&, UserFeedback&, CheckedConversion&);
-    friend ConversionOutcome checkConversion(ConversionJob&, const SettingsText&, PixelSource&, UserFeedback&,
+    friend ConversionOutcome checkConversion(ConversionJob&, const SettingsValues&, PixelSource&, UserFeedback&,
                                              CheckedConversion&);
     friend ConversionOutcome checkBuffers(ConversionJob&, UserFeedback&, CheckedConversion&);
 
@@ -66,8 +66,9 @@ private:
 // first that fails (then the arrow cursor). Converted means the write step may run.
 ConversionOutcome checkConversion(ConversionJob& job, const SettingsText& texts, UserFeedback& feedback,
                                   CheckedConversion& checked);
-// The same for another source of pixels, whose geometry the job already holds.
-ConversionOutcome checkConversion(ConversionJob& job, const SettingsText& texts, PixelSource& source,
+// The same for another source of pixels, whose geometry the job already holds
+// (setJobGrid), with settings worked out as values rather than typed.
+ConversionOutcome checkConversion(ConversionJob& job, const SettingsValues& values, PixelSource& source,
                                   UserFeedback& feedback, CheckedConversion& checked);
 
 // What the write step did.

@@ -19,3 +19,11 @@ void resetJob(ConversionJob& job) {
     job.eastWestDistance = 0;
     job.northSouthDistance = 0;
 }
+
+void setJobGrid(ConversionJob& job, int32_t width, int32_t height) {
+    job.bitmapWidth = width;
+    job.bitmapHeight = height;
+    job.tileColumns = width / kTileSide;
+    job.tileRows = height / kTileSide;
+    job.tileCount = static_cast<int32_t>(static_cast<uint32_t>(job.tileColumns) * static_cast<uint32_t>(job.tileRows));
+}

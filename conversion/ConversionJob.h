@@ -32,6 +32,11 @@ struct ConversionJob {
     uint32_t northSouthDistance = 0;
 };
 
+// The picture's size and the grid of tiles it makes: width and height in pixels,
+// multiples of kTileSide. The tile count is the index's 32-bit field, computed unsigned:
+// absurd sizes wrap instead of overflowing.
+void setJobGrid(ConversionJob& job, int32_t width, int32_t height);
+
 // The reset the dialog makes when it opens: every text empty, every number 0, nothing
 // accepted. pixelDataOffset is left alone: a successful probe writes it before a bitmap
 // can be accepted.

@@ -60,12 +60,27 @@ bool isReservedDeviceName(std::string_view name) {
 }
 
 SettingsError applySettings(ConversionJob& job, const SettingsText& texts) {
-    std::string_view mapName = cutText(texts.mapName, kMapNameMaxLength);
+    SettingsValues values;
+    values.mapName = texts.mapName;
+    values.folderName = texts.folderName;
+    values.topLeftLatitude = angleFromText(texts.topLeftLatitude, kLatitudeDegreesMaxLength);
+    values.topLeftLongitude = angleFromText(texts.topLeftLongitude, kLongitudeDegreesMaxLength);
+    values.bottomRightLatitude = angleFromText(texts.bottomRightLatitude, kLatitudeDegreesMaxLength);
+    values.bottomRightLongitude = angleFromText(texts.bottomRightLongitude, kLongitudeDegreesMaxLength);
+    values.eastWestDistance =
+        static_cast<uint32_t>(readInteger(cutText(texts.eastWestDistance, kDistanceMaxLength))) * 10u;
+    values.northSouthDistance =
+        static_cast<uint32_t>(readInteger(cutText(texts.northSouthDistance, kDistanceMaxLength))) * 10u;
+    return applySettings(job, values);
+}
+
+SettingsError applySettings(ConversionJob& job, const SettingsValues& values) {
+    std::string_view mapName = cutText(values.mapName, kMapNameMaxLength);
     if (mapName.empty()) return SettingsError::IllegalMapName;
     std::memset(job.mapName, 0, sizeof job.mapName);
     std::memcpy(job.mapName, mapName.data(), mapName.size());
 
-    std::string_view folderName = cutText(texts.folderName, kFolderNameMaxLength);
+    std::string_view folderName = cutText(values.folderName, kFolderNameMaxLength);
     if (folderName.empty()) return SettingsError::IllegalFolderName;
     for (char c : folderName)
         if (!isFolderNameByte(c)) return SettingsError::IllegalFolderCharacters;
@@ -74,17 +89,15 @@ SettingsError applySettings(ConversionJob& job, const SettingsText& texts) {
     std::memcpy(job.folderName, folderName.data(), folderName.size());
     job.folderName[folderName.size()] = '\0';
 
-    job.topLeftLatitude = angleFromText(texts.topLeftLatitude, kLatitudeDegreesMaxLength);
-    job.topLeftLongitude = angleFromText(texts.topLeftLongitude, kLongitudeDegreesMaxLength);
-    job.bottomRightLatitude = angleFromText(texts.bottomRightLatitude, kLatitudeDegreesMaxLength);
-    job.bottomRightLongitude = angleFromText(texts.bottomRightLongitude, kLongitudeDegreesMaxLength);
+    job.topLeftLatitude = values.topLeftLatitude;
+    job.topLeftLongitude = values.topLeftLongitude;
+    job.bottomRightLatitude = values.bottomRightLatitude;
+    job.bottomRightLongitude = values.bottomRightLongitude;
     if (!(job.topLeftLatitude > job.bottomRightLatitude)) return SettingsError::IllegalLatitude;
     if (!(job.topLeftLongitude < job.bottomRightLongitude)) return SettingsError::IllegalLongitude;
 
-    job.eastWestDistance =
-        static_cast<uint32_t>(readInteger(cutText(texts.eastWestDistance, kDistanceMaxLength))) * 10u;
-    job.northSouthDistance =
-        static_cast<uint32_t>(readInteger(cutText(texts.northSouthDistance, kDistanceMaxLength))) * 10u;
+    job.eastWestDistance = values.eastWestDistance;
+    job.northSouthDistance = values.northSouthDistance;
     if (job.eastWestDistance == 0 || job.northSouthDistance == 0)
         return SettingsError::IllegalDistance;
     return SettingsError::NoError;

@@ -39,6 +39,21 @@ struct SettingsText {
     std::string northSouthDistance;
 };
 
+// The same settings as numbers, for a caller that worked them out rather than typed them:
+// the map name's bytes in code page 932, the folder name, the corners in milliseconds of
+// arc, the distances in tenths of a metre. Texts longer than their fields are cut as the
+// fields cut them.
+struct SettingsValues {
+    std::string mapName;
+    std::string folderName;
+    uint32_t topLeftLatitude = 0;
+    uint32_t topLeftLongitude = 0;
+    uint32_t bottomRightLatitude = 0;
+    uint32_t bottomRightLongitude = 0;
+    uint32_t eastWestDistance = 0;
+    uint32_t northSouthDistance = 0;
+};
+
 enum class SettingsError {
     NoError,
     IllegalMapName,
@@ -52,6 +67,8 @@ enum class SettingsError {
 // Reads the texts into the job and validates them, stopping at the first check that
 // fails. Values read before the failing check stay in the job.
 SettingsError applySettings(ConversionJob& job, const SettingsText& texts);
+// The same checks, in the same order and with the same errors, on values.
+SettingsError applySettings(ConversionJob& job, const SettingsValues& values);
 
 // The message shown for an error; null for NoError.
 const char* settingsErrorMessage(SettingsError error);

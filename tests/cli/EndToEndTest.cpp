@@ -658,22 +658,22 @@ TEST_F(TessellaCommand, ConvertForScripts) {
         "degrees)\n";
     const ScriptRun cases[] = {
         {"json", {"--json"}, "", "", 0, success,
-         {"{\n  \"command\": \"convert\",\n  \"bitmap\": \"map.bmp\",\n  \"dry_run\": false,\n"
-          "  \"outcome\": \"converted\",\n  \"written\": true,\n  \"grid\": {\n    \"width\": 480,\n"
+         {"{\n  \"command\": \"convert\",\n  \"source\": \"map.bmp\",\n  \"dryRun\": false,\n"
+          "  \"outcome\": \"converted\",\n  \"written\": true,\n  \"replacesMap\": false,\n  \"grid\": {\n    \"width\": 480,\n"
           "    \"height\": 480,\n    \"columns\": 3,\n    \"rows\": 3,\n    \"tiles\": 9\n  },\n"
-          "  \"settings\": {\n    \"map_name\": \"SAMPLE MAP\",\n    \"map_name_bytes\": [\n      83,\n",
-          "      80\n    ],\n    \"folder_name\": \"area01\",\n    \"corners_milliseconds_of_arc\": {\n"
-          "      \"top_left_latitude\": 128400000,\n      \"top_left_longitude\": 503100000,\n"
-          "      \"bottom_right_latitude\": 128340000,\n      \"bottom_right_longitude\": 503160000\n    },\n"
-          "    \"distances_tenths_of_a_metre\": {\n      \"east_west\": 18520,\n      \"north_south\": 9260\n"
+          "  \"settings\": {\n    \"mapName\": \"SAMPLE MAP\",\n    \"mapNameBytes\": [\n      83,\n",
+          "      80\n    ],\n    \"folderName\": \"area01\",\n    \"cornersMillisecondsOfArc\": {\n"
+          "      \"topLeftLatitude\": 128400000,\n      \"topLeftLongitude\": 503100000,\n"
+          "      \"bottomRightLatitude\": 128340000,\n      \"bottomRightLongitude\": 503160000\n    },\n"
+          "    \"distancesTenthsOfAMetre\": {\n      \"eastWest\": 18520,\n      \"northSouth\": 9260\n"
           "    }\n  },\n  \"files\": {\n    \"folder\": \"",
           "\"index\": \"area01.vlm\",\n    \"tiles\": [\n", "smpl002002.map\"\n    ]\n  },\n"
-          "  \"messages\": [\n    \"SUCCESS : File convert finish.\"\n  ],\n  \"exit_code\": 0\n}\n"},
+          "  \"messages\": [\n    \"SUCCESS : File convert finish.\"\n  ],\n  \"exitCode\": 0\n}\n"},
          true},
         {"json, settings refused", {"--json"}, "--east-west", "0", 4, "ERROR : Illegal distance(>0).\n",
-         {"  \"outcome\": \"settings refused\",\n  \"written\": false,\n",
+         {"  \"outcome\": \"settings refused\",\n  \"written\": false,\n  \"replacesMap\": false,\n",
           "  \"settings\": null,\n  \"files\": null,\n  \"messages\": [\n    \"ERROR : Illegal distance(>0).\"\n"
-          "  ],\n  \"exit_code\": 4\n}\n"},
+          "  ],\n  \"exitCode\": 4\n}\n"},
          false},
         {"json keeps the warnings", {"--json"}, "--top-left", "35:99:0,139:45:0", 0, dmsWarning + success,
          {"  \"messages\": [\n    \"tessella: warning: --top-left: latitude \\\"35:99:0\\\" has 99 minutes: it "
@@ -687,8 +687,8 @@ TEST_F(TessellaCommand, ConvertForScripts) {
           "smpl000000.map\n", "smpl002002.map\n"},
          false},
         {"dry run, json", {"--dry-run", "--json"}, "", "", 0, "",
-         {"  \"dry_run\": true,\n  \"outcome\": \"checked\",\n  \"written\": false,\n  \"replaces_map\": false,\n",
-          "\"messages\": [],\n  \"exit_code\": 0\n}\n"},
+         {"  \"dryRun\": true,\n  \"outcome\": \"checked\",\n  \"written\": false,\n  \"replacesMap\": false,\n",
+          "\"messages\": [],\n  \"exitCode\": 0\n}\n"},
          false},
         {"dry run, settings refused", {"--dry-run"}, "--bottom-right", "35:41:0,139:46:0", 4,
          "ERROR : Illegal Latitude.\n", {}, false},
