@@ -1,24 +1,12 @@
 #include "BitmapProbe.h"
 
-#include "BigEndian.h"
+#include "BitmapHeaders.h"
 #include "GridRule.h"
 #include "Messages.h"
 
-// Fields of the two bitmap headers, by offset from the start of the file (little-endian):
-//   0  file type, 'B' 'M'
-//  10  offset of the pixel data
-//  18  width in pixels (signed)
-//  22  height in pixels (signed; negative means top-down)
-//  28  bits per pixel
-//  30  compression (0: none)
-// Nothing else is looked at: the pixels are found through the pixel-data offset alone.
-
-namespace {
-
-constexpr int kFileHeaderSize = 14;
-constexpr int kInfoHeaderSize = 40;
-
-}  // namespace
+// The headers are read as the conversion reads them (BitmapHeaders.h): the 40-byte
+// kind's fields, whatever the header's size says. Nothing else is looked at: the pixels
+// are found through the pixel-data offset alone.
 
 const char* bitmapProbeMessage(BitmapProbeResult result, bool opened) {
     switch (result) {
@@ -57,32 +45,23 @@ BitmapProbeResult BitmapProbe::probeBitmap(const char* path, ConversionJob& job,
         return result;
     };
 
-    uint8_t headers[kBitmapHeadersSize] = {};
     // A file that ends inside its headers is no bitmap: none of its fields can be trusted.
-    int64_t fileHeaderRead = files_.readAt(file, 0, headers, kFileHeaderSize);
-    if (fileHeaderRead != kFileHeaderSize || headers[0] != 'B' || headers[1] != 'M')
+    BitmapHeaders headers;
+    if (readBitmapHeaders(files_, file, HeaderLayout::Conversion, headers) != HeaderReading::Read)
         return refuse(BitmapProbeResult::Unreadable);
-    int64_t infoHeaderRead = files_.readAt(file, kFileHeaderSize, headers + kFileHeaderSize, kInfoHeaderSize);
-    if (infoHeaderRead != kInfoHeaderSize) return refuse(BitmapProbeResult::Unreadable);
+    if (headers.bitsPerPixel != 24) return refuse(BitmapProbeResult::Not24Bit);
+    if (headers.compression != 0) return refuse(BitmapProbeResult::Compressed);
+    switch (pictureSizeFit(headers.width, headers.height)) {
+        case PictureSizeFit::Fits: break;
+        case PictureSizeFit::TooSmall: return refuse(BitmapProbeResult::TooSmall);
+        case PictureSizeFit::OffTheGrid: return refuse(BitmapProbeResult::NotTileMultiple);
+    }
 
-    uint32_t pixelDataOffset = getLittleEndian32(headers + 10);
-    auto width = static_cast<int32_t>(getLittleEndian32(headers + 18));
-    auto height = static_cast<int32_t>(getLittleEndian32(headers + 22));
-    uint16_t bitsPerPixel = getLittleEndian16(headers + 28);
-    uint32_t compression = getLittleEndian32(headers + 30);
-
-    if (bitsPerPixel != 24) return refuse(BitmapProbeResult::Not24Bit);
-    if (compression != 0) return refuse(BitmapProbeResult::Compressed);
-    if (width < kSmallestPictureSide || height < kSmallestPictureSide)
-        return refuse(BitmapProbeResult::TooSmall);
-    if (width % kTileSide != 0 || height % kTileSide != 0)
-        return refuse(BitmapProbeResult::NotTileMultiple);
-
-    job.pixelDataOffset = pixelDataOffset;
-    job.bitmapWidth = width;
-    job.bitmapHeight = height;
-    job.tileColumns = width / kTileSide;
-    job.tileRows = height / kTileSide;
+    job.pixelDataOffset = headers.pixelDataOffset;
+    job.bitmapWidth = headers.width;
+    job.bitmapHeight = headers.height;
+    job.tileColumns = headers.width / kTileSide;
+    job.tileRows = headers.height / kTileSide;
     // Computed unsigned: absurd sizes wrap instead of overflowing; such a file cannot hold
     // its pixels and is refused before anything is written.
     job.tileCount = static_cast<int32_t>(static_cast<uint32_t>(job.tileColumns) *

@@ -22,8 +22,6 @@ enum class BitmapProbeResult {
 // has two: the file that cannot be opened, and the one that is no bitmap.
 const char* bitmapProbeMessage(BitmapProbeResult result, bool opened);
 
-inline constexpr int kBitmapHeadersSize = 54;  // 14-byte file header, 40-byte info header
-
 class BitmapProbe {
 public:
     explicit BitmapProbe(FileReading& files = platformFileReading()) : files_(files) {}

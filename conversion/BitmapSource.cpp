@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "BigEndian.h"
-#include "BitmapProbe.h"
+#include "BitmapHeaders.h"
 #include "TileBatch.h"
 
 namespace {
@@ -22,12 +21,10 @@ bool wholeWidthBatches(const ConversionJob& job) { return job.tileColumns <= kMa
 
 // Whether the headers in the file still describe the bitmap the job was given.
 bool sameHeaders(FileReading& files, FileReading::Handle file, const ConversionJob& job) {
-    uint8_t headers[kBitmapHeadersSize];
-    if (files.readAt(file, 0, headers, sizeof headers) != static_cast<int64_t>(sizeof headers)) return false;
-    return headers[0] == 'B' && headers[1] == 'M' && getLittleEndian32(headers + 10) == job.pixelDataOffset &&
-           static_cast<int32_t>(getLittleEndian32(headers + 18)) == job.bitmapWidth &&
-           static_cast<int32_t>(getLittleEndian32(headers + 22)) == job.bitmapHeight &&
-           getLittleEndian16(headers + 28) == 24 && getLittleEndian32(headers + 30) == 0;
+    BitmapHeaders headers;
+    return readBitmapHeaders(files, file, HeaderLayout::Conversion, headers) == HeaderReading::Read &&
+           headers.pixelDataOffset == job.pixelDataOffset && headers.width == job.bitmapWidth &&
+           headers.height == job.bitmapHeight && headers.bitsPerPixel == 24 && headers.compression == 0;
 }
 
 BitmapData dataOf(FileReading& files, FileReading::Handle file, const ConversionJob& job) {

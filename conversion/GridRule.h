@@ -17,6 +17,18 @@ inline constexpr int32_t kLargestGridSide = INT32_MAX / kTileSide;
 inline constexpr int32_t kLargestPictureSide = kLargestGridSide * kTileSide;
 inline constexpr int64_t kLargestTileCount = INT32_MAX;
 
+// Whether a picture of this width and height is one the conversion takes: first at least
+// kSmallestPictureSide each way, then multiples of kTileSide.
+enum class PictureSizeFit { Fits, TooSmall, OffTheGrid };
+PictureSizeFit pictureSizeFit(int64_t width, int64_t height);
+
+// The nearest sides the conversion takes to a side of `pixels`: up to the next multiple
+// of kTileSide and at least kSmallestPictureSide; down to the multiple below (which may be
+// less than kSmallestPictureSide); to the nearest multiple, at least kSmallestPictureSide.
+int64_t paddedPictureSide(int64_t pixels);
+int64_t croppedPictureSide(int64_t pixels);
+int64_t nearestPictureSide(int64_t pixels);
+
 // Whether a map of this many columns and rows can have been written: 1 to
 // kLargestGridSide each, at most kLargestTileCount tiles. (The conversion never writes
 // fewer than kSmallestGridSide, but such a grid still names its tiles.)
