@@ -6,6 +6,7 @@
 #include "BitmapChoice.h"
 #include "BitmapSource.h"
 #include "Encoding.h"
+#include "ColorQuantizer.h"
 #include "ExitCodes.h"
 #include "GridRule.h"
 #include "MapFiles.h"
@@ -279,7 +280,8 @@ int runInspect(const InspectionArguments& args) {
     if (kind == FileKind::Index) {
         IndexFields fields;
         if (!decodeIndex(bytes.data(), size, fields, violations)) {
-            printError(::quoted(nameText(args.file)) + " holds " + std::to_string(size) + " bytes; an index file is 160");
+            printError(::quoted(nameText(args.file)) + " holds " + std::to_string(size) + " bytes; an index file is " +
+                       std::to_string(kIndexRecordSize));
             return kExitMapUnsound;
         }
         printIndex(args.file, size, fields, violations, args.json);
@@ -290,7 +292,7 @@ int runInspect(const InspectionArguments& args) {
             return kExitMapUnsound;
         }
         if (size > static_cast<size_t>(kTileFileSize) && !violations.empty() && violations[0].field == "size")
-            violations[0].text = std::to_string(size) + " bytes; a tile file is 25760";
+            violations[0].text = std::to_string(size) + " bytes; a tile file is " + std::to_string(kTileFileSize);
         printTile(args.file, size, fields, violations, args.json);
     }
     return violations.empty() ? kExitSuccess : kExitMapUnsound;
@@ -398,6 +400,9 @@ int runPreview(const InspectionArguments& args) {
 }
 
 std::string inspectionHelp(std::string_view topic) {
+    const std::string indexBytes = std::to_string(kIndexRecordSize);
+    const std::string tileBytes = std::to_string(kTileFileSize);
+    const std::string highestIndex = std::to_string(ColorQuantizer::kHighestIndex);
     if (topic == "inspect")
         return "Usage: tessella inspect MAPFILE [--json]\n"
                "\n"
@@ -406,8 +411,9 @@ std::string inspectionHelp(std::string_view topic) {
                "name, tile grid, extents in metres and corners in D:M:S and decimal\n"
                "degrees; for a tile its column and row, neighbour slots, the map's and the\n"
                "tile's corners, the distances and how many pixels hold each palette index.\n"
-               "Whatever the format does not allow (a wrong magic, an index above 230, a\n"
-               "size other than 160 or 25760 bytes) is named on a line \"not allowed: ...\".\n"
+               "Whatever the format does not allow (a wrong magic, an index above " +
+               highestIndex + ", a\nsize other than " + indexBytes + " or " + tileBytes +
+               " bytes) is named on a line \"not allowed: ...\".\n"
                "\n"
                "  MAPFILE  an index file FOLDER.vlm or a tile file smplCCCRRR.map (also\n"
                "           one left as .part)\n"
@@ -418,10 +424,13 @@ std::string inspectionHelp(std::string_view topic) {
     if (topic == "verify")
         return "Usage: tessella verify INDEX [--json]\n"
                "\n"
-               "Checks the whole map against its index: every tile of the grid present and\n"
-               "25760 bytes long, each header what the conversion writes for this index\n"
+               "Checks the whole map against its index: every tile of the grid present and\n" +
+               tileBytes +
+               " bytes long, each header what the conversion writes for this index\n"
                "(name, extents, the map's corner, the tile's corner and neighbour slots), no\n"
-               "palette index above 230. Prints one line per problem (the first 20, then a\n"
+               "palette index above " +
+               highestIndex +
+               ". Prints one line per problem (the first 20, then a\n"
                "count) and a verdict line. Tiles outside the grid, which an earlier, larger\n"
                "conversion leaves, and \".part\" files left by an interrupted run are\n"
                "warnings: named and counted, the map is still sound.\n"
@@ -437,7 +446,9 @@ std::string inspectionHelp(std::string_view topic) {
                "\n"
                "With a map's index file, puts the map's tiles back together into one 8-bit\n"
                "palette PNG, each palette index drawn as the colour it stands for. A missing\n"
-               "or cut tile and an index above 230 are drawn transparent, with a warning,\n"
+               "or cut tile and an index above " +
+               highestIndex +
+               " are drawn transparent, with a warning,\n"
                "and the exit code is 6.\n"
                "\n"
                "With a bitmap, shows the picture as the tile files would store it, without\n"
@@ -447,7 +458,9 @@ std::string inspectionHelp(std::string_view topic) {
                "\n"
                "  FILE        a map's index file FOLDER.vlm, or a bitmap as convert takes it\n"
                "  -o PNG      the picture to write (replaced if it exists)\n"
-               "  --scale N   shrink by N (1 to 160), keeping the top-left pixel of each\n"
+               "  --scale N   shrink by N (1 to " +
+               std::to_string(kMaxPreviewScale) +
+               "), keeping the top-left pixel of each\n"
                "              N x N block\n"
                "  --compare   (a bitmap) the original colours on the left, the stored ones\n"
                "              on the right, in one 24-bit PNG\n"

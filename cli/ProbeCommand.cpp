@@ -2,11 +2,12 @@
 
 #include "BitmapChoice.h"
 #include "BitmapFacts.h"
-#include "Commands.h"
+#include "BitmapSource.h"
 #include "ExitCodes.h"
 #include "FileServices.h"
 #include "JsonWriter.h"
 #include "Platform.h"
+#include "Quoted.h"
 
 namespace {
 
@@ -40,8 +41,8 @@ std::string reportLines(const Probe& probe) {
                  : probe.data == BitmapData::Short
                      ? "pixel data: short of what the header says (convert refuses it)\n"
                      : "pixel data: unreadable (convert refuses it)\n";
-    } else if (f.isBitmap) {
-        lines += "width: " + std::to_string(f.width) + "\nheight: " + std::to_string(f.rows()) + "\n";
+    } else if (f.isBitmap()) {
+        lines += "width: " + std::to_string(f.headers.width) + "\nheight: " + std::to_string(f.headers.rows()) + "\n";
     }
     return lines + factLines(f);
 }

@@ -3,7 +3,10 @@
 
 #include <string>
 
+#include "CommandLine.h"
 #include "CommandOutput.h"
+
+int runProbe(const ProbeArguments& args);
 
 // After the conversion refused the bitmap typed as utf8Path: what its headers say, and
 // what would make it one the conversion takes, as "tessella:" lines.

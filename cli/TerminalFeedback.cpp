@@ -18,28 +18,12 @@ void TerminalFeedback::showMessage(const char* text, const char* caption, Messag
     if (record_ != nullptr) record_->push_back(line);
     ++messagesShown_;
     if (hideSuccess_ && std::strcmp(text, messages::kSuccess) == 0) return;
-    endProgressLine();
+    progress_.finish();
     errorOutput_(line + "\n");
 }
 
 void TerminalFeedback::showProgress(int32_t tilesWritten, int32_t tileCount) {
-    if (!drawProgress_ || tileCount <= 0) return;
-    int percent = static_cast<int>(100LL * tilesWritten / tileCount);
-    bool last = tilesWritten >= tileCount;
-    // Redrawn when the percentage moves, so a map of many tiles does not flood the terminal.
-    if (percent == lastPercent_ && !last) return;
-    lastPercent_ = percent;
-    errorOutput_("\rWriting tiles: " + std::to_string(tilesWritten) + " of " +
-                 std::to_string(tileCount) + " (" + std::to_string(percent) + "%)");
-    progressLineOpen_ = true;
-    if (last) endProgressLine();
-}
-
-void TerminalFeedback::endProgressLine() {
-    if (!progressLineOpen_) return;
-    errorOutput_("\n");
-    progressLineOpen_ = false;
-    lastPercent_ = -1;
+    progress_.update(tilesWritten, tileCount);
 }
 
 // The file a warning was about, and the system's reason: scripts and people can act on it.
@@ -71,6 +55,6 @@ void TerminalFeedback::noteLeftInPlace(const char* path) {
 void TerminalFeedback::printNote(const std::string& line, bool failure) {
     if (record_ != nullptr) record_->push_back(line);
     if (hideSuccess_ && !failure) return;
-    endProgressLine();
+    progress_.finish();
     errorOutput_(line + "\n");
 }

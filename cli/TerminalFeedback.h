@@ -9,14 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "ProgressLine.h"
 #include "UserFeedback.h"
 
 class TerminalFeedback : public UserFeedback {
 public:
     using Sink = std::function<void(std::string_view utf8)>;
 
-    TerminalFeedback(Sink errorOutput, bool drawProgress)
-        : errorOutput_(std::move(errorOutput)), drawProgress_(drawProgress) {}
+    TerminalFeedback(Sink errorOutput, bool drawProgress, ProgressStyle style = ProgressStyle::TileCount)
+        : errorOutput_(std::move(errorOutput)), progress_(errorOutput_, drawProgress, style) {}
 
     void showMessage(const char* text, const char* caption, MessageIcon icon) override;
     void showWaitCursor() override {}
@@ -43,15 +44,12 @@ public:
     void hideSuccess() { hideSuccess_ = true; }
 
 private:
-    void endProgressLine();
     // A "tessella:" line after a message: recorded, and printed unless it is no failure
     // and only failures are.
     void printNote(const std::string& line, bool failure);
 
     Sink errorOutput_;
-    bool drawProgress_;
-    bool progressLineOpen_ = false;
-    int lastPercent_ = -1;
+    ProgressLine progress_;
     int messagesShown_ = 0;
     std::string outputLocation_;
     bool replacing_ = false;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "GeoSource.h"
+#include "ImportPlan.h"
 #include "PixelConversion.h"
 
 struct RasterBands {

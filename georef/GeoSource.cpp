@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int32_t kSide = 160;
 // Picture rows read from GDAL at a time: a fifth of a strip keeps the sample buffer small.
 constexpr int32_t kRowsPerRead = 32;
 // A VRT larger than this is not read for its bands before GDAL opens it.
@@ -304,13 +303,14 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
         case FitStatus::TooSmallToCrop:
             return refuse(ImportStatus::FitRefused,
                           std::to_string(grid.width) + " x " + std::to_string(grid.height) +
-                              " pixels cropped to multiples of 160 leaves less than 480 on a side; use --fit pad "
-                              "or --fit scale");
+                              " pixels cropped to multiples of " + std::to_string(kTileSide) + " leaves less than " +
+                              std::to_string(kMinimumMapSide) + " on a side; use --fit pad or --fit scale");
         case FitStatus::TooLarge:
             return refuse(ImportStatus::FitRefused,
                           "the map would be " + std::to_string(plan.fitted.width) + " x " +
                               std::to_string(plan.fitted.height) + " pixels; at most " +
-                              std::to_string(kMaximumMapSide) + " (999 tiles) fit on a side");
+                              std::to_string(kMaximumMapSide) + " (" + std::to_string(kLargestGridSide) +
+                              " tiles) fit on a side");
     }
     switch (cornersOf(plan.fitted, plan.corners)) {
         case CornerStatus::Valid: break;
@@ -336,20 +336,20 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
 int32_t GeoSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCount, RowSink& sink) {
     Gdal& g = *gdal_;
     const FittedGrid& fitted = plan_.fitted;
-    const int32_t x0 = firstColumn * kSide, y0 = row * kSide, width = columnCount * kSide;
-    if (columnCount <= 0 || x0 < 0 || y0 < 0 || x0 + width > fitted.width || y0 + kSide > fitted.height) {
+    const int32_t x0 = firstColumn * kTileSide, y0 = row * kTileSide, width = columnCount * kTileSide;
+    if (columnCount <= 0 || x0 < 0 || y0 < 0 || x0 + width > fitted.width || y0 + kTileSide > fitted.height) {
         readError_ = "a strip outside the picture was asked for";
         return 0;
     }
     // The part of the strip that shows source pixels; the rest is white padding.
     const int32_t shownWidth = fitted.scaled ? width : std::clamp(fitted.keptWidth - x0, 0, width);
-    const int32_t shownHeight = fitted.scaled ? kSide : std::clamp(fitted.keptHeight - y0, 0, kSide);
+    const int32_t shownHeight = fitted.scaled ? kTileSide : std::clamp(fitted.keptHeight - y0, 0, kTileSide);
     const int spp = g.bands.layout.samplesPerPixel();
     const int bytes = GDALGetDataTypeSizeBytes(g.bands.type);
     g.samples.resize(static_cast<size_t>(shownWidth) * kRowsPerRead * spp * bytes);
     g.row.resize(static_cast<size_t>(width) * 3);
 
-    for (int32_t first = 0; first < kSide; first += kRowsPerRead) {
+    for (int32_t first = 0; first < kTileSide; first += kRowsPerRead) {
         const int32_t shownRows = std::clamp(shownHeight - first, 0, kRowsPerRead);
         if (shownWidth > 0 && shownRows > 0 && !readSamples(x0, y0 + first, shownWidth, shownRows)) return 0;
         for (int32_t r = 0; r < kRowsPerRead; ++r) {

@@ -4,20 +4,17 @@
 #include <cmath>
 
 namespace {
-constexpr int32_t kSide = 160;
-}
 
-int32_t paddedSide(int32_t pixels) {
-    int64_t side = (static_cast<int64_t>(pixels) + kSide - 1) / kSide * kSide;
-    return static_cast<int32_t>(std::max<int64_t>(side, kMinimumMapSide));
-}
+// A side past the largest the grid takes stays past it, so the fit refuses it.
+int32_t mapSide(int64_t side) { return static_cast<int32_t>(std::min<int64_t>(side, INT32_MAX)); }
 
-int32_t croppedSide(int32_t pixels) { return pixels / kSide * kSide; }
+}  // namespace
 
-int32_t scaledSide(int32_t pixels) {
-    int64_t side = (static_cast<int64_t>(pixels) + kSide / 2) / kSide * kSide;
-    return static_cast<int32_t>(std::max<int64_t>(side, kMinimumMapSide));
-}
+int32_t paddedSide(int32_t pixels) { return mapSide(paddedPictureSide(pixels)); }
+
+int32_t croppedSide(int32_t pixels) { return mapSide(croppedPictureSide(pixels)); }
+
+int32_t scaledSide(int32_t pixels) { return mapSide(nearestPictureSide(pixels)); }
 
 FitStatus fitToGrid(const LatLonGrid& grid, FitMode mode, FittedGrid& fitted) {
     fitted = FittedGrid{};

@@ -161,7 +161,8 @@ bool decodeIndex(const uint8_t* bytes, size_t size, IndexFields& f,
     if (f.eastWestDistance == 0) add(v, "east-west distance", "zero");
     if (f.northSouthDistance == 0) add(v, "north-south distance", "zero");
     if (f.tileWidth != kTileSide || f.tileHeight != kTileSide)
-        add(v, "tile side", number(f.tileWidth) + " x " + number(f.tileHeight) + ", not 160 x 160");
+        add(v, "tile side", number(f.tileWidth) + " x " + number(f.tileHeight) + ", not " + number(kTileSide) + " x " +
+                                 number(kTileSide));
     if (!allZero(bytes + kZeroOffset, kZeroLength)) add(v, "reserved zero", "bytes other than zero");
     if (f.topLeftLatitude <= f.bottomRightLatitude)
         add(v, "top-left latitude", "not north of the bottom-right latitude");
@@ -262,9 +263,10 @@ bool decodeTile(const uint8_t* bytes, size_t size, TileFields& f, std::vector<Fo
     if (std::memcmp(bytes + kConstantsOffset, kConstants, sizeof kConstants) != 0)
         add(v, "constants", "not 08 01 00 19");
     if (f.tileWidth != kTileSide || f.tileHeight != kTileSide)
-        add(v, "tile side", number(f.tileWidth) + " x " + number(f.tileHeight) + ", not 160 x 160");
+        add(v, "tile side", number(f.tileWidth) + " x " + number(f.tileHeight) + ", not " + number(kTileSide) + " x " +
+                                 number(kTileSide));
     if (f.pixelCount != static_cast<uint32_t>(kTilePixels))
-        add(v, "pixel count", number(f.pixelCount) + ", not 25600");
+        add(v, "pixel count", number(f.pixelCount) + ", not " + number(kTilePixels));
     if (!allZero(bytes + kZeroTailOffset, kTileHeaderSize - kZeroTailOffset))
         add(v, "reserved zero tail", "bytes other than zero");
     int64_t above = 0;

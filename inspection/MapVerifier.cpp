@@ -60,8 +60,9 @@ void checkTile(const fs::path& root, const ConversionJob& job, int32_t column, i
     if (read.size != static_cast<size_t>(kTileFileSize)) {
         report.problems.add(FindingKind::TileSize, name,
                             read.size > static_cast<size_t>(kTileFileSize)
-                                ? "longer than a tile's 25760 bytes"
-                                : "cut short: " + std::to_string(read.size) + " of 25760 bytes");
+                                ? "longer than a tile's " + std::to_string(kTileFileSize) + " bytes"
+                                : "cut short: " + std::to_string(read.size) + " of " +
+                                      std::to_string(kTileFileSize) + " bytes");
     }
     if (read.size >= static_cast<size_t>(kTileHeaderSize)) {
         uint8_t neighbours[kNeighbourBlockSize];

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Messages.h"
+#include "ProgressLine.h"
 #include "TerminalFeedback.h"
 
 namespace {
@@ -79,6 +80,53 @@ TEST(TerminalFeedback, ManyTilesRedrawOncePerPercent) {
     for (char c : terminal.written) redraws += c == '\r';
     EXPECT_EQ(redraws, 101u);  // 0% (the first tiles) to 100%
     EXPECT_EQ(terminal.written.back(), '\n');
+}
+
+TEST(ProgressLine, WhatEachStyleSays) {
+    struct Case {
+        ProgressStyle style;
+        int64_t done, total;
+        double elapsed;
+        std::string text;
+    };
+    const Case cases[] = {
+        {ProgressStyle::TileCount, 2, 4, 9.0, "Writing tiles: 2 of 4 (50%)"},
+        {ProgressStyle::TileCount, 1, 3, 0.0, "Writing tiles: 1 of 3 (33%)"},
+        {ProgressStyle::TimeLeft, 42, 100, 42.0, "tessella: 42% written, 58 s left\x1b[K"},
+        {ProgressStyle::TimeLeft, 1, 3, 0.5, "tessella: 33% written, 1 s left\x1b[K"},  // rounded up
+        {ProgressStyle::TimeLeft, 0, 100, 5.0, "tessella: 0% written\x1b[K"},
+        {ProgressStyle::TimeLeft, 1, 1000, 5.0, "tessella: 0% written\x1b[K"},  // too early to tell
+        {ProgressStyle::TimeLeft, 100, 100, 5.0, "tessella: 100% written\x1b[K"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProgressLine::text(c.style, c.done, c.total, c.elapsed), c.text) << c.done << " of " << c.total;
+}
+
+TEST(ProgressLine, EndsOnceWhenDoneWhateverEndsItNext) {
+    Terminal terminal;
+    {
+        ProgressLine line(terminal.sink(), true, ProgressStyle::TimeLeft);
+        line.update(0, 2);
+        line.update(0, 2);  // the same percentage is not drawn again
+        line.update(2, 2);
+        line.finish();
+    }
+    EXPECT_EQ(terminal.written, "\rtessella: 0% written\x1b[K\rtessella: 100% written\x1b[K\n");
+
+    Terminal interrupted;
+    {
+        ProgressLine line(interrupted.sink(), true, ProgressStyle::TimeLeft);
+        line.update(0, 2);
+        ProgressLine moved(std::move(line));
+    }
+    EXPECT_EQ(interrupted.written, "\rtessella: 0% written\x1b[K\n") << "ended by the line it moved to, once";
+
+    Terminal piped;
+    {
+        ProgressLine line(piped.sink(), false);
+        line.update(1, 2);
+    }
+    EXPECT_EQ(piped.written, "");
 }
 
 }  // namespace

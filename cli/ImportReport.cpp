@@ -1,7 +1,9 @@
-#include "SettingsReport.h"
+#include "ImportReport.h"
 
 #include <cstdio>
-#include <string_view>
+
+#include "ConversionJob.h"
+#include "ShellWord.h"
 
 namespace {
 
@@ -44,26 +46,13 @@ std::string cornerArgument(uint32_t latitude, uint32_t longitude) {
     return text;
 }
 
-std::string shellWord(const std::string& text) {
-    bool plain = !text.empty();
-    for (char c : text) {
-        bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    std::string_view("-_./:,=+@%").find(c) != std::string_view::npos;
-        if (!safe) plain = false;
-    }
-    if (plain) return text;
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 std::string importReport(const ImportPlan& plan, FitMode fit, const ReportNames& names) {
     const FittedGrid& f = plan.fitted;
     const MapCorners& c = plan.corners;
     std::string text = names.source + ": " + std::to_string(plan.sourceWidth) + " x " +
                        std::to_string(plan.sourceHeight) + " pixels; corners from " + plan.georeferencing + "\n";
     text += "Map picture: " + std::to_string(f.width) + " x " + std::to_string(f.height) + " pixels (" +
-            std::to_string(f.width / 160) + " x " + std::to_string(f.height / 160) + " tiles)";
+            std::to_string(f.width / kTileSide) + " x " + std::to_string(f.height / kTileSide) + " tiles)";
     const int32_t gridWidth = plan.warped && fit == FitMode::Scale ? f.width : f.keptWidth;
     const int32_t gridHeight = plan.warped && fit == FitMode::Scale ? f.height : f.keptHeight;
     if (fit == FitMode::Pad && (f.width != gridWidth || f.height != gridHeight)) {

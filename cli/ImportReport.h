@@ -1,11 +1,11 @@
 #pragma once
-// What an import worked out, as the user reads it: the picture and its corners, the
-// extents, the same settings as a `tessella convert` line, and the values a user of the
-// dialog types, whose fields take whole seconds.
+// What an import worked out (georef/'s ImportPlan), as the user reads it: the picture
+// and its corners, the extents, the same settings as a `tessella convert` line, and the
+// values a user of the dialog types, whose fields take whole seconds.
 
 #include <string>
 
-#include "GeoSource.h"
+#include "ImportPlan.h"
 
 struct ReportNames {
     std::string source;     // as typed
@@ -19,7 +19,5 @@ std::string dmsText(uint32_t millisecondsOfArc);
 // A corner argument convert reads back to the same millisecond: D:M:S when both angles
 // are whole seconds, else decimal degrees with nine decimals.
 std::string cornerArgument(uint32_t latitude, uint32_t longitude);
-// The argument quoted for a POSIX shell when it needs to be.
-std::string shellWord(const std::string& text);
 
 std::string importReport(const ImportPlan& plan, FitMode fit, const ReportNames& names);

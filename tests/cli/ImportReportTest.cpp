@@ -1,12 +1,12 @@
 // The settings an import prints: corner arguments convert reads back to the same
-// millisecond, shell quoting, and the dialog's whole seconds with how far they move.
+// millisecond, and the dialog's whole seconds with how far they move.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 
-#include "SettingsReport.h"
+#include "ImportReport.h"
 
 namespace {
 
@@ -28,14 +28,6 @@ TEST(CornerArgument, ReadsBackToTheSameMillisecond) {
         EXPECT_EQ(c.longitude, std::llround(std::atof(text.substr(comma + 1).c_str()) * 3600000));
     }
     EXPECT_EQ("35:40:10.250", dmsText(128410250));
-}
-
-TEST(ShellWord, QuotesOnlyWhatAShellWouldSplitOrExpand) {
-    EXPECT_EQ("map.bmp", shellWord("map.bmp"));
-    EXPECT_EQ("'East Asia'", shellWord("East Asia"));
-    EXPECT_EQ("'it'\\''s'", shellWord("it's"));
-    EXPECT_EQ("''", shellWord(""));
-    EXPECT_EQ("'$HOME'", shellWord("$HOME"));
 }
 
 TEST(ImportReport, ConvertLineAndDialogValuesWithTheirRounding) {
