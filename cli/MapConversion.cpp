@@ -81,6 +81,11 @@ int MapConversion::acceptName() {
     }
     for (const std::string& warning : cutWarnings(name.bytes, request_.folder)) out_.warning(warning);
     storedName_ = storedMapName(name.bytes);
+    // Refused names are told before the picture is even looked at.
+    if (SettingsError error = checkNames(storedName_, request_.folder); error != SettingsError::NoError) {
+        feedback_.showMessage(settingsErrorMessage(error), messages::kNoCaption, MessageIcon::Information);
+        return finish(kExitSettingsRefused, "settings refused");
+    }
     return kExitSuccess;
 }
 

@@ -74,18 +74,26 @@ SettingsError applySettings(ConversionJob& job, const SettingsText& texts) {
     return applySettings(job, values);
 }
 
-SettingsError applySettings(ConversionJob& job, const SettingsValues& values) {
-    std::string_view mapName = cutText(values.mapName, kMapNameMaxLength);
-    if (mapName.empty()) return SettingsError::IllegalMapName;
-    std::memset(job.mapName, 0, sizeof job.mapName);
-    std::memcpy(job.mapName, mapName.data(), mapName.size());
-
-    std::string_view folderName = cutText(values.folderName, kFolderNameMaxLength);
+SettingsError checkNames(std::string_view mapNameText, std::string_view folderNameText) {
+    if (cutText(mapNameText, kMapNameMaxLength).empty()) return SettingsError::IllegalMapName;
+    std::string_view folderName = cutText(folderNameText, kFolderNameMaxLength);
     if (folderName.empty()) return SettingsError::IllegalFolderName;
     for (char c : folderName)
         if (!isFolderNameByte(c)) return SettingsError::IllegalFolderCharacters;
     // A device name would send the output to the device and never make a map.
     if (isReservedDeviceName(folderName)) return SettingsError::IllegalFolderName;
+    return SettingsError::NoError;
+}
+
+SettingsError applySettings(ConversionJob& job, const SettingsValues& values) {
+    std::string_view mapName = cutText(values.mapName, kMapNameMaxLength);
+    std::string_view folderName = cutText(values.folderName, kFolderNameMaxLength);
+    SettingsError names = checkNames(values.mapName, values.folderName);
+    if (names != SettingsError::IllegalMapName) {
+        std::memset(job.mapName, 0, sizeof job.mapName);
+        std::memcpy(job.mapName, mapName.data(), mapName.size());
+    }
+    if (names != SettingsError::NoError) return names;
     std::memcpy(job.folderName, folderName.data(), folderName.size());
     job.folderName[folderName.size()] = '\0';
 

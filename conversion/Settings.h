@@ -69,6 +69,9 @@ enum class SettingsError {
 SettingsError applySettings(ConversionJob& job, const SettingsText& texts);
 // The same checks, in the same order and with the same errors, on values.
 SettingsError applySettings(ConversionJob& job, const SettingsValues& values);
+// The first two of those checks, which need nothing of the picture: the map name and the
+// folder name (each cut as its field cuts it).
+SettingsError checkNames(std::string_view mapName, std::string_view folderName);
 
 // The message shown for an error; null for NoError.
 const char* settingsErrorMessage(SettingsError error);

@@ -305,4 +305,75 @@ TEST(ImportEndToEnd, OutputsNeverReplaceTheSourceOrWhatStandsAtTheirName) {
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder.file("out.bmp"))));
 }
 
+// convert and import are two ways into one run: every option they share means the same,
+// with the same messages, exit codes and files, whichever makes the map.
+TEST(ImportEndToEnd, ConvertAndImportAgreeOnTheOptionsTheyShare) {
+    const struct {
+        const char* name;
+        std::vector<std::string> options;
+        bool mapThere;       // a map of the folder name stands there before the run
+        int exitCode;
+        const char* says;    // in standard output or error
+        bool mapWritten;     // tokyo.vlm is this run's
+        const char* mapName = "Tokyo";
+        const char* folderName = "tokyo";
+    } cases[] = {
+        {"plain", {}, false, 0, "Wrote tokyo.vlm and 12 tile files", true},
+        {"dry run", {"--dry-run"}, false, 0, "Would write tokyo.vlm and 12 tile files", false},
+        {"json", {"--json"}, false, 0, "\"exitCode\": 0\n}", true},
+        {"quiet", {"--quiet"}, false, 0, "", true},
+        {"output folder", {"--output-dir", "out"}, false, 0, "Wrote tokyo.vlm", false},
+        {"existing map", {}, true, 5, "--overwrite replaces the map", false},
+        {"existing map, dry run", {"--dry-run"}, true, 5, "--overwrite replaces the map", false},
+        {"overwrite", {"--overwrite"}, true, 0, "Wrote tokyo.vlm", true},
+        {"control character in the name", {}, false, 4, "the control character U+0007", false, "To\akyo"},
+        {"folder name", {}, false, 4, "ERROR : Illegal Folder Name. you can use a..z and 0..9.", false, "Tokyo",
+         "tokyo!"},
+    };
+    TempFolder folder;
+    RasterRecipe recipe;
+    recipe.driver = "BMP";
+    recipe.width = 640;
+    recipe.height = 480;
+    makeRaster(folder.file("map.bmp"), recipe);
+    const std::vector<std::string> settings = {"--top-left", "35:42:00,139:42:00", "--bottom-right",
+                                               "35:41:00,139:43:00", "--east-west", "1506", "--north-south", "1849"};
+    for (const auto& c : cases) {
+        std::map<std::string, std::string> maps[2];
+        int index = 0;
+        for (const char* command : {"convert", "import"}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + command);
+            fs::remove_all(folder.file("tokyo"));
+            fs::remove_all(folder.file("out"));
+            fs::remove(folder.file("tokyo.vlm"));
+            if (c.mapThere) {
+                std::vector<std::string> first = {"convert", "map.bmp", "--name", "Old", "--folder", "tokyo"};
+                first.insert(first.end(), settings.begin(), settings.end());
+                ASSERT_EQ(0, tessella(first, folder.path().string()).exitCode);
+            }
+            std::vector<std::string> args = {command, "map.bmp", "--name", c.mapName, "--folder", c.folderName};
+            args.insert(args.end(), settings.begin(), settings.end());
+            args.insert(args.end(), c.options.begin(), c.options.end());
+            ProcessResult result = tessella(args, folder.path().string());
+            EXPECT_EQ(c.exitCode, result.exitCode) << result.err;
+            EXPECT_NE(std::string::npos, (result.out + result.err).find(c.says)) << result.out << result.err;
+            if (std::string(c.name) == "quiet") {
+                EXPECT_EQ("", result.err);
+            }
+            if (std::string(c.name) == "json") {
+                EXPECT_EQ(0u, result.out.find(std::string("{\n  \"command\": \"") + command + "\""));
+            }
+            if (c.exitCode == 4) {
+                EXPECT_EQ("", result.out);
+            }
+            std::map<std::string, std::string> files = filesUnder(folder.path());
+            EXPECT_EQ(c.mapWritten, files.count("tokyo.vlm") == 1 && files["tokyo.vlm"].find("Tokyo") != std::string::npos);
+            files.erase("map.bmp");
+            maps[index++] = files;
+        }
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(maps[0] == maps[1]) << "convert and import left different files";
+    }
+}
+
 }  // namespace
