@@ -15,15 +15,6 @@ struct FactsCase {
     std::string summary;
 };
 
-BitmapHeaderFields fields(int32_t width, int32_t height, uint16_t bits = 24, uint32_t compression = 0) {
-    BitmapHeaderFields f;
-    f.width = width;
-    f.height = height;
-    f.bitsPerPixel = bits;
-    f.compression = compression;
-    return f;
-}
-
 // A 12-byte OS/2 header: 16-bit width and height, then planes and bits per pixel.
 std::vector<uint8_t> coreHeaders() {
     std::vector<uint8_t> bytes = {'B', 'M', 26, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0, 12, 0, 0, 0,
@@ -33,22 +24,22 @@ std::vector<uint8_t> coreHeaders() {
 
 TEST(BitmapFacts, HeadersAreReadWhateverTheProbeMakesOfThem) {
     std::vector<uint8_t> whole = makeBitmap(480, 320, patternPixel);
-    std::vector<uint8_t> cut = bitmapHeaders(fields(480, 480));
+    std::vector<uint8_t> cut = bitmapHeaders(headerFields(480, 480));
     cut.resize(40);
     const FactsCase cases[] = {
         {"accepted", whole, "480 \xC3\x97 320 pixels, 24 bits per pixel, compression none, 40-byte header, "
                             "bottom-up, 460854 bytes (460854 needed)"},
-        {"top-down", bitmapHeaders(fields(2000, -1333)), "2000 \xC3\x97 1333 pixels, 24 bits per pixel, compression "
+        {"top-down", bitmapHeaders(headerFields(2000, -1333)), "2000 \xC3\x97 1333 pixels, 24 bits per pixel, compression "
                                                          "none, 40-byte header, top-down, 54 bytes (7998054 needed)"},
-        {"8-bit", bitmapHeaders(fields(641, 480, 8)), "641 \xC3\x97 480 pixels, 8 bits per pixel, compression none, "
+        {"8-bit", bitmapHeaders(headerFields(641, 480, 8)), "641 \xC3\x97 480 pixels, 8 bits per pixel, compression none, "
                                                       "40-byte header, bottom-up, 54 bytes (309174 needed)"},
-        {"RLE8", bitmapHeaders(fields(640, 480, 8, 1)), "640 \xC3\x97 480 pixels, 8 bits per pixel, compression RLE8, "
+        {"RLE8", bitmapHeaders(headerFields(640, 480, 8, 1)), "640 \xC3\x97 480 pixels, 8 bits per pixel, compression RLE8, "
                                                         "40-byte header, bottom-up, 54 bytes"},
         {"OS/2", coreHeaders(), "480 \xC3\x97 480 pixels, 24 bits per pixel, compression none, 12-byte header, "
                                 "bottom-up, 26 bytes (691226 needed)"},
         {"cut", cut, "40 bytes, ending inside its bitmap headers"},
         {"text", {'h', 'i'}, "2 bytes, not a bitmap"},
-        {"absurd", bitmapHeaders(fields(2147483520, 2147483520)),
+        {"absurd", bitmapHeaders(headerFields(2147483520, 2147483520)),
          "2147483520 \xC3\x97 2147483520 pixels, 24 bits per pixel, compression none, 40-byte header, bottom-up, "
          "54 bytes (13835056406014771254 needed)"},
     };

@@ -11,17 +11,6 @@
 
 namespace {
 
-BitmapHeaderFields fields(int32_t width, int32_t height, uint16_t bits = 24, uint32_t compression = 0,
-                          uint32_t headerSize = 40) {
-    BitmapHeaderFields f;
-    f.width = width;
-    f.height = height;
-    f.bitsPerPixel = bits;
-    f.compression = compression;
-    f.infoHeaderSize = headerSize;
-    return f;
-}
-
 // A 12-byte OS/2 header, 640 x 480 at 24 bits, then pixel bytes where the 40-byte kind
 // keeps its bits per pixel and compression.
 std::vector<uint8_t> coreHeaders() {
@@ -42,12 +31,12 @@ TEST(BitmapHeaders, EachReadingOfTheSameBytes) {
         std::vector<uint8_t> bytes;
         HeaderReading conversion, declared;
     };
-    const std::vector<uint8_t> whole = bitmapHeaders(fields(640, 480));
+    const std::vector<uint8_t> whole = bitmapHeaders(headerFields(640, 480));
     const Case cases[] = {
         {"whole", whole, HeaderReading::Read, HeaderReading::Read},
         {"empty", {}, HeaderReading::NotBitmap, HeaderReading::NotBitmap},
         {"one byte", {'B'}, HeaderReading::NotBitmap, HeaderReading::NotBitmap},
-        {"signature swapped", [] { auto b = bitmapHeaders(fields(640, 480)); b[0] = 'M'; b[1] = 'B'; return b; }(),
+        {"signature swapped", [] { auto b = bitmapHeaders(headerFields(640, 480)); b[0] = 'M'; b[1] = 'B'; return b; }(),
          HeaderReading::NotBitmap, HeaderReading::NotBitmap},
         {"signature only", cut(whole, 2), HeaderReading::EndsInHeaders, HeaderReading::EndsInHeaders},
         {"ends in the size field", cut(whole, 17), HeaderReading::EndsInHeaders, HeaderReading::EndsInHeaders},
@@ -58,11 +47,11 @@ TEST(BitmapHeaders, EachReadingOfTheSameBytes) {
         {"OS/2, 26 bytes", cut(coreHeaders(), 26), HeaderReading::EndsInHeaders, HeaderReading::Read},
         {"OS/2, 25 bytes", cut(coreHeaders(), 25), HeaderReading::EndsInHeaders, HeaderReading::EndsInHeaders},
         // A size no kind has: damaged to the report, never looked at by the conversion.
-        {"header size 0", bitmapHeaders(fields(640, 480, 24, 0, 0)), HeaderReading::Read,
+        {"header size 0", bitmapHeaders(headerFields(640, 480, 24, 0, 0)), HeaderReading::Read,
          HeaderReading::UnknownHeader},
-        {"header size 39", bitmapHeaders(fields(640, 480, 24, 0, 39)), HeaderReading::Read,
+        {"header size 39", bitmapHeaders(headerFields(640, 480, 24, 0, 39)), HeaderReading::Read,
          HeaderReading::UnknownHeader},
-        {"V5 header", bitmapHeaders(fields(640, 480, 24, 0, 124)), HeaderReading::Read, HeaderReading::Read},
+        {"V5 header", bitmapHeaders(headerFields(640, 480, 24, 0, 124)), HeaderReading::Read, HeaderReading::Read},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -91,7 +80,7 @@ TEST(BitmapHeaders, FieldsAsEachReadingFindsThem) {
     EXPECT_EQ(h.bitsPerPixel, 0x1111);
     EXPECT_EQ(h.compression, 0x11111111u);
 
-    BitmapHeaderFields f = fields(-2147483647 - 1, -480, 24, 3, 108);
+    BitmapHeaderFields f = headerFields(-2147483647 - 1, -480, 24, 3, 108);
     f.pixelDataOffset = 0xFFFFFFFF;
     std::vector<uint8_t> bytes = bitmapHeaders(f);
     ASSERT_EQ(readBitmapHeaders(bytes.data(), bytes.size(), HeaderLayout::Declared, h), HeaderReading::Read);

@@ -15,15 +15,6 @@ struct ProbeCase {
     const char* message;
 };
 
-BitmapHeaderFields headers(int32_t width, int32_t height, uint16_t bits = 24, uint32_t compression = 0) {
-    BitmapHeaderFields f;
-    f.width = width;
-    f.height = height;
-    f.bitsPerPixel = bits;
-    f.compression = compression;
-    return f;
-}
-
 BitmapHeaderFields withSignature(char a, char b) {
     BitmapHeaderFields f;
     f.signature[0] = a;
@@ -56,17 +47,17 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ProbeRefuses,
     ::testing::Values(
         ProbeCase{"not BM", withSignature('M', 'B'), 2, "Error : this file is not bmp-file"},
-        ProbeCase{"8-bit", headers(640, 480, 8), 3, "This software support 24bpp color.\nThis file is not 24bpp."},
-        ProbeCase{"compressed 8-bit counts as not 24-bit", headers(640, 480, 8, 1), 3, messages::kNot24Bit},
-        ProbeCase{"32-bit", headers(640, 480, 32), 3, messages::kNot24Bit},
-        ProbeCase{"compressed", headers(640, 480, 24, 1), 4,
+        ProbeCase{"8-bit", headerFields(640, 480, 8), 3, "This software support 24bpp color.\nThis file is not 24bpp."},
+        ProbeCase{"compressed 8-bit counts as not 24-bit", headerFields(640, 480, 8, 1), 3, messages::kNot24Bit},
+        ProbeCase{"32-bit", headerFields(640, 480, 32), 3, messages::kNot24Bit},
+        ProbeCase{"compressed", headerFields(640, 480, 24, 1), 4,
                   "This bmp-file is compressed.\nThis software only support non-compress bmp-file."},
-        ProbeCase{"narrow", headers(470, 640), 5, "This software only support Width>=480 and Height>=480 bitmap."},
-        ProbeCase{"low", headers(640, 470), 5, messages::kTooSmall},
-        ProbeCase{"top-down", headers(640, -480), 5, messages::kTooSmall},
-        ProbeCase{"size before divisibility", headers(400, 400), 5, messages::kTooSmall},
-        ProbeCase{"width off the grid", headers(500, 480), 6, "Error : Width and Height must be divide by 160."},
-        ProbeCase{"height off the grid", headers(480, 500), 6, messages::kNotTileMultiple}));
+        ProbeCase{"narrow", headerFields(470, 640), 5, "This software only support Width>=480 and Height>=480 bitmap."},
+        ProbeCase{"low", headerFields(640, 470), 5, messages::kTooSmall},
+        ProbeCase{"top-down", headerFields(640, -480), 5, messages::kTooSmall},
+        ProbeCase{"size before divisibility", headerFields(400, 400), 5, messages::kTooSmall},
+        ProbeCase{"width off the grid", headerFields(500, 480), 6, "Error : Width and Height must be divide by 160."},
+        ProbeCase{"height off the grid", headerFields(480, 500), 6, messages::kNotTileMultiple}));
 
 struct AcceptCase {
     int32_t width, height, columns, rows, tiles;
@@ -78,7 +69,7 @@ TEST(ProbeAccepts, RecordsGeometryAndTileGrid) {
     for (const AcceptCase& c : cases) {
         TempFolder folder;
         std::string path = folder.file("ok.bmp");
-        BitmapHeaderFields f = headers(c.width, c.height);
+        BitmapHeaderFields f = headerFields(c.width, c.height);
         f.pixelDataOffset = 138;  // a V5 header: pixels are found through the offset alone
         f.infoHeaderSize = 124;
         writeFile(path, bitmapHeaders(f));
@@ -117,7 +108,7 @@ TEST(ProbeRefuses, AFolderIsNoBitmapFile) {
 }
 
 TEST(ProbeRefuses, FilesThatEndInsideTheirHeaders) {
-    std::vector<uint8_t> full = bitmapHeaders(headers(480, 480));
+    std::vector<uint8_t> full = bitmapHeaders(headerFields(480, 480));
     for (size_t length : {size_t{0}, size_t{1}, size_t{13}, size_t{14}, size_t{30}, size_t{53}}) {
         TempFolder folder;
         std::string path = folder.file("short.bmp");
@@ -135,8 +126,8 @@ TEST(ProbeRefuses, ASecondFileKeepsTheFirstBitmapsGeometry) {
     TempFolder folder;
     std::string good = folder.file("good.bmp");
     std::string bad = folder.file("bad.bmp");
-    writeFile(good, bitmapHeaders(headers(800, 640)));
-    writeFile(bad, bitmapHeaders(headers(500, 480)));
+    writeFile(good, bitmapHeaders(headerFields(800, 640)));
+    writeFile(bad, bitmapHeaders(headerFields(500, 480)));
     ConversionJob job;
     RecordingFeedback feedback;
     ASSERT_EQ(static_cast<unsigned>(BitmapProbe().probeBitmap(good.c_str(), job, feedback)), 0u);
@@ -156,7 +147,7 @@ namespace {
 TEST(ProbeRefuses, FileThatCannotBeOpenedWithoutTouchingTheCursor) {
     TempFolder folder;
     std::string path = folder.file("locked.bmp");
-    writeFile(path, bitmapHeaders(headers(480, 480)));
+    writeFile(path, bitmapHeaders(headerFields(480, 480)));
     auto output = openTestOutput(folder.path());
     FaultyFileServices faults(platformFileReading(), *output);
     FileReading& files = faults.reading();

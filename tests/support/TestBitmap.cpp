@@ -12,6 +12,17 @@ void putLittleEndian(std::vector<uint8_t>& out, size_t at, uint32_t value, int b
 
 }  // namespace
 
+BitmapHeaderFields headerFields(int32_t width, int32_t height, uint16_t bitsPerPixel, uint32_t compression,
+                                uint32_t infoHeaderSize) {
+    BitmapHeaderFields f;
+    f.width = width;
+    f.height = height;
+    f.bitsPerPixel = bitsPerPixel;
+    f.compression = compression;
+    f.infoHeaderSize = infoHeaderSize;
+    return f;
+}
+
 std::vector<uint8_t> bitmapHeaders(const BitmapHeaderFields& f) {
     size_t size = f.pixelDataOffset > 54 ? f.pixelDataOffset : 54;
     std::vector<uint8_t> out(size, 0);

@@ -17,6 +17,10 @@ struct BitmapHeaderFields {
     uint32_t compression = 0;
 };
 
+// The fields of a bitmap of this size and kind, the others as above.
+BitmapHeaderFields headerFields(int32_t width, int32_t height, uint16_t bitsPerPixel = 24, uint32_t compression = 0,
+                                uint32_t infoHeaderSize = 40);
+
 struct Rgb {
     uint8_t red, green, blue;
 };
