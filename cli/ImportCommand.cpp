@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "BmpOutput.h"
-#include "Commands.h"
 #include "Conversion.h"
 #include "Encoding.h"
 #include "ExitCodes.h"
