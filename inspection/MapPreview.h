@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "ConversionJob.h"
 #include "MapVerifier.h"
 
 enum class PreviewOutcome {
@@ -27,7 +28,7 @@ struct PreviewReport {
     std::string failure;        // when not written
 };
 
-inline constexpr int32_t kMaxPreviewScale = 160;
+inline constexpr int32_t kMaxPreviewScale = kTileSide;  // a tile to one pixel
 
 // scale is 1 to kMaxPreviewScale. The preview stops between two rows once *stop is non-zero.
 PreviewReport previewMap(const std::filesystem::path& indexFile, const std::filesystem::path& png,
