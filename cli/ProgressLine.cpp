@@ -41,7 +41,9 @@ void ProgressLine::update(int64_t done, int64_t total) {
     if (percent == lastPercent_) return;
     lastPercent_ = percent;
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    output_("\r" + text(style_, done, total, elapsed));
+    std::string line = "\r";
+    line += text(style_, done, total, elapsed);
+    output_(line);
     open_ = true;
     if (done >= total) finish();
 }
