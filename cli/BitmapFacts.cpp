@@ -96,19 +96,19 @@ std::string factSummary(const BitmapFacts& f) {
 
 void writeFactsJson(JsonWriter& json, const BitmapFacts& f) {
     json.field("exists", f.found).field("opened", f.opened);
-    if (f.fileSize >= 0) json.field("file_size", f.fileSize);
+    if (f.fileSize >= 0) json.field("fileSize", f.fileSize);
     json.field("bitmap", f.isBitmap());
     if (!f.isBitmap()) return;
     const BitmapHeaders& h = f.headers;
     json.field("width", static_cast<int64_t>(h.width))
         .field("height", h.rows())
-        .field("bits_per_pixel", static_cast<uint32_t>(h.bitsPerPixel))
+        .field("bitsPerPixel", static_cast<uint32_t>(h.bitsPerPixel))
         .field("compression", h.compression)
-        .field("compression_name", compressionName(h.compression))
-        .field("header_size", h.headerSize)
-        .field("rows_stored", rowOrder(h))
-        .field("pixel_data_offset", h.pixelDataOffset);
-    if (f.sizeNeeded != 0) json.field("size_needed", f.sizeNeeded);
+        .field("compressionName", compressionName(h.compression))
+        .field("headerSize", h.headerSize)
+        .field("rowsStored", rowOrder(h))
+        .field("pixelDataOffset", h.pixelDataOffset);
+    if (f.sizeNeeded != 0) json.field("sizeNeeded", f.sizeNeeded);
 }
 
 AcceptedSizes nearestAcceptedSizes(int64_t width, int64_t height) {

@@ -8,8 +8,8 @@ void CommandOutput::show(const std::string& line, bool failure) {
     if (failure || !quiet_) writeStandardError(line + "\n");
 }
 
-TerminalFeedback CommandOutput::makeFeedback(bool drawProgress) {
-    TerminalFeedback feedback(writeStandardError, drawProgress && !quiet_);
+TerminalFeedback CommandOutput::makeFeedback(bool drawProgress, ProgressStyle style) {
+    TerminalFeedback feedback(writeStandardError, drawProgress && !quiet_, style);
     feedback.recordMessagesIn(messages_);
     if (quiet_) feedback.hideSuccess();
     return feedback;

@@ -23,7 +23,7 @@ public:
 
     // The conversion's messages, on a terminal feedback that reports to this output.
     // Only the success message counts as no failure.
-    TerminalFeedback makeFeedback(bool drawProgress);
+    TerminalFeedback makeFeedback(bool drawProgress, ProgressStyle style = ProgressStyle::TileCount);
 
     // Standard output. Nothing more is written once a write failed.
     void report(std::string_view text);

@@ -75,37 +75,6 @@ SettingsText settingsTextFor(const ConvertArguments& args, const std::string& cp
     return texts;
 }
 
-std::string storedMapName(const std::string& cp932Name) {
-    return cp932Name.substr(0, cp932CutLength(cp932Name, kMapNameMaxLength));
-}
-
-std::vector<std::string> cutWarnings(const std::string& cp932Name, const std::string& folder) {
-    std::vector<std::string> warnings;
-    std::string stored = storedMapName(cp932Name);
-    if (cp932Name.size() > static_cast<size_t>(kMapNameMaxLength)) {
-        // Cut between characters, as the dialog's field cuts what is typed into it.
-        std::string kept = stored.size() == static_cast<size_t>(kMapNameMaxLength)
-                               ? std::to_string(kMapNameMaxLength) + " are kept"
-                               : std::to_string(stored.size()) + " are kept, so that no character is cut in two";
-        warnings.push_back("the map name is " + std::to_string(cp932Name.size()) +
-                           " bytes in Shift-JIS; only its first " + kept + ": " + quoted(cp932ToUtf8(stored)));
-    }
-    const size_t headerLength = tile_format::kMapNameLength;
-    size_t headerCut = cp932CutLength(stored, headerLength);
-    if (stored.size() > headerLength && headerCut < headerLength) {
-        warnings.push_back("tile headers keep the map name's first " + std::to_string(headerLength) +
-                           " bytes, which cut the character " +
-                           quoted(cp932ToUtf8(stored.substr(headerCut, 2))) + " in two: they hold " +
-                           quoted(cp932ToUtf8(stored.substr(0, headerCut))) + " and its first byte");
-    }
-    if (folder.size() > static_cast<size_t>(kFolderNameMaxLength)) {
-        warnings.push_back("the folder name is longer than " +
-                           std::to_string(kFolderNameMaxLength) + " characters; only " +
-                           quoted(folder.substr(0, kFolderNameMaxLength)) + " is used");
-    }
-    return warnings;
-}
-
 int runConvert(const ConvertArguments& typed, const std::vector<std::string>& warnings) {
     ConvertArguments args = typed;
     MapRequest request{"convert", args.bitmap, args.name, args.folder, args.outputDir,

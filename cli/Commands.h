@@ -18,12 +18,6 @@ int runConvert(const ConvertArguments& args, const std::vector<std::string>& war
 // in code page 932, everything else as typed.
 SettingsText settingsTextFor(const ConvertArguments& args, const std::string& cp932Name);
 
-// The map name as the index keeps it: at most 32 bytes, cut between two characters.
-std::string storedMapName(const std::string& cp932Name);
-
-// Warnings for texts longer than their fields, which are cut, and for a map name whose
-// 16 bytes in the tile headers end inside a character.
-std::vector<std::string> cutWarnings(const std::string& cp932Name, const std::string& folder);
 
 // The folder of a file's path as typed, "" when it names none (the current folder).
 std::string parentFolder(const std::string& path);

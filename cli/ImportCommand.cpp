@@ -260,7 +260,8 @@ int runImportCommand(const std::vector<std::string>& args) {
         return writePreparedBitmap(a, *source, signals);
     }
 
-    MapRequest request{"import", a.source, a.name, a.folder, std::nullopt, a.overwrite, a.dryRun, a.json, a.quiet};
+    MapRequest request{"import", a.source, a.name, a.folder, std::nullopt, a.overwrite, a.dryRun, a.json, a.quiet,
+                       ProgressStyle::TimeLeft};  // a picture to decode takes longer than a bitmap
     if (!a.outputDir.empty()) request.outputDir = a.outputDir;
     MapConversion map(request, {});
     // The name is checked before anything is worked out or printed.
@@ -269,7 +270,7 @@ int runImportCommand(const std::vector<std::string>& args) {
     if (int refused = openSource(a, source, &map.out()); refused != kExitSuccess)
         return map.finish(refused, "source refused");
     const ImportPlan plan = reportedPlan(a, *source);
-    if (!a.quiet && !a.json) map.out().report(importReport(plan, a.fit, reportNames(a)));
+    if (!a.quiet && !a.json) map.out().report(importReport(plan, a.fit, reportNames(a)) + "\n");
     return writeImportedMap(a, map, *source, plan);
 }
 

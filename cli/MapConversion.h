@@ -26,6 +26,7 @@ struct MapRequest {
     bool dryRun = false;       // every check, nothing written
     bool json = false;         // one JSON object on standard output instead of the report
     bool quiet = false;        // nothing printed but failures
+    ProgressStyle progress = ProgressStyle::TileCount;  // the progress line on a terminal
 };
 
 class MapConversion {
@@ -74,3 +75,10 @@ private:
 };
 
 int exitCodeFor(ConversionOutcome outcome);
+
+// The map name as the index keeps it: at most 32 bytes, cut between two characters.
+std::string storedMapName(const std::string& cp932Name);
+
+// Warnings for texts longer than their fields, which are cut, and for a map name whose
+// 16 bytes in the tile headers end inside a character.
+std::vector<std::string> cutWarnings(const std::string& cp932Name, const std::string& folder);

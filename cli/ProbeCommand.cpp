@@ -50,18 +50,20 @@ std::string reportLines(const Probe& probe) {
 std::string reportJson(const Probe& probe, const std::string& typed, const std::vector<std::string>& hints,
                        const std::vector<std::string>& messages, int exitCode) {
     JsonWriter json;
-    json.beginObject().field("command", "probe").field("bitmap", typed);
+    json.beginObject().field("command", "probe").field("source", typed);
     json.field("verdict", probe.accepted() ? "accepted" : "refused");
     json.key("found").beginObject();
     writeFactsJson(json, probe.facts);
     if (probe.headersAccepted)
-        json.field("pixel_data", probe.data == BitmapData::Complete ? "complete"
+        json.field("pixelData", probe.data == BitmapData::Complete ? "complete"
                                  : probe.data == BitmapData::Short  ? "short"
                                                                     : "unreadable");
     json.endObject();
     json.key("grid");
     if (probe.headersAccepted) {
         json.beginObject()
+            .field("width", probe.job.bitmapWidth)
+            .field("height", probe.job.bitmapHeight)
             .field("columns", probe.job.tileColumns)
             .field("rows", probe.job.tileRows)
             .field("tiles", static_cast<int64_t>(probe.job.tileColumns) * probe.job.tileRows)
@@ -69,7 +71,7 @@ std::string reportJson(const Probe& probe, const std::string& typed, const std::
     } else {
         json.null();
     }
-    json.field("hints", hints).field("messages", messages).field("exit_code", exitCode).endObject();
+    json.field("hints", hints).field("messages", messages).field("exitCode", exitCode).endObject();
     return json.text();
 }
 

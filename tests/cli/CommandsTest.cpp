@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Commands.h"
+#include "MapConversion.h"
 
 namespace {
 

@@ -818,19 +818,19 @@ TEST_F(TessellaCommand, ProbeTellsTheGridAndWhatItRead) {
     EXPECT_EQ(json.exitCode, 0);
     EXPECT_EQ(json.err, "");
     EXPECT_EQ(json.out,
-              "{\n  \"command\": \"probe\",\n  \"bitmap\": \"wide.bmp\",\n  \"verdict\": \"accepted\",\n"
-              "  \"found\": {\n    \"exists\": true,\n    \"opened\": true,\n    \"file_size\": 1536054,\n"
-              "    \"bitmap\": true,\n    \"width\": 800,\n    \"height\": 640,\n    \"bits_per_pixel\": 24,\n"
-              "    \"compression\": 0,\n    \"compression_name\": \"none\",\n    \"header_size\": 40,\n"
-              "    \"rows_stored\": \"bottom-up\",\n    \"pixel_data_offset\": 54,\n    \"size_needed\": 1536054,\n"
-              "    \"pixel_data\": \"complete\"\n  },\n"
-              "  \"grid\": {\n    \"columns\": 5,\n    \"rows\": 4,\n    \"tiles\": 20\n  },\n"
-              "  \"hints\": [],\n  \"messages\": [],\n  \"exit_code\": 0\n}\n");
+              "{\n  \"command\": \"probe\",\n  \"source\": \"wide.bmp\",\n  \"verdict\": \"accepted\",\n"
+              "  \"found\": {\n    \"exists\": true,\n    \"opened\": true,\n    \"fileSize\": 1536054,\n"
+              "    \"bitmap\": true,\n    \"width\": 800,\n    \"height\": 640,\n    \"bitsPerPixel\": 24,\n"
+              "    \"compression\": 0,\n    \"compressionName\": \"none\",\n    \"headerSize\": 40,\n"
+              "    \"rowsStored\": \"bottom-up\",\n    \"pixelDataOffset\": 54,\n    \"sizeNeeded\": 1536054,\n"
+              "    \"pixelData\": \"complete\"\n  },\n"
+              "  \"grid\": {\n    \"width\": 800,\n    \"height\": 640,\n    \"columns\": 5,\n    \"rows\": 4,\n    \"tiles\": 20\n  },\n"
+              "  \"hints\": [],\n  \"messages\": [],\n  \"exitCode\": 0\n}\n");
     ProcessResult jsonRefusal = run({"probe", "--json", "nothing.bmp"});
     EXPECT_EQ(jsonRefusal.exitCode, 3);
     EXPECT_EQ(jsonRefusal.err, "Warning: Error : Cannot find bmp-file\n");
     EXPECT_NE(jsonRefusal.out.find("  \"grid\": null,\n  \"hints\": [],\n  \"messages\": [\n"
-                                   "    \"Warning: Error : Cannot find bmp-file\"\n  ],\n  \"exit_code\": 3\n}\n"),
+                                   "    \"Warning: Error : Cannot find bmp-file\"\n  ],\n  \"exitCode\": 3\n}\n"),
               std::string::npos)
         << jsonRefusal.out;
     EXPECT_EQ(tree(), (std::set<std::string>{"huge.bmp", "wide.bmp"}));
