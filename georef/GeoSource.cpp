@@ -353,7 +353,9 @@ int32_t GeoSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCou
         const int32_t shownRows = std::clamp(shownHeight - first, 0, kRowsPerRead);
         if (shownWidth > 0 && shownRows > 0 && !readSamples(x0, y0 + first, shownWidth, shownRows)) return 0;
         for (int32_t r = 0; r < kRowsPerRead; ++r) {
-            std::fill(g.row.begin(), g.row.end(), 0xFF);
+            // White where no source pixel shows: the whole row below the picture, else
+            // only east of it.
+            std::fill(g.row.begin() + (r < shownRows ? 3 * static_cast<size_t>(shownWidth) : 0), g.row.end(), 0xFF);
             if (r < shownRows) {
                 size_t offset = static_cast<size_t>(r) * shownWidth * spp;
                 if (g.bands.type == GDT_UInt16) {
