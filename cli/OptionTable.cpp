@@ -27,8 +27,38 @@ OptionTable::Option& OptionTable::flag(std::string name, bool& target) {
     return option;
 }
 
-void OptionTable::positional(std::string name, std::string description, std::string& target) {
-    positionals_.push_back({std::move(name), std::move(description), &target});
+OptionTable::Positional& OptionTable::positional(std::string name, std::string description, std::string& target) {
+    Positional& positional = positionals_.emplace_back();
+    positional.name_ = std::move(name);
+    positional.description_ = std::move(description);
+    positional.target_ = &target;
+    return positional;
+}
+
+const OptionTable::Option* OptionTable::find(const std::string& name) const {
+    auto option = std::find_if(options_.begin(), options_.end(), [&](const Option& o) { return o.name_ == name; });
+    return option == options_.end() ? nullptr : &*option;
+}
+
+// The first option given without one it needs, or with one it excludes.
+std::string OptionTable::relationError() const {
+    auto given = [this](const std::string& name) {
+        const Option* option = find(name);
+        return option != nullptr && option->seen_;
+    };
+    for (const Option& o : options_) {
+        if (!o.seen_) continue;
+        for (const std::string& other : o.requires_) {
+            if (given(other)) continue;
+            const Option* partner = find(other);
+            bool mutual = partner != nullptr && std::find(partner->requires_.begin(), partner->requires_.end(),
+                                                          o.name_) != partner->requires_.end();
+            return mutual ? o.name_ + " and " + other + " go together" : o.name_ + " needs " + other;
+        }
+        for (const auto& [other, reason] : o.excludes_)
+            if (given(other)) return o.name_ + " does not go with " + other + (reason.empty() ? "" : ": " + reason);
+    }
+    return "";
 }
 
 OptionTable::Reading OptionTable::read(const std::vector<std::string>& args, size_t first) {
@@ -46,8 +76,12 @@ OptionTable::Reading OptionTable::read(const std::vector<std::string>& args, siz
         const std::string& arg = args[i];
         bool looksLikeOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (!looksLikeOption) {
-            if (positionalsSeen < positionals_.size()) *positionals_[positionalsSeen].target = arg;
-            else fail("unexpected argument " + quoted(arg));
+            if (positionalsSeen < positionals_.size()) {
+                *positionals_[positionalsSeen].target_ = arg;
+                positionals_[positionalsSeen].seen_ = true;
+            } else {
+                fail("unexpected argument " + quoted(arg));
+            }
             ++positionalsSeen;
             continue;
         }
@@ -84,17 +118,32 @@ OptionTable::Reading OptionTable::read(const std::vector<std::string>& args, siz
         reading.outcome = Outcome::HelpAsked;
         return reading;
     }
-    if (error.empty()) {
-        for (size_t k = 0; k < positionals_.size() && error.empty(); ++k) {
-            if (k >= positionalsSeen || positionals_[k].target->empty())
-                fail("missing " + positionals_[k].name + " (" + positionals_[k].description + ")");
-        }
+    for (const Positional& p : positionals_) {
+        if (p.optional_ || (p.seen_ && !p.target_->empty())) continue;
+        fail("missing " + p.name_ + " (" + p.description_ + ")");
     }
     if (error.empty()) {
         std::string missing;
         for (const Option& o : options_)
             if (o.required_ && !o.seen_) missing += (missing.empty() ? "" : ", ") + o.name_;
         if (!missing.empty()) fail("missing " + missing);
+    }
+    for (const Option& o : options_) {
+        const Option* instead = o.requiredUnless_.empty() ? nullptr : find(o.requiredUnless_);
+        if (instead != nullptr && !o.seen_ && !instead->seen_)
+            fail(o.name_ + " is required (unless " + instead->name_ + " is given)");
+    }
+    if (error.empty()) fail(relationError());
+    for (const Positional& p : positionals_) {
+        if (!error.empty()) break;
+        if (!p.seen_) continue;
+        for (const Check& check : p.checks_) {
+            std::string reason = check(*p.target_, reading.warnings);
+            if (!reason.empty()) {
+                fail(reason);
+                break;
+            }
+        }
     }
     for (const Option& o : options_) {
         if (!error.empty()) break;
@@ -108,10 +157,13 @@ OptionTable::Reading OptionTable::read(const std::vector<std::string>& args, siz
                 break;
             }
         }
+        if (error.empty() && reading.needsGdal.empty() && !o.gdalValue_.empty() && *o.value_ == o.gdalValue_)
+            reading.needsGdal = o.name_ + " " + o.gdalValue_;
     }
     if (!error.empty()) {
         reading.error = std::move(error);
         reading.warnings.clear();
+        reading.needsGdal.clear();
         return reading;
     }
     reading.outcome = Outcome::Read;

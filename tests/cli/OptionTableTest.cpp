@@ -98,4 +98,72 @@ TEST(OptionTable, ChecksRunOnlyForOptionsGiven) {
     EXPECT_EQ(command.checksRun, 1);  // --size's; --count was not given
 }
 
+// Options that need or exclude one another, an optional operand with a check, and a
+// value that asks for GDAL.
+struct Related {
+    std::string topic, a, b, c, d, e, f, mode;
+    bool g = false;
+    OptionTable table;
+
+    Related() {
+        table.positional("TOPIC", "the topic", topic).optional().check([](const std::string& value,
+                                                                          std::vector<std::string>&) {
+            return value == "bad" ? std::string("no topic \"bad\"") : std::string();
+        });
+        table.value("--a", a).requiresOption("--b");
+        table.value("--b", b).requiresOption("--a");
+        table.value("--c", c).requiresOption("--a");
+        table.value("--d", d).excludes("--b", "--b says otherwise");
+        table.flag("--g", g).excludes("--f");
+        table.value("--e", e).requiredUnless("--f");
+        table.value("--f", f);
+        table.value("--mode", mode).needsGdalFor("auto").check([](const std::string& value, std::vector<std::string>&) {
+            return value == "bad" ? std::string("not a mode") : std::string();
+        });
+    }
+};
+
+struct RelationCase {
+    std::vector<std::string> args;  // after the command's name
+    std::string error;              // "" when read
+    std::string needsGdal = "";
+};
+
+TEST(OptionTable, OptionsNeedOrExcludeOneAnother) {
+    const RelationCase cases[] = {
+        {{"--e", "1"}, ""},
+        {{"--f", "1"}, ""},
+        {{"topic", "--e", "1", "--a", "1", "--b", "2", "--c", "3"}, ""},
+        {{}, "--e is required (unless --f is given)"},
+        {{"--e", "1", "--a", "1"}, "--a and --b go together"},
+        {{"--e", "1", "--b", "1"}, "--b and --a go together"},
+        {{"--e", "1", "--c", "1"}, "--c needs --a"},
+        {{"--e", "1", "--a", "1", "--b", "1", "--d", "1"}, "--d does not go with --b: --b says otherwise"},
+        {{"--f", "1", "--g"}, "--g does not go with --f"},
+        {{"--e", "1", "--d", "1"}, ""},
+        // The operand's check tells its reason as it is, before the options' checks.
+        {{"bad", "--e", "1", "--mode", "bad"}, "no topic \"bad\""},
+        {{"--e", "1", "--mode", "bad"}, "--mode: not a mode"},
+        {{"--e", "1", "--mode", "auto"}, "", "--mode auto"},
+        {{"--e", "1", "--mode=auto"}, "", "--mode auto"},
+        {{"--e", "1", "--mode", "automatic"}, "", ""},
+        // Relations are told before checks, and help still wins over both.
+        {{"--a", "1", "--mode", "bad"}, "--e is required (unless --f is given)"},
+    };
+    for (const RelationCase& c : cases) {
+        std::string line;
+        for (const std::string& arg : c.args) line += arg + " ";
+        SCOPED_TRACE(line);
+        Related command;
+        std::vector<std::string> args = {"cmd"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        OptionTable::Reading reading = command.table.read(args, 1);
+        EXPECT_EQ(reading.outcome, c.error.empty() ? Outcome::Read : Outcome::Refused);
+        EXPECT_EQ(reading.error, c.error);
+        EXPECT_EQ(reading.needsGdal, c.needsGdal);
+        args.push_back("--help");
+        EXPECT_EQ(Related().table.read(args, 1).outcome, Outcome::HelpAsked);
+    }
+}
+
 }  // namespace
