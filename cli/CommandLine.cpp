@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
-#include "InspectCommands.h"
+#include "CommandOutput.h"
+#include "ExitCodes.h"
+#include "HelpText.h"
+#include "ImportCommand.h"
+#include "Platform.h"
 #include "Quoted.h"
 
 namespace {
@@ -22,62 +26,17 @@ ParseResult failure(std::string error, std::string command) {
 ParseResult help(std::string topic) {
     ParseResult result;
     result.ok = true;
-    result.command.kind = CommandKind::Help;
-    result.command.helpTopic = std::move(topic);
+    result.action = ParseResult::Action::Help;
+    result.helpTopic = std::move(topic);
     return result;
 }
 
-// The check of a corner option: reads LAT,LON into the corner.
-OptionTable::Check readCorner(CornerArgument& corner) {
-    return [&corner](const std::string& value, std::vector<std::string>& warnings) {
-        std::string error;
-        std::optional<CornerArgument> read = parseCorner(value, error, warnings);
-        if (read) corner = *read;
-        return error;
-    };
-}
+void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
 
-// A distance, or "auto": worked out from the corners when the command runs.
-OptionTable::Check readDistanceOrAuto() {
-    return [](const std::string& value, std::vector<std::string>&) {
-        std::string error;
-        if (value != "auto") checkDistance(value, error);
-        return error;
-    };
-}
-
-ParseResult parseProbe(const std::vector<std::string>& args) {
-    ParseResult result;
-    OptionTable table;
-    ProbeArguments& probe = result.command.probe;
-    table.positional("BITMAP", "the bitmap file to read", probe.bitmap);
-    table.flag("--json", probe.json);
-    table.flag("--quiet", probe.quiet);
-    return readCommand(table, args, CommandKind::Probe, result);
-}
-
-ParseResult parseConvert(const std::vector<std::string>& args) {
-    ParseResult result;
-    ConvertArguments& convert = result.command.convert;
-    std::string topLeft, bottomRight, outputDir;
-    OptionTable table;
-    table.positional("BITMAP", "the bitmap file to read", convert.bitmap);
-    table.value("--name", convert.name).required();
-    table.value("--folder", convert.folder).required();
-    table.value("--top-left", topLeft).required().check(readCorner(convert.topLeft));
-    table.value("--bottom-right", bottomRight).required().check(readCorner(convert.bottomRight));
-    table.value("--east-west", convert.eastWest).required().check(readDistanceOrAuto());
-    table.value("--north-south", convert.northSouth).required().check(readDistanceOrAuto());
-    table.value("--output-dir", outputDir).check([&convert](const std::string& value, std::vector<std::string>&) {
-        if (value.empty()) return std::string("the folder name is empty");
-        convert.outputDir = value;
-        return std::string();
-    });
-    table.flag("--dry-run", convert.dryRun);
-    table.flag("--overwrite", convert.overwrite);
-    table.flag("--json", convert.json);
-    table.flag("--quiet", convert.quiet);
-    return readCommand(table, args, CommandKind::Convert, result);
+int printHelp(const std::string& topic) {
+    CommandOutput out(false);
+    out.report(helpText(topic));
+    return out.finish(kExitSuccess);
 }
 
 }  // namespace
@@ -94,16 +53,28 @@ bool checkDistance(std::string_view text, std::string& error) {
     return true;
 }
 
-ParseResult readCommand(OptionTable& table, const std::vector<std::string>& args, CommandKind kind,
-                        ParseResult& result) {
-    const std::string& command = args.at(0);
-    OptionTable::Reading reading = table.read(args, 1);
-    if (reading.outcome == OptionTable::Outcome::HelpAsked) return help(command);
-    if (reading.outcome == OptionTable::Outcome::Refused) return failure(reading.error, command);
-    result.ok = true;
-    result.command.kind = kind;
-    result.warnings = std::move(reading.warnings);
-    return std::move(result);
+OptionTable::Check readCorner(CornerArgument& corner) {
+    return [&corner](const std::string& value, std::vector<std::string>& warnings) {
+        std::string error;
+        std::optional<CornerArgument> read = parseCorner(value, error, warnings);
+        if (read) corner = *read;
+        return error;
+    };
+}
+
+// "auto" is worked out from the corners when the command runs (ImportCommand.h).
+OptionTable::Check readDistanceOrAuto() {
+    return [](const std::string& value, std::vector<std::string>&) {
+        std::string error;
+        if (value != "auto") checkDistance(value, error);
+        return error;
+    };
+}
+
+OptionTable::Check refuseEmpty(std::string reason) {
+    return [reason](const std::string& value, std::vector<std::string>&) {
+        return value.empty() ? reason : std::string();
+    };
 }
 
 ParseResult parseCommandLine(const std::vector<std::string>& args) {
@@ -113,21 +84,68 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     if (first == "--version") {
         ParseResult result;
         result.ok = true;
-        result.command.kind = CommandKind::Version;
+        result.action = ParseResult::Action::Version;
         return result;
     }
-    if (first == "help") {
-        if (args.size() == 1) return help("");
-        if (args[1] == "convert" || args[1] == "probe" || args[1] == "import" || !inspectionHelp(args[1]).empty())
-            return help(args[1]);
-        return failure("no help on " + quoted(args[1]) +
-                           "; the commands are convert, probe, inspect, verify, preview and import", "");
+    const Command* command = findCommand(first);
+    if (command == nullptr) {
+        if (!first.empty() && first[0] == '-') return failure("unknown option " + quoted(first), "");
+        return failure("unknown command " + quoted(first) + "; the commands are " + commandNames(), "");
     }
-    if (first == "convert") return parseConvert(args);
-    if (first == "probe") return parseProbe(args);
-    if (first == "inspect") return parseInspect(args);
-    if (first == "verify") return parseVerify(args);
-    if (first == "preview") return parsePreview(args);
-    if (!first.empty() && first[0] == '-') return failure("unknown option " + quoted(first), "");
-    return failure("unknown command " + quoted(first) + "; the commands are convert, probe, inspect, verify and preview", "");
+    OptionTable table;
+    CommandRun run = command->declare(table);
+    OptionTable::Reading reading = table.read(args, 1);
+    if (reading.outcome == OptionTable::Outcome::HelpAsked) return help(command->name);
+    if (reading.outcome == OptionTable::Outcome::Refused) return failure(reading.error, command->name);
+    ParseResult result;
+    result.ok = true;
+    result.action = ParseResult::Action::Run;
+    result.command = command;
+    result.run = std::move(run);
+    result.warnings = std::move(reading.warnings);
+    result.needsGdal = command->needsGdal ? command->name : reading.needsGdal;
+    return result;
+}
+
+int runTessella(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        // A first try without arguments gets the overview rather than a bare error.
+        writeStandardError(helpText(""));
+        return kExitUsage;
+    }
+    // A command that needs GDAL is the other program's from the first word on, so that
+    // everything is checked and said once, there. Without it, only its help is answered.
+    if (const Command* named = findCommand(args[0]); named != nullptr && named->needsGdal) {
+        GdalHandover handover = handOverToGdal(args);
+        if (!handover.here) {
+            ParseResult parsed = parseCommandLine(args);
+            if (parsed.ok && parsed.action == ParseResult::Action::Help) return printHelp(parsed.helpTopic);
+            printError(named->name + " needs " + handover.reason);
+            return handover.exitCode;
+        }
+    }
+    ParseResult parsed = parseCommandLine(args);
+    if (!parsed.ok) {
+        printError(parsed.error);
+        std::string helpCommand = parsed.errorCommand.empty() ? "tessella --help"
+                                                              : "tessella " + parsed.errorCommand + " --help";
+        writeStandardError("Run '" + helpCommand + "' for usage.\n");
+        return kExitUsage;
+    }
+    if (parsed.action == ParseResult::Action::Help) return printHelp(parsed.helpTopic);
+    if (parsed.action == ParseResult::Action::Version) {
+        CommandOutput out(false);
+        out.report(versionText());
+        return out.finish(kExitSuccess);
+    }
+    // An option's value that needs GDAL hands over once the line is read, before its
+    // warnings are printed: the other program prints them.
+    if (!parsed.needsGdal.empty()) {
+        GdalHandover handover = handOverToGdal(args);
+        if (!handover.here) {
+            printError(parsed.needsGdal + " needs " + handover.reason);
+            return handover.exitCode;
+        }
+    }
+    return parsed.run(parsed.warnings);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The tessella command line, read into typed commands. Values are checked for their form
-// here (an angle is D:M:S or decimal degrees, a distance whole metres); whether the
-// settings make a map is for the conversion to decide, as it does for the dialog's fields.
+// The tessella command line, read through the command table (CommandTable.h). Values are
+// checked for their form here (an angle is D:M:S or decimal degrees, a distance whole
+// metres); whether the settings make a map is for the conversion to decide, as it does
+// for the dialog's fields.
 
 #include <cstdint>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "Angles.h"
+#include "CommandTable.h"
 #include "OptionTable.h"
 #include "Quoted.h"
 #include "Settings.h"
@@ -20,9 +22,11 @@ struct ConvertArguments {
     std::string folder;
     CornerArgument topLeft;
     CornerArgument bottomRight;
+    std::string topLeftText, bottomRightText;  // as typed
     std::string eastWest;    // whole metres, digits only, or "auto" (from the corners)
     std::string northSouth;
     std::optional<std::string> outputDir;
+    std::string outputDirText;
     bool json = false;       // one JSON object on standard output instead of the report
     bool quiet = false;      // nothing printed but failures
     bool dryRun = false;     // every check, nothing written
@@ -39,38 +43,43 @@ struct ProbeArguments {
 struct InspectionArguments {
     std::string file;     // UTF-8 as typed
     std::string output;   // preview's -o
+    std::string scaleText;
     int32_t scale = 1;
     bool json = false;
     bool compare = false;
 };
 
-enum class CommandKind { Help, Version, Probe, Convert, Inspect, Verify, Preview };
-
-struct ParsedCommand {
-    CommandKind kind = CommandKind::Help;
-    std::string helpTopic;  // "", "convert" or "probe" for CommandKind::Help
-    ProbeArguments probe;
-    ConvertArguments convert;
-    InspectionArguments inspection;
-};
+// Each command's operands and options, declared into its table (the commands' files).
+void convertOptions(OptionTable& table, ConvertArguments& convert);
+void probeOptions(OptionTable& table, ProbeArguments& probe);
+void inspectOptions(OptionTable& table, InspectionArguments& inspect);
+void verifyOptions(OptionTable& table, InspectionArguments& verify);
+void previewOptions(OptionTable& table, InspectionArguments& preview);
 
 struct ParseResult {
+    enum class Action { Run, Help, Version };
     bool ok = false;
-    ParsedCommand command;
-    std::string error;         // one line, when !ok
-    std::string errorCommand;  // the command whose usage the error concerns, or ""
-    std::vector<std::string> warnings;  // about values taken as they are, one line each
+    Action action = Action::Help;
+    const Command* command = nullptr;  // the command named, when one is
+    std::string helpTopic;             // Help: "" for the overview, else a command's name
+    CommandRun run;                    // Run: the command with what was read
+    std::vector<std::string> warnings; // about values taken as they are, one line each
+    std::string needsGdal;             // Run: what asks for GDAL ("--east-west auto"), or ""
+    std::string error;                 // one line, when !ok
+    std::string errorCommand;          // the command whose usage the error concerns, or ""
 };
 
 // args excludes the program name.
 ParseResult parseCommandLine(const std::vector<std::string>& args);
 
+// Runs the command line given by its arguments (without the program name): a command
+// that needs GDAL is handed over first, before anything is checked or printed.
+int runTessella(const std::vector<std::string>& args);
+
 // Whole metres: 1 to 7 digits. On failure returns false and sets error.
 bool checkDistance(std::string_view text, std::string& error);
 
-// Reads a command's arguments (args[0] is the command's name) through its table, whose
-// targets point into result. Returns help on the command when it was asked for, a failure
-// naming the command for a mistake, else result marked ok as a command of the given kind,
-// with the checks' warnings. Each command's parser builds its table and ends here.
-ParseResult readCommand(OptionTable& table, const std::vector<std::string>& args, CommandKind kind,
-                        ParseResult& result);
+// Checks that commands share.
+OptionTable::Check readCorner(CornerArgument& corner);  // LAT,LON into the corner
+OptionTable::Check readDistanceOrAuto();                // whole metres, or "auto"
+OptionTable::Check refuseEmpty(std::string reason);     // any text but ""

@@ -10,10 +10,8 @@
 #include "FileServices.h"
 #include "GridRule.h"
 #include "ConvertReport.h"
-#include "HelpText.h"
 #include "IndexWriter.h"
 #include "Messages.h"
-#include "InspectCommands.h"
 #include "ImportCommand.h"
 #include "MapConversion.h"
 #include "OutputPaths.h"
@@ -24,9 +22,6 @@
 #include "TileFormat.h"
 
 namespace {
-
-void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
-void printWarning(const std::string& text) { writeStandardError("tessella: warning: " + text + "\n"); }
 
 // Probes the bitmap and checks that it opens again, as the dialog does before it lets
 // CONVERT run. On success the job holds the bitmap and is marked accepted.
@@ -102,42 +97,4 @@ int runConvert(const ConvertArguments& typed, const std::vector<std::string>& wa
             return outcome;
         },
         conversionParentFolder(job.bitmapPath));
-}
-
-int runTessella(const std::vector<std::string>& args) {
-    if (args.empty()) {
-        // A first try without arguments gets the overview rather than a bare error.
-        writeStandardError(helpText(""));
-        return kExitUsage;
-    }
-    if (args[0] == "import") return runImportCommand(args);
-    ParseResult parsed = parseCommandLine(args);
-    if (!parsed.ok) {
-        printError(parsed.error);
-        std::string helpCommand = parsed.errorCommand.empty() ? "tessella --help"
-                                                              : "tessella " + parsed.errorCommand + " --help";
-        writeStandardError("Run '" + helpCommand + "' for usage.\n");
-        return kExitUsage;
-    }
-    // Convert keeps its warnings with its other messages, for --quiet and --json.
-    if (parsed.command.kind != CommandKind::Convert)
-        for (const std::string& warning : parsed.warnings) printWarning(warning);
-    switch (parsed.command.kind) {
-        case CommandKind::Help: {
-            CommandOutput out(false);
-            out.report(helpText(parsed.command.helpTopic));
-            return out.finish(kExitSuccess);
-        }
-        case CommandKind::Version: {
-            CommandOutput out(false);
-            out.report(versionText());
-            return out.finish(kExitSuccess);
-        }
-        case CommandKind::Probe: return runProbe(parsed.command.probe);
-        case CommandKind::Convert: return runConvert(parsed.command.convert, parsed.warnings);
-        case CommandKind::Inspect: return runInspect(parsed.command.inspection);
-        case CommandKind::Verify: return runVerify(parsed.command.inspection);
-        case CommandKind::Preview: return runPreview(parsed.command.inspection);
-    }
-    return kExitInternalError;
 }

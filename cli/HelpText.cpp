@@ -1,7 +1,11 @@
 #include "HelpText.h"
 
-#include "InspectCommands.h"
-#include "ImportCommand.h"
+#include <algorithm>
+
+#include "CommandOutput.h"
+#include "ExitCodes.h"
+#include "GridRule.h"
+#include "Quoted.h"
 
 #ifndef TESSELLA_VERSION
 #define TESSELLA_VERSION "unknown"
@@ -9,175 +13,260 @@
 
 namespace {
 
-constexpr std::string_view kExample =
-    "  tessella convert tokyo.bmp --name \"Tokyo Bay\" --folder tokyo \\\n"
-    "      --top-left 35:40:10,139:45:30 --bottom-right 35:38:40,139:47:20 \\\n"
-    "      --east-west 2759 --north-south 2778\n";
+constexpr size_t kWidth = 79;       // the longest line help prints
+constexpr size_t kTermColumn = 20;  // a longer term stands on a line of its own
 
-constexpr std::string_view kExitCodes =
-    "Exit codes:\n"
-    "  0  success: the map was written, or the bitmap can be converted\n"
-    "  1  internal error\n"
-    "  2  usage error: unknown command or option, missing or malformed value\n"
-    "  3  bitmap refused: missing, unreadable, or not a bitmap that can be converted\n"
-    "  4  settings refused: map name, folder name, corners or distances\n"
-    "  5  output failed: the index file exists, or a file or folder could not be\n"
-    "     made or written\n"
-    "  6  inspect, verify, preview: the map or file is missing, unreadable or\n"
-    "     damaged\n";
+// Words filled into lines of at most width characters (a longer word stands alone).
+std::vector<std::string> filled(const std::vector<std::string>& words, size_t width) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (const std::string& word : words) {
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            lines.push_back(line);
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> wordsOf(const std::string& text) {
+    std::vector<std::string> words;
+    size_t start = 0;
+    while ((start = text.find_first_not_of(" \n", start)) != std::string::npos) {
+        size_t end = text.find_first_of(" \n", start);
+        words.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
+
+// lead ("tessella convert") and its items, continued under the first item.
+std::vector<std::string> usageLines(const std::string& lead, const std::vector<std::string>& items, size_t width) {
+    const std::string indent(lead.size() + 1, ' ');
+    std::vector<std::string> lines = {lead};
+    for (const std::string& item : items) {
+        std::string& line = lines.back();
+        if (line.size() > indent.size() && line.size() + 1 + item.size() > width) lines.push_back(indent + item);
+        else line += " " + item;
+    }
+    return lines;
+}
+
+std::string term(const OptionTable::Option& option) {
+    return option.takesValue() ? option.name() + " " + option.placeholder() : option.name();
+}
+
+// "[word]", built in place (MinGW's GCC warns of an overlap in "[" + word + "]").
+std::string bracketed(const std::string& word) {
+    std::string text = "[";
+    text += word;
+    text += ']';
+    return text;
+}
+
+// The forms of a command's line: operands, required options, the optional ones (or
+// "[options]" when they are many). An option required unless another is given makes a
+// second form with the other one instead.
+std::vector<std::vector<std::string>> usageForms(const OptionTable& table) {
+    constexpr size_t kMostListed = 6;
+    std::vector<std::string> operands, required, optional, instead;
+    for (const OptionTable::Positional& p : table.positionals())
+        operands.push_back(p.isOptional() ? bracketed(p.name()) : p.name());
+    for (const OptionTable::Option& o : table.options()) {
+        const std::string& unless = o.requiredUnlessOption();
+        if (o.isRequired() || !unless.empty()) required.push_back(term(o));
+        if (!unless.empty() && std::find(instead.begin(), instead.end(), unless) == instead.end())
+            instead.push_back(unless);
+    }
+    for (const OptionTable::Option& o : table.options()) {
+        bool alternative = std::find(instead.begin(), instead.end(), o.name()) != instead.end();
+        if (!o.isRequired() && o.requiredUnlessOption().empty() && !alternative)
+            optional.push_back(bracketed(term(o)));
+    }
+    if (optional.size() > kMostListed || !instead.empty()) optional = {"[options]"};
+    std::vector<std::vector<std::string>> forms;
+    std::vector<std::string> form = operands;
+    form.insert(form.end(), required.begin(), required.end());
+    form.insert(form.end(), optional.begin(), optional.end());
+    forms.push_back(form);
+    for (const std::string& name : instead) {
+        form = operands;
+        for (const OptionTable::Option& o : table.options())
+            if (o.isRequired() || o.name() == name) form.push_back(term(o));
+        form.insert(form.end(), optional.begin(), optional.end());
+        forms.push_back(form);
+    }
+    return forms;
+}
+
+std::string rowText(const OptionTable::Option& option) {
+    std::string text = option.helpText();
+    for (const std::string& other : option.requiredOptions()) text += "; given with " + other;
+    for (const auto& [other, reason] : option.excludedOptions()) text += "; not with " + other;
+    return text;
+}
 
 std::string overview() {
-    return std::string(
-               "tessella " TESSELLA_VERSION
-               ": turns a map picture (a 24-bit Windows bitmap) into tiled map data:\n"
-               "an index file FOLDER.vlm and one tile file per 160x160 pixels in\n"
-               "FOLDER/layer1/levelRRR/smplCCCRRR.map.\n"
-               "\n"
+    std::string text;
+    for (const std::string& line :
+         filled(wordsOf("tessella " TESSELLA_VERSION ": " + programSummary() + ": " + overviewIntro()), kWidth))
+        text += line + "\n";
 #ifdef _WIN32
-               // Windows does not tell tessella.exe from the dialog's Tessella.exe.
-               "On Windows this command line is tessella-cli.exe, beside the dialog\n"
-               "Tessella.exe: type tessella-cli where this help says tessella.\n"
-               "\n"
+    // Windows does not tell tessella.exe from the dialog's Tessella.exe.
+    text += "\n"
+            "On Windows this command line is tessella-cli.exe, beside the dialog\n"
+            "Tessella.exe: type tessella-cli where this help says tessella.\n";
 #endif
-               "Usage:\n"
-               "  tessella convert BITMAP --name NAME --folder FOLDER\n"
-               "                   --top-left LAT,LON --bottom-right LAT,LON\n"
-               "                   --east-west METRES --north-south METRES [--output-dir DIR]\n"
-               "                   [--overwrite] [--dry-run] [--json] [--quiet]\n"
-               "  tessella probe BITMAP [--json] [--quiet]\n"
-               "  tessella inspect MAPFILE [--json]\n"
-               "  tessella verify INDEX [--json]\n"
-               "  tessella preview FILE -o PNG [--scale N] [--compare]\n"
-               "  tessella import SOURCE --name NAME --folder FOLDER [options]\n"
-               "  tessella help [COMMAND]\n"
-               "  tessella --help | --version\n"
-               "\n"
-               "Commands:\n"
-               "  convert  write the index file and the tiles, beside the bitmap or in DIR\n"
-               "  probe    check whether a bitmap can be converted and show its tile grid\n"
-               "  inspect  show every field of an index or tile file\n"
-               "  verify   check a whole map against its index\n"
-               "  preview  draw a map, or a bitmap as a map would store it, as a PNG picture\n"
-               "  import   a georeferenced picture (GeoTIFF, PNG, JPEG...) to a map, its corners\n"
-               "           and extents worked out (Linux build)\n"
-               "\n"
-               "Run 'tessella COMMAND --help' for the details of a command.\n"
-               "\n"
-               "Example:\n") +
-           std::string(kExample) + "\n" + std::string(kExitCodes);
+    text += "\nUsage:\n";
+    for (const std::string& line : overviewUsage()) text += "  " + line + "\n";
+    return text + "\nCommands:\n" + formatRows(commandRows()) + "\n" + overviewClosing();
 }
 
-std::string convertHelp() {
-    return std::string(
-               "Usage: tessella convert BITMAP --name NAME --folder FOLDER\n"
-               "                        --top-left LAT,LON --bottom-right LAT,LON\n"
-               "                        --east-west METRES --north-south METRES\n"
-               "                        [--output-dir DIR] [--overwrite] [--dry-run]\n"
-               "                        [--json] [--quiet]\n"
-               "\n"
-               "Converts BITMAP into the index file FOLDER.vlm and the folder tree\n"
-               "FOLDER/layer1/levelRRR/ with one tile file smplCCCRRR.map per 160x160 pixels\n"
-               "(column CCC, row RRR, counted from 0 at the top-left). The output lands beside\n"
-               "the bitmap unless --output-dir is given. An existing FOLDER.vlm stops the\n"
-               "conversion unless --overwrite is given.\n"
-               "\n"
-               "  BITMAP               a 24-bit uncompressed Windows bitmap (.bmp), at least\n"
-               "                       480x480 pixels, width and height multiples of 160\n"
-               "  --name NAME          map name, at most 32 bytes once written in Shift-JIS\n"
-               "                       (CP932): 32 ASCII letters or 16 Japanese characters;\n"
-               "                       a longer name is cut between two characters, with\n"
-               "                       a warning; control characters are refused. Tile\n"
-               "                       headers keep its first 16 bytes (a warning says\n"
-               "                       when that cuts a character in two).\n"
-               "  --folder FOLDER      1 to 8 characters, each a-z or 0-9\n"
-               "  --top-left LAT,LON   latitude and longitude of the picture's top-left\n"
-               "                       corner, each D:M:S (degrees:minutes:seconds; degrees\n"
-               "                       of latitude up to 2 digits, of longitude up to 3;\n"
-               "                       minutes and seconds up to 2), e.g. 35:40:10,139:45:30,\n"
-               "                       or decimal degrees, e.g. 35.66944,139.7563 (rounded\n"
-               "                       to the nearest millisecond of arc; latitude at most\n"
-               "                       90, longitude at most 180). N and E may follow:\n"
-               "                       35:40:10N,139:45:30E. Maps lie north of the equator\n"
-               "                       and east of Greenwich: S, W and minus signs are\n"
-               "                       refused. In D:M:S, minutes and seconds past 59 are\n"
-               "                       taken as the dialog takes them, with a warning.\n"
-               "  --bottom-right LAT,LON\n"
-               "                       the bottom-right corner, south and east of the\n"
-               "                       top-left one\n"
-               "  --east-west METRES   width of the picture on the ground, whole metres\n"
-               "                       (1 to 9999999)\n"
-               "  --north-south METRES height of the picture on the ground, whole metres\n"
-               "  --output-dir DIR     write the output in DIR (made if missing)\n"
-               "  --overwrite          replace an existing map of the same folder name: its\n"
-               "                       index goes first, the new tiles are written, tiles\n"
-               "                       and level folders outside the new grid are removed,\n"
-               "                       and the new index comes last. If that run fails,\n"
-               "                       neither map is whole; the next --overwrite run\n"
-               "                       finishes the job\n"
-               "  --dry-run            run every check, write nothing, and print what would\n"
-               "                       be written\n"
-               "  --json               print one JSON object instead of the report: the grid,\n"
-               "                       the files, the settings as stored (milliseconds of\n"
-               "                       arc, tenths of a metre), the name's bytes, the\n"
-               "                       messages shown and the exit code\n"
-               "  --quiet              print nothing but failures\n"
-               "  -h, --help           show this help\n"
-               "\n"
-               "Options take their value as the next argument or after '=' (--name=NAME).\n"
-               "Messages go to standard error; on a terminal a progress line shows the tiles\n"
-               "being written.\n"
-               "\n"
-               "Example:\n") +
-           std::string(kExample) + "\n" + std::string(kExitCodes);
+std::string formatted(const CommandHelp& help) {
+    std::string text;
+    // Appended piece by piece (MinGW's GCC warns of an overlap in "\n" + text).
+    for (const std::string& line : help.usage) {
+        text += line;
+        text += '\n';
+    }
+    if (!help.description.empty()) {
+        text += '\n';
+        text += help.description;
+    }
+    text += '\n';
+    text += formatRows(help.rows);
+    if (!help.footer.empty()) {
+        text += '\n';
+        text += help.footer;
+    }
+    return text;
 }
 
-std::string probeHelp() {
-    return "Usage: tessella probe BITMAP [--json] [--quiet]\n"
-           "\n"
-           "Checks BITMAP without writing anything, prints the verdict, the tile grid of\n"
-           "an accepted bitmap, and what its headers say, accepted or not:\n"
-           "\n"
-           "  $ tessella probe tokyo.bmp\n"
-           "  verdict: accepted\n"
-           "  width: 800\n"
-           "  height: 640\n"
-           "  columns: 5\n"
-           "  rows: 4\n"
-           "  tiles: 20\n"
-           "  pixel data: complete\n"
-           "  bits per pixel: 24\n"
-           "  compression: none\n"
-           "  header size: 40 bytes\n"
-           "  rows stored: bottom-up\n"
-           "  file size: 1536054 bytes\n"
-           "  size needed: 1536054 bytes\n"
-           "\n"
-           "The probe reads the bitmap's headers, as the dialog does when a bitmap is\n"
-           "picked, and checks that the file holds every pixel the headers promise, as\n"
-           "convert does: it exits with 3 whenever convert would refuse the bitmap. For a\n"
-           "refused bitmap it prints \"verdict: refused\", what it could read, the reason on\n"
-           "standard error, and what would make the bitmap one Tessella converts: the\n"
-           "nearest accepted sizes, or the ImageMagick command that writes a 24-bit\n"
-           "uncompressed bottom-up bitmap.\n"
-           "\n"
-           "  --json               print one JSON object instead: what was found, the\n"
-           "                       verdict, the grid, the hints, the messages shown and\n"
-           "                       the exit code\n"
-           "  --quiet              print nothing but failures\n"
-           "  -h, --help           show this help\n"
-           "\n"
-           "Exit codes as for 'tessella --help'; a failure to write standard output\n"
-           "exits with 1.\n";
+// tessella help [COMMAND]
+struct HelpArguments {
+    std::string topic;
+};
+
+void helpOptions(OptionTable& table, HelpArguments& help) {
+    table.description("Shows what 'tessella --help' shows, or with COMMAND what\n"
+                      "'tessella COMMAND --help' shows.\n");
+    table.positional("COMMAND", "the command to tell of", help.topic)
+        .optional()
+        .help("one of " + commandNames())
+        .check([](const std::string& value, std::vector<std::string>&) {
+            return findCommand(value) != nullptr
+                       ? std::string()
+                       : "no help on " + quoted(value) + "; the commands are " + commandNames();
+        });
+}
+
+int runHelp(const HelpArguments& help) {
+    CommandOutput out(false);
+    out.report(helpText(help.topic));
+    return out.finish(kExitSuccess);
 }
 
 }  // namespace
 
+Command helpCommand() {
+    return {"help", "show this overview, or the help of one command", false,
+            [](OptionTable& table) { return runWith<HelpArguments>(table, helpOptions, runHelp); }};
+}
+
+std::string formatRows(const std::vector<HelpRow>& rows) {
+    size_t longest = 0;
+    for (const HelpRow& row : rows)
+        if (row.term.size() <= kTermColumn) longest = std::max(longest, row.term.size());
+    const std::string indent(2 + longest + 2, ' ');
+    std::string text;
+    for (const HelpRow& row : rows) {
+        std::vector<std::string> lines = filled(wordsOf(row.text), kWidth - indent.size());
+        std::string head = "  " + row.term;
+        size_t next = 0;
+        if (row.term.size() <= longest && !lines.empty()) {
+            head.resize(indent.size(), ' ');
+            head += lines[next++];
+        }
+        text += head + "\n";
+        for (; next < lines.size(); ++next) text += indent + lines[next] + "\n";
+    }
+    return text;
+}
+
+CommandHelp commandHelp(const Command& command) {
+    OptionTable table;
+    command.declare(table);
+    CommandHelp help;
+    for (const std::vector<std::string>& form : usageForms(table)) {
+        std::string lead = std::string(help.usage.empty() ? "Usage: " : "       ") + "tessella " + command.name;
+        for (std::string& line : usageLines(lead, form, kWidth)) help.usage.push_back(std::move(line));
+    }
+    help.description = table.description();
+    for (const OptionTable::Positional& p : table.positionals()) help.rows.push_back({p.name(), p.helpText()});
+    for (const OptionTable::Option& o : table.options()) help.rows.push_back({term(o), rowText(o)});
+    help.rows.push_back({"-h, --help", "show this help"});
+    help.footer = table.footer();
+    return help;
+}
+
+std::string programSummary() { return "turns a map picture (a 24-bit Windows bitmap) into tiled map data"; }
+
+std::string overviewIntro() {
+    const std::string side = std::to_string(kTileSide);
+    return "an index file FOLDER.vlm and one tile file per " + side + "x" + side +
+           " pixels in FOLDER/layer1/levelRRR/smplCCCRRR.map.";
+}
+
+std::vector<std::string> overviewUsage() {
+    std::vector<std::string> lines;
+    for (const Command& command : commandTable()) {
+        OptionTable table;
+        command.declare(table);
+        for (const std::vector<std::string>& form : usageForms(table))
+            for (std::string& line : usageLines("tessella " + command.name, form, kWidth - 2))
+                lines.push_back(std::move(line));
+    }
+    lines.push_back("tessella --help | --version");
+    return lines;
+}
+
+std::vector<HelpRow> commandRows() {
+    std::vector<HelpRow> rows;
+    for (const Command& command : commandTable()) rows.push_back({command.name, command.summary});
+    return rows;
+}
+
+std::string overviewClosing() {
+    return "Run 'tessella COMMAND --help' for the details of a command.\n"
+           "\n"
+           "Example:\n" +
+           convertExample() + "\n" + exitCodesText();
+}
+
+std::string convertExample() {
+    return "  tessella convert tokyo.bmp --name \"Tokyo Bay\" --folder tokyo \\\n"
+           "      --top-left 35:40:10,139:45:30 --bottom-right 35:38:40,139:47:20 \\\n"
+           "      --east-west 2759 --north-south 2778\n";
+}
+
+std::string exitCodesText() {
+    return "Exit codes:\n"
+           "  0  success: the map was written, or the bitmap can be converted\n"
+           "  1  internal error\n"
+           "  2  usage error: unknown command or option, missing or malformed value\n"
+           "  3  bitmap refused: missing, unreadable, or not a bitmap that can be converted\n"
+           "  4  settings refused: map name, folder name, corners or distances\n"
+           "  5  output failed: the index file exists, or a file or folder could not be\n"
+           "     made or written\n"
+           "  6  inspect, verify, preview: the map or file is missing, unreadable or\n"
+           "     damaged\n";
+}
+
 std::string helpText(std::string_view topic) {
-    if (topic == "convert") return convertHelp();
-    if (topic == "probe") return probeHelp();
-    if (std::string help = inspectionHelp(topic); !help.empty()) return help;
-    if (topic == "import") return importHelpText();
-    return overview();
+    const Command* command = topic.empty() ? nullptr : findCommand(topic);
+    return command == nullptr ? overview() : formatted(commandHelp(*command));
 }
 
 std::string versionText() { return "tessella " TESSELLA_VERSION "\n"; }

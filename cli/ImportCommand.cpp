@@ -23,107 +23,9 @@
 namespace {
 
 void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
-void printWarning(const std::string& text) { writeStandardError("tessella: warning: " + text + "\n"); }
-
-struct ImportArguments {
-    std::string source;
-    std::string name;  // UTF-8 as typed
-    std::string folder;
-    std::string srs;
-    std::string topLeftText, bottomRightText;
-    CornerArgument topLeft, bottomRight;
-    FitMode fit = FitMode::Pad;
-    Resampling resampling = Resampling::Nearest;
-    std::string fitText, resampleText;
-    std::string bmp;
-    std::string outputDir;
-    std::string eastWest = "auto", northSouth = "auto";
-    bool overwrite = false, json = false, dryRun = false, quiet = false;
-};
-
-OptionTable::Check readCornerInto(CornerArgument& corner) {
-    return [&corner](const std::string& value, std::vector<std::string>& warnings) {
-        std::string error;
-        std::optional<CornerArgument> read = parseCorner(value, error, warnings);
-        if (read) corner = *read;
-        return error;
-    };
-}
-
-OptionTable::Check readAutoOrDistance() {
-    return [](const std::string& value, std::vector<std::string>&) {
-        std::string error;
-        if (!isAutoDistance(value)) checkDistance(value, error);
-        return error;
-    };
-}
-
-template <typename Choice>
-OptionTable::Check readChoice(Choice& target, std::vector<std::pair<const char*, Choice>> choices) {
-    return [&target, choices](const std::string& value, std::vector<std::string>&) {
-        std::string names;
-        for (const auto& [name, choice] : choices) {
-            if (value == name) {
-                target = choice;
-                return std::string();
-            }
-            names += names.empty() ? name : std::string(", ") + name;
-        }
-        return ::quoted(value) + " is not one of " + names;
-    };
-}
-
-OptionTable::Check notEmpty() {
-    return [](const std::string& value, std::vector<std::string>&) {
-        return value.empty() ? std::string("the value is empty") : std::string();
-    };
-}
-
-// Reads the arguments; returns -1 to go on, or the exit code.
-int readImportArguments(const std::vector<std::string>& args, ImportArguments& a) {
-    OptionTable table;
-    table.positional("SOURCE", "the map picture to read", a.source);
-    table.value("--name", a.name);
-    table.value("--folder", a.folder);
-    table.value("--srs", a.srs).check(notEmpty());
-    table.value("--top-left", a.topLeftText).check(readCornerInto(a.topLeft));
-    table.value("--bottom-right", a.bottomRightText).check(readCornerInto(a.bottomRight));
-    table.value("--fit", a.fitText).check(readChoice<FitMode>(
-        a.fit, {{"pad", FitMode::Pad}, {"crop", FitMode::Crop}, {"scale", FitMode::Scale}}));
-    table.value("--resample", a.resampleText).check(readChoice<Resampling>(
-        a.resampling,
-        {{"nearest", Resampling::Nearest}, {"bilinear", Resampling::Bilinear}, {"cubic", Resampling::Cubic}}));
-    table.value("--east-west", a.eastWest).check(readAutoOrDistance());
-    table.value("--north-south", a.northSouth).check(readAutoOrDistance());
-    table.value("--bmp", a.bmp).check(notEmpty());
-    table.value("--output-dir", a.outputDir).check(notEmpty());
-    table.flag("--overwrite", a.overwrite);
-    table.flag("--dry-run", a.dryRun);
-    table.flag("--json", a.json);
-    table.flag("--quiet", a.quiet);
-    OptionTable::Reading reading = table.read(args, 1);
-    if (reading.outcome == OptionTable::Outcome::HelpAsked) {
-        writeStandardOutput(importHelpText());
-        return kExitSuccess;
-    }
-    std::string error = reading.error;
-    if (error.empty() && a.bmp.empty() && (a.name.empty() || a.folder.empty()))
-        error = std::string(a.name.empty() ? "--name" : "--folder") + " is required (unless --bmp is given)";
-    if (error.empty() && a.topLeftText.empty() != a.bottomRightText.empty())
-        error = "--top-left and --bottom-right go together";
-    if (error.empty() && !a.bmp.empty() && !a.outputDir.empty())
-        error = "--output-dir is for the map; --bmp names its own file";
-    if (error.empty() && !a.bmp.empty() && (a.overwrite || a.json))
-        error = std::string(a.overwrite ? "--overwrite" : "--json") +
-                " is for the map; --bmp never replaces a file and reports in words";
-    if (!error.empty()) {
-        printError(error);
-        writeStandardError("Run 'tessella import --help' for usage.\n");
-        return kExitUsage;
-    }
-    for (const std::string& warning : reading.warnings) printWarning(warning);
-    return -1;
-}
+// The enums of georef/, from the indices the options read (ImportCommand.h).
+FitMode fitMode(const ImportArguments& a) { return static_cast<FitMode>(a.fit); }
+Resampling resampling(const ImportArguments& a) { return static_cast<Resampling>(a.resampling); }
 
 GeoPoint pointOf(const CornerArgument& corner) {
     return {angleFromText(corner.latitude, kLatitudeDegreesMaxLength) / 3600000.0,
@@ -196,8 +98,8 @@ int openSource(const ImportArguments& a, std::unique_ptr<GeoSource>& source, Com
         request.topLeft = pointOf(a.topLeft);
         request.bottomRight = pointOf(a.bottomRight);
     }
-    request.fit = a.fit;
-    request.resampling = a.resampling;
+    request.fit = fitMode(a);
+    request.resampling = resampling(a);
     std::string message;
     ImportStatus status = GeoSource::open(request, source, message);
     if (status == ImportStatus::Ready) return kExitSuccess;
@@ -247,15 +149,13 @@ int writeImportedMap(const ImportArguments& a, MapConversion& map, GeoSource& so
 
 }  // namespace
 
-int runImportCommand(const std::vector<std::string>& args) {
-    ImportArguments a;
-    if (int code = readImportArguments(args, a); code >= 0) return code;
+int runImport(const ImportArguments& a) {
     if (!a.bmp.empty()) {
         // From the start: a stop at any moment leaves nothing half made, and says so.
         StopSignals signals;
         std::unique_ptr<GeoSource> source;
         if (int refused = openSource(a, source); refused != kExitSuccess) return refused;
-        if (!a.quiet) writeStandardOutput(importReport(reportedPlan(a, *source), a.fit, reportNames(a)));
+        if (!a.quiet) writeStandardOutput(importReport(reportedPlan(a, *source), fitMode(a), reportNames(a)));
         if (a.dryRun) return kExitSuccess;
         return writePreparedBitmap(a, *source, signals);
     }
@@ -270,7 +170,7 @@ int runImportCommand(const std::vector<std::string>& args) {
     if (int refused = openSource(a, source, &map.out()); refused != kExitSuccess)
         return map.finish(refused, "source refused");
     const ImportPlan plan = reportedPlan(a, *source);
-    if (!a.quiet && !a.json) map.out().report(importReport(plan, a.fit, reportNames(a)) + "\n");
+    if (!a.quiet && !a.json) map.out().report(importReport(plan, fitMode(a), reportNames(a)) + "\n");
     return writeImportedMap(a, map, *source, plan);
 }
 

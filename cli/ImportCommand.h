@@ -2,21 +2,59 @@
 // tessella import: any georeferenced map picture GDAL reads, to a map (or to the bitmap
 // convert and the dialog take), with its corners and extents worked out; and the extents
 // convert works out for "--east-west auto --north-south auto". Both need GDAL and
-// GeographicLib, which only the Linux build has: on Windows they say so.
+// GeographicLib, which only the Linux build has, and there only tessella-georef: the
+// everyday tessella hands such a command line over to it (ImportRelay.cpp), the Windows
+// build says where it works (ImportUnavailable.cpp). The import's options (ImportOptions.cpp)
+// need nothing of GDAL, so its help is everywhere.
 
 #include <string>
 #include <vector>
 
+#include "Angles.h"
 #include "CommandLine.h"
 
-// args[0] is "import". Returns the exit code.
-int runImportCommand(const std::vector<std::string>& args);
+// The names --fit and --resample take, in the order of FitMode and Resampling
+// (georef/MapGrid.h), which the import's arguments hold their indices in.
+inline const std::vector<std::string> kFitNames = {"pad", "crop", "scale"};
+inline const std::vector<std::string> kResampleNames = {"nearest", "bilinear", "cubic"};
 
-std::string importHelpText();
+struct ImportArguments {
+    std::string source;
+    std::string name;  // UTF-8 as typed
+    std::string folder;
+    std::string srs;
+    std::string topLeftText, bottomRightText;
+    CornerArgument topLeft, bottomRight;
+    size_t fit = 0;         // in kFitNames
+    size_t resampling = 0;  // in kResampleNames
+    std::string fitText, resampleText;
+    std::string bmp;
+    std::string outputDir;
+    std::string eastWest = "auto", northSouth = "auto";
+    bool overwrite = false, json = false, dryRun = false, quiet = false;
+};
+
+void importOptions(OptionTable& table, ImportArguments& import);
+
+// Returns the exit code. Only the program that has GDAL runs it.
+int runImport(const ImportArguments& args);
+
+// Where a command line that needs GDAL runs. here: in this program. Otherwise the other
+// program could not take it over: exitCode, and reason, which completes "import needs ".
+struct GdalHandover {
+    bool here = false;
+    int exitCode = 0;
+    std::string reason;
+};
+
+// Hands the command line (args without the program name, as given) over to the program
+// that has GDAL, which then takes this process's place; returns only when this program is
+// that one, or when it cannot, having printed nothing.
+GdalHandover handOverToGdal(const std::vector<std::string>& args);
 
 // Whether a distance argument asks for the extent to be worked out.
 inline bool isAutoDistance(const std::string& text) { return text == "auto"; }
 
-// Replaces "auto" extents of a convert by those of its corners (see importHelpText()).
+// Replaces "auto" extents of a convert by those of its corners (see import's help).
 // On failure returns false and sets error; note tells what was worked out.
 bool resolveAutoExtents(ConvertArguments& args, std::string& error, std::string& note);

@@ -1,64 +1,96 @@
-// The help text of tessella import, apart from the command itself, so that help needs
-// nothing of GDAL.
+// tessella import's entry in the command table: its options and help, apart from the
+// work (ImportCommand.cpp), so that reading and telling them need nothing of GDAL.
 
 #include "ImportCommand.h"
 
-std::string importHelpText() {
-    return "Usage: tessella import SOURCE --name NAME --folder FOLDER [options]\n"
-           "       tessella import SOURCE --bmp OUT.bmp [options]\n"
-           "\n"
-           "Reads a map picture of any format GDAL reads (GeoTIFF, PNG, JPEG, TIFF, BMP...),\n"
-           "works out its corners and extents, prints them as the settings of 'tessella\n"
-           "convert' and of the dialog, and writes the map as convert does: FOLDER.vlm and\n"
-           "FOLDER/layer1/levelRRR/smplCCCRRR.map, beside SOURCE unless --output-dir is given.\n"
-           "Palette, grey, 16-bit and transparent pictures become 24-bit colour (transparency\n"
-           "over white). The whole picture is never held in memory.\n"
-           "\n"
-           "Where the corners come from:\n"
-           "  the picture's own georeferencing: GeoTIFF tags, an .aux.xml, or a world file\n"
-           "  (.tfw, .pgw, .jgw, .wld) with a .prj beside it; or --srs for a world file\n"
-           "  without one. A picture in another system (UTM, a national grid) or turned\n"
-           "  against the meridians is warped to north-up WGS84 latitude/longitude.\n"
-           "  Corners typed with --top-left and --bottom-right, as for convert, are used\n"
-           "  instead when given.\n"
-           "Latitudes and longitudes are WGS84 (JGD2000 and JGD2011 lie within a metre of it\n"
-           "in Japan), north of the equator and east of Greenwich.\n"
-           "\n"
-           "Extents, on the WGS84 ellipsoid, in whole metres:\n"
-           "  east-west    the length of the parallel halfway between the two latitudes,\n"
-           "               from the west to the east longitude\n"
-           "  north-south  the length of the meridian between the two latitudes\n"
-           "\n"
-           "  SOURCE                  the map picture\n"
-           "  --name NAME             map name, as for convert\n"
-           "  --folder FOLDER         folder name, as for convert\n"
-           "  --srs SRS               the coordinate system of a world file, e.g. EPSG:4326\n"
-           "                          or EPSG:32654 (anything GDAL reads as a system)\n"
-           "  --top-left LAT,LON      the corners of the picture's outer edges, as for convert\n"
-           "  --bottom-right LAT,LON\n"
-           "  --fit MODE              how the picture is fitted to tiles of 160x160 pixels:\n"
-           "                          pad (default) adds white on the east and south edges up\n"
-           "                          to the next multiple of 160, at least 480, moving the\n"
-           "                          bottom-right corner out by whole pixels; crop drops the\n"
-           "                          remainder there, moving it in; scale resamples to the\n"
-           "                          nearest multiple and keeps the corners\n"
-           "  --resample METHOD       nearest (default), bilinear or cubic, for warping and\n"
-           "                          --fit scale; nearest keeps a map's flat colours exact\n"
-           "  --east-west METRES      the extents; auto (the default) works them out as above\n"
-           "  --north-south METRES\n"
-           "  --bmp OUT.bmp           write only the prepared 24-bit bitmap, which convert and\n"
-           "                          the dialog take, and print the settings; the dialog's\n"
-           "                          corners are rounded to whole seconds, and how far that\n"
-           "                          moves each is printed\n"
-           "  --output-dir DIR        write the map in DIR (made if missing)\n"
-           "  --overwrite             replace an existing map of the folder name, as convert\n"
-           "                          does\n"
-           "  --dry-run               every check and the settings, nothing written\n"
-           "  --json                  one JSON object on standard output, as convert prints\n"
-           "  --quiet                 print nothing but failures\n"
-           "  -h, --help              show this help\n"
-           "\n"
-           "A progressive JPEG or interlaced PNG too large to decode whole is refused, with the\n"
-           "command that converts it first.\n";
+#include "Quoted.h"
+
+namespace {
+
+// One of names, by its index.
+OptionTable::Check readChoice(size_t& target, const std::vector<std::string>& names) {
+    return [&target, &names](const std::string& value, std::vector<std::string>&) {
+        std::string known;
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (value == names[i]) {
+                target = i;
+                return std::string();
+            }
+            known += (i == 0 ? "" : ", ") + names[i];
+        }
+        return quoted(value) + " is not one of " + known;
+    };
 }
 
+constexpr const char* kDescription =
+    "Reads a map picture of any format GDAL reads (GeoTIFF, PNG, JPEG, TIFF,\n"
+    "BMP...), works out its corners and extents, prints them as the settings of\n"
+    "'tessella convert' and of the dialog, and writes the map as convert does:\n"
+    "FOLDER.vlm and FOLDER/layer1/levelRRR/smplCCCRRR.map, beside SOURCE unless\n"
+    "--output-dir is given. Palette, grey, 16-bit and transparent pictures become\n"
+    "24-bit colour (transparency over white). The whole picture is never held in\n"
+    "memory. Linux build only.\n"
+    "\n"
+    "Where the corners come from:\n"
+    "  the picture's own georeferencing: GeoTIFF tags, an .aux.xml, or a world file\n"
+    "  (.tfw, .pgw, .jgw, .wld) with a .prj beside it; or --srs for a world file\n"
+    "  without one. A picture in another system (UTM, a national grid) or turned\n"
+    "  against the meridians is warped to north-up WGS84 latitude/longitude.\n"
+    "  Corners typed with --top-left and --bottom-right, as for convert, are used\n"
+    "  instead when given.\n"
+    "Latitudes and longitudes are WGS84 (JGD2000 and JGD2011 lie within a metre of\n"
+    "it in Japan), north of the equator and east of Greenwich.\n"
+    "\n"
+    "Extents, on the WGS84 ellipsoid, in whole metres:\n"
+    "  east-west    the length of the parallel halfway between the two latitudes,\n"
+    "               from the west to the east longitude\n"
+    "  north-south  the length of the meridian between the two latitudes\n";
+
+}  // namespace
+
+void importOptions(OptionTable& table, ImportArguments& a) {
+    table.description(kDescription);
+    table.positional("SOURCE", "the map picture to read", a.source).help("the map picture");
+    table.value("--name", a.name).valueName("NAME").requiredUnless("--bmp").help("map name, as for convert");
+    table.value("--folder", a.folder).valueName("FOLDER").requiredUnless("--bmp").help("folder name, as for convert");
+    table.value("--srs", a.srs).valueName("SRS").check(refuseEmpty("the value is empty"))
+        .help("the coordinate system of a world file, e.g. EPSG:4326 or EPSG:32654 (anything GDAL reads as a "
+              "system)");
+    table.value("--top-left", a.topLeftText).valueName("LAT,LON").requiresOption("--bottom-right")
+        .check(readCorner(a.topLeft)).help("the top-left corner of the picture's outer edges, as for convert");
+    table.value("--bottom-right", a.bottomRightText).valueName("LAT,LON").requiresOption("--top-left")
+        .check(readCorner(a.bottomRight)).help("the bottom-right corner, as for convert");
+    table.value("--fit", a.fitText).valueName("MODE").check(readChoice(a.fit, kFitNames))
+        .help("how the picture is fitted to tiles of 160x160 pixels: pad (default) adds white on the east and "
+              "south edges up to the next multiple of 160, at least 480, moving the bottom-right corner out by "
+              "whole pixels; crop drops the remainder there, moving it in; scale resamples to the nearest "
+              "multiple and keeps the corners");
+    table.value("--resample", a.resampleText).valueName("METHOD").check(readChoice(a.resampling, kResampleNames))
+        .help("nearest (default), bilinear or cubic, for warping and --fit scale; nearest keeps a map's flat "
+              "colours exact");
+    table.value("--east-west", a.eastWest).valueName("METRES").check(readDistanceOrAuto())
+        .help("the east-west extent; auto (the default) works it out as above");
+    table.value("--north-south", a.northSouth).valueName("METRES").check(readDistanceOrAuto())
+        .help("the north-south extent; auto (the default) works it out as above");
+    table.value("--bmp", a.bmp).valueName("OUT.bmp").check(refuseEmpty("the value is empty"))
+        .help("write only the prepared 24-bit bitmap, which convert and the dialog take, and print the "
+              "settings; the dialog's corners are rounded to whole seconds, and how far that moves each is "
+              "printed");
+    table.value("--output-dir", a.outputDir).valueName("DIR").check(refuseEmpty("the value is empty"))
+        .excludes("--bmp", "--bmp names its own file").help("write the map in DIR (made if missing)");
+    table.flag("--overwrite", a.overwrite).excludes("--bmp", "--bmp never replaces a file")
+        .help("replace an existing map of the folder name, as convert does");
+    table.flag("--dry-run", a.dryRun).help("every check and the settings, nothing written");
+    table.flag("--json", a.json).excludes("--bmp", "--bmp reports in words")
+        .help("one JSON object on standard output, as convert prints");
+    table.flag("--quiet", a.quiet).help("print nothing but failures");
+    table.footer("A progressive JPEG or interlaced PNG too large to decode whole is refused,\n"
+                 "with the command that converts it first.\n");
+}
+
+Command importCommand() {
+    return {"import",
+            "a georeferenced picture (GeoTIFF, PNG, JPEG...) to a map, its corners and extents worked out "
+            "(Linux build)",
+            true, [](OptionTable& table) { return runWith<ImportArguments>(table, importOptions, runImport); }};
+}

@@ -1,22 +1,20 @@
 // import and auto extents in the everyday tessella of the Linux build: they are the work
 // of tessella-georef, the same command linked with GDAL and GeographicLib, which this one
-// becomes (the same arguments, output and exit code) when it is asked for either. Loading
-// GDAL's libraries takes about a tenth of a second, longer than converting a small map,
-// so the command that does everything else does without them.
+// becomes (the same arguments, output and exit code) when it is asked for either, before
+// it checks or prints anything. Loading GDAL's libraries takes about a tenth of a second,
+// longer than converting a small map, so the command that does everything else does
+// without them.
 
 #include <limits.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "ExitCodes.h"
 #include "ImportCommand.h"
-#include "Platform.h"
 
 namespace {
 
@@ -32,39 +30,25 @@ std::string helperPath() {
     return "";
 }
 
-// Runs this command line again as tessella-georef; returns only if it cannot.
-int becomeHelper() {
-    std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
-    std::string all((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-    std::vector<std::string> words;
-    for (size_t start = 0; start < all.size();) {
-        size_t end = all.find('\0', start);
-        if (end == std::string::npos) end = all.size();
-        words.push_back(all.substr(start, end - start));
-        start = end + 1;
-    }
+}  // namespace
+
+GdalHandover handOverToGdal(const std::vector<std::string>& args) {
     std::string helper = helperPath();
-    if (helper.empty() || words.empty()) {
-        writeStandardError("tessella: error: import and auto extents need tessella-georef, which is not "
-                           "installed beside this tessella\n");
-        return kExitInternalError;
-    }
-    words[0] = helper;
+    if (helper.empty()) return {false, kExitInternalError, "tessella-georef, which is not installed beside this tessella"};
+    std::vector<std::string> words = {helper};
+    words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     ::execv(helper.c_str(), argv.data());
-    writeStandardError("tessella: error: cannot run " + helper + ": " + std::strerror(errno) + "\n");
-    return kExitInternalError;
+    return {false, kExitInternalError, "tessella-georef, which cannot be run: " + helper + ": " + std::strerror(errno)};
 }
 
-}  // namespace
-
-int runImportCommand(const std::vector<std::string>&) { return becomeHelper(); }
+// runTessella hands these over before they are reached.
+int runImport(const ImportArguments&) { return kExitInternalError; }
 
 bool resolveAutoExtents(ConvertArguments& args, std::string& error, std::string&) {
     if (!isAutoDistance(args.eastWest) && !isAutoDistance(args.northSouth)) return true;
-    int code = becomeHelper();
-    error = "auto extents are not available (exit " + std::to_string(code) + ")";
+    error = "auto extents are worked out by tessella-georef";
     return false;
 }

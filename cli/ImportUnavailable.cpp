@@ -2,7 +2,6 @@
 
 #include "ExitCodes.h"
 #include "ImportCommand.h"
-#include "Platform.h"
 
 namespace {
 constexpr const char* kLinuxOnly =
@@ -10,14 +9,10 @@ constexpr const char* kLinuxOnly =
     "'tessella import SOURCE --bmp OUT.bmp' on Linux to prepare a bitmap for this program";
 }
 
-int runImportCommand(const std::vector<std::string>&) {
-    writeStandardError(std::string("tessella: error: import needs ") + kLinuxOnly + "\n");
-    return kExitUsage;
-}
+GdalHandover handOverToGdal(const std::vector<std::string>&) { return {false, kExitUsage, kLinuxOnly}; }
 
-std::string importHelpText() {
-    return std::string("tessella import needs ") + kLinuxOnly + ".\n";
-}
+// runTessella refuses these before they are reached.
+int runImport(const ImportArguments&) { return kExitUsage; }
 
 bool resolveAutoExtents(ConvertArguments& args, std::string& error, std::string&) {
     // Distances given in metres need nothing from those libraries.

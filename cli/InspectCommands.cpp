@@ -223,38 +223,6 @@ std::string findingsText(const char* label, const FindingList& list) {
 
 }  // namespace
 
-ParseResult parseInspect(const std::vector<std::string>& args) {
-    ParseResult result;
-    InspectionArguments& a = result.command.inspection;
-    OptionTable table;
-    table.positional("MAPFILE", "an index file .vlm or a tile file .map", a.file);
-    table.flag("--json", a.json);
-    return readCommand(table, args, CommandKind::Inspect, result);
-}
-
-ParseResult parseVerify(const std::vector<std::string>& args) {
-    ParseResult result;
-    InspectionArguments& a = result.command.inspection;
-    OptionTable table;
-    table.positional("INDEX", "the map's index file, FOLDER.vlm", a.file);
-    table.flag("--json", a.json);
-    return readCommand(table, args, CommandKind::Verify, result);
-}
-
-ParseResult parsePreview(const std::vector<std::string>& args) {
-    ParseResult result;
-    InspectionArguments& a = result.command.inspection;
-    std::string scale;
-    OptionTable table;
-    table.positional("FILE", "a map's index file FOLDER.vlm, or a bitmap", a.file);
-    table.value("-o", a.output).required().check([](const std::string& value, std::vector<std::string>&) {
-        return value.empty() ? std::string("the file name is empty") : std::string();
-    });
-    table.value("--scale", scale).check(readScale(a.scale));
-    table.flag("--compare", a.compare);
-    return readCommand(table, args, CommandKind::Preview, result);
-}
-
 int runInspect(const InspectionArguments& args) {
     FileKind kind = fileKindOf(args.file);
     if (kind == FileKind::Other) {
@@ -399,72 +367,79 @@ int runPreview(const InspectionArguments& args) {
     return previewFailed(report, kExitMapUnsound, signals);
 }
 
-std::string inspectionHelp(std::string_view topic) {
-    const std::string indexBytes = std::to_string(kIndexRecordSize);
-    const std::string tileBytes = std::to_string(kTileFileSize);
-    const std::string highestIndex = std::to_string(ColorQuantizer::kHighestIndex);
-    if (topic == "inspect")
-        return "Usage: tessella inspect MAPFILE [--json]\n"
-               "\n"
-               "Shows every field of an index file (FOLDER.vlm) or a tile file\n"
-               "(smplCCCRRR.map), decoded and named: for the index the map name, folder\n"
-               "name, tile grid, extents in metres and corners in D:M:S and decimal\n"
-               "degrees; for a tile its column and row, neighbour slots, the map's and the\n"
-               "tile's corners, the distances and how many pixels hold each palette index.\n"
-               "Whatever the format does not allow (a wrong magic, an index above " +
-               highestIndex + ", a\nsize other than " + indexBytes + " or " + tileBytes +
-               " bytes) is named on a line \"not allowed: ...\".\n"
-               "\n"
-               "  MAPFILE  an index file FOLDER.vlm or a tile file smplCCCRRR.map (also\n"
-               "           one left as .part)\n"
-               "  --json   one JSON document instead of text\n"
-               "\n"
-               "Exits with 0 when the file is as the format allows, 6 when it is missing,\n"
-               "unreadable or not allowed. Exit codes as for 'tessella --help'.\n";
-    if (topic == "verify")
-        return "Usage: tessella verify INDEX [--json]\n"
-               "\n"
-               "Checks the whole map against its index: every tile of the grid present and\n" +
-               tileBytes +
-               " bytes long, each header what the conversion writes for this index\n"
-               "(name, extents, the map's corner, the tile's corner and neighbour slots), no\n"
-               "palette index above " +
-               highestIndex +
-               ". Prints one line per problem (the first 20, then a\n"
-               "count) and a verdict line. Tiles outside the grid, which an earlier, larger\n"
-               "conversion leaves, and \".part\" files left by an interrupted run are\n"
-               "warnings: named and counted, the map is still sound.\n"
-               "\n"
-               "  INDEX    the map's index file, FOLDER.vlm; the tiles are looked for in\n"
-               "           the folder its folder name field names, beside it\n"
-               "  --json   one JSON document instead of text\n"
-               "\n"
-               "Exits with 0 when the map is sound, 6 when it is not. Exit codes as for\n"
-               "'tessella --help'.\n";
-    if (topic == "preview")
-        return "Usage: tessella preview FILE -o PNG [--scale N] [--compare]\n"
-               "\n"
-               "With a map's index file, puts the map's tiles back together into one 8-bit\n"
-               "palette PNG, each palette index drawn as the colour it stands for. A missing\n"
-               "or cut tile and an index above " +
-               highestIndex +
-               " are drawn transparent, with a warning,\n"
-               "and the exit code is 6.\n"
-               "\n"
-               "With a bitmap, shows the picture as the tile files would store it, without\n"
-               "writing a map: every pixel through the conversion's colour reduction, drawn\n"
-               "in the colour of the index it becomes. The bitmap is checked as convert\n"
-               "checks it.\n"
-               "\n"
-               "  FILE        a map's index file FOLDER.vlm, or a bitmap as convert takes it\n"
-               "  -o PNG      the picture to write (replaced if it exists)\n"
-               "  --scale N   shrink by N (1 to " +
-               std::to_string(kMaxPreviewScale) +
-               "), keeping the top-left pixel of each\n"
-               "              N x N block\n"
-               "  --compare   (a bitmap) the original colours on the left, the stored ones\n"
-               "              on the right, in one 24-bit PNG\n"
-               "\n"
-               "Exit codes as for 'tessella --help'.\n";
-    return "";
+void inspectOptions(OptionTable& table, InspectionArguments& a) {
+    table.description(
+        "Shows every field of an index file (FOLDER.vlm) or a tile file\n"
+        "(smplCCCRRR.map), decoded and named: for the index the map name, folder\n"
+        "name, tile grid, extents in metres and corners in D:M:S and decimal\n"
+        "degrees; for a tile its column and row, neighbour slots, the map's and the\n"
+        "tile's corners, the distances and how many pixels hold each palette index.\n"
+        "Whatever the format does not allow (a wrong magic, an index above " +
+        std::to_string(ColorQuantizer::kHighestIndex) + ", a\nsize other than " + std::to_string(kIndexRecordSize) +
+        " or " + std::to_string(kTileFileSize) + " bytes) is named on a line \"not allowed: ...\".\n");
+    table.positional("MAPFILE", "an index file .vlm or a tile file .map", a.file)
+        .help("an index file FOLDER.vlm or a tile file smplCCCRRR.map (also one left as .part)");
+    table.flag("--json", a.json).help("one JSON document instead of text");
+    table.footer("Exits with 0 when the file is as the format allows, 6 when it is missing,\n"
+                 "unreadable or not allowed. Exit codes as for 'tessella --help'.\n");
+}
+
+void verifyOptions(OptionTable& table, InspectionArguments& a) {
+    table.description(
+        "Checks the whole map against its index: every tile of the grid present and\n" +
+        std::to_string(kTileFileSize) +
+        " bytes long, each header what the conversion writes for this index\n"
+        "(name, extents, the map's corner, the tile's corner and neighbour slots), no\n"
+        "palette index above " +
+        std::to_string(ColorQuantizer::kHighestIndex) +
+        ". Prints one line per problem (the first 20, then a\n"
+        "count) and a verdict line. Tiles outside the grid, which an earlier, larger\n"
+        "conversion leaves, and \".part\" files left by an interrupted run are\n"
+        "warnings: named and counted, the map is still sound.\n");
+    table.positional("INDEX", "the map's index file, FOLDER.vlm", a.file)
+        .help("the map's index file, FOLDER.vlm; the tiles are looked for in the folder its folder name field "
+              "names, beside it");
+    table.flag("--json", a.json).help("one JSON document instead of text");
+    table.footer("Exits with 0 when the map is sound, 6 when it is not. Exit codes as for\n"
+                 "'tessella --help'.\n");
+}
+
+void previewOptions(OptionTable& table, InspectionArguments& a) {
+    table.description(
+        "With a map's index file, puts the map's tiles back together into one 8-bit\n"
+        "palette PNG, each palette index drawn as the colour it stands for. A missing\n"
+        "or cut tile and an index above " +
+        std::to_string(ColorQuantizer::kHighestIndex) +
+        " are drawn transparent, with a warning,\n"
+        "and the exit code is 6.\n"
+        "\n"
+        "With a bitmap, shows the picture as the tile files would store it, without\n"
+        "writing a map: every pixel through the conversion's colour reduction, drawn\n"
+        "in the colour of the index it becomes. The bitmap is checked as convert\n"
+        "checks it.\n");
+    table.positional("FILE", "a map's index file FOLDER.vlm, or a bitmap", a.file)
+        .help("a map's index file FOLDER.vlm, or a bitmap as convert takes it");
+    table.value("-o", a.output).valueName("PNG").required().check(refuseEmpty("the file name is empty"))
+        .help("the picture to write (replaced if it exists)");
+    table.value("--scale", a.scaleText).valueName("N").check(readScale(a.scale))
+        .help("shrink by N (1 to " + std::to_string(kMaxPreviewScale) +
+              "), keeping the top-left pixel of each N x N block");
+    table.flag("--compare", a.compare)
+        .help("(a bitmap) the original colours on the left, the stored ones on the right, in one 24-bit PNG");
+    table.footer("Exit codes as for 'tessella --help'.\n");
+}
+
+Command inspectCommand() {
+    return {"inspect", "show every field of an index or tile file", false,
+            [](OptionTable& table) { return runWith<InspectionArguments>(table, inspectOptions, runInspect); }};
+}
+
+Command verifyCommand() {
+    return {"verify", "check a whole map against its index", false,
+            [](OptionTable& table) { return runWith<InspectionArguments>(table, verifyOptions, runVerify); }};
+}
+
+Command previewCommand() {
+    return {"preview", "draw a map, or a bitmap as a map would store it, as a PNG picture", false,
+            [](OptionTable& table) { return runWith<InspectionArguments>(table, previewOptions, runPreview); }};
 }

@@ -8,13 +8,6 @@
 
 #include "CommandLine.h"
 
-ParseResult parseInspect(const std::vector<std::string>& args);
-ParseResult parseVerify(const std::vector<std::string>& args);
-ParseResult parsePreview(const std::vector<std::string>& args);
-
 int runInspect(const InspectionArguments& args);
 int runVerify(const InspectionArguments& args);
 int runPreview(const InspectionArguments& args);
-
-// The help of "inspect", "verify" or "preview"; "" for another topic.
-std::string inspectionHelp(std::string_view topic);

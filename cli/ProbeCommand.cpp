@@ -118,3 +118,44 @@ int runProbe(const ProbeArguments& args) {
     else if (!args.quiet) out.report(reportLines(probe));
     return out.finish(exitCode);
 }
+
+void probeOptions(OptionTable& table, ProbeArguments& probe) {
+    table.description(
+        "Checks BITMAP without writing anything, prints the verdict, the tile grid of\n"
+        "an accepted bitmap, and what its headers say, accepted or not:\n"
+        "\n"
+        "  $ tessella probe tokyo.bmp\n"
+        "  verdict: accepted\n"
+        "  width: 800\n"
+        "  height: 640\n"
+        "  columns: 5\n"
+        "  rows: 4\n"
+        "  tiles: 20\n"
+        "  pixel data: complete\n"
+        "  bits per pixel: 24\n"
+        "  compression: none\n"
+        "  header size: 40 bytes\n"
+        "  rows stored: bottom-up\n"
+        "  file size: 1536054 bytes\n"
+        "  size needed: 1536054 bytes\n"
+        "\n"
+        "The probe reads the bitmap's headers, as the dialog does when a bitmap is\n"
+        "picked, and checks that the file holds every pixel the headers promise, as\n"
+        "convert does: it exits with 3 whenever convert would refuse the bitmap. For a\n"
+        "refused bitmap it prints \"verdict: refused\", what it could read, the reason on\n"
+        "standard error, and what would make the bitmap one Tessella converts: the\n"
+        "nearest accepted sizes, or the ImageMagick command that writes a 24-bit\n"
+        "uncompressed bottom-up bitmap.\n");
+    table.positional("BITMAP", "the bitmap file to read", probe.bitmap);
+    table.flag("--json", probe.json)
+        .help("print one JSON object instead: what was found, the verdict, the grid, the hints, the messages "
+              "shown and the exit code");
+    table.flag("--quiet", probe.quiet).help("print nothing but failures");
+    table.footer("Exit codes as for 'tessella --help'; a failure to write standard output\n"
+                 "exits with 1.\n");
+}
+
+Command probeCommand() {
+    return {"probe", "check whether a bitmap can be converted and show its tile grid", false,
+            [](OptionTable& table) { return runWith<ProbeArguments>(table, probeOptions, runProbe); }};
+}

@@ -4,7 +4,7 @@
 #include <new>
 #include <string>
 
-#include "Commands.h"
+#include "CommandLine.h"
 #include "ExitCodes.h"
 #include "Platform.h"
 #include "StopSignals.h"

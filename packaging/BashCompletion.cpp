@@ -1,6 +1,8 @@
 #include "BashCompletion.h"
 
-#include "HelpOutline.h"
+#include <vector>
+
+#include "CommandTable.h"
 
 namespace {
 
@@ -10,10 +12,18 @@ std::string joined(const std::vector<std::string>& words, const char* separator)
     return out;
 }
 
-// The completions for a value named by a placeholder.
+// Every command but help, for help's operand.
+std::vector<std::string> helpTopics() {
+    std::vector<std::string> names;
+    for (const Command& command : commandTable())
+        if (command.name != "help") names.push_back(command.name);
+    return names;
+}
+
+// The completions for a value named by its placeholder.
 std::string valueCompletion(const std::string& placeholder) {
     if (placeholder == "DIR") return "COMPREPLY=($(compgen -d -- \"$cur\"))";
-    if (placeholder == "BITMAP")
+    if (placeholder == "BITMAP" || placeholder == "OUT.bmp")
         return "COMPREPLY=($(compgen -f -X '!*.[bB][mM][pP]' -- \"$cur\") "
                "$(compgen -d -- \"$cur\"))";
     if (placeholder == "FILE")  // preview: a map's index or a bitmap
@@ -25,26 +35,29 @@ std::string valueCompletion(const std::string& placeholder) {
     if (placeholder == "MAPFILE")
         return "COMPREPLY=($(compgen -f -X '!*.vlm' -- \"$cur\") $(compgen -f -X '!*.map' -- \"$cur\") "
                "$(compgen -d -- \"$cur\"))";
+    if (placeholder == "SOURCE") return "COMPREPLY=($(compgen -f -- \"$cur\"))";  // anything GDAL reads
+    if (placeholder == "COMMAND") return "COMPREPLY=($(compgen -W \"" + joined(helpTopics(), " ") + "\" -- \"$cur\"))";
     return "COMPREPLY=()";  // a name, an angle, a number: nothing to offer
 }
 
-std::string commandCase(const HelpCommand& command, const std::vector<std::string>& names) {
-    std::string out = "        " + command.name + ")\n";
-    if (command.name == "help")
-        return out + "            COMPREPLY=($(compgen -W \"" + joined(names, " ") +
-               "\" -- \"$cur\"))\n            ;;\n";
+std::string commandCase(const Command& command) {
+    OptionTable table;
+    command.declare(table);
     std::vector<std::string> all;
     std::string values;
-    for (const HelpOption& option : command.options) {
-        all.insert(all.end(), option.names.begin(), option.names.end());
-        if (!option.value.empty())
-            values += "                " + joined(option.names, "|") + ") " +
-                      valueCompletion(option.value) + "; return ;;\n";
+    for (const OptionTable::Option& option : table.options()) {
+        all.push_back(option.name());
+        if (option.takesValue())
+            values += "                " + option.name() + ") " + valueCompletion(option.placeholder()) +
+                      "; return ;;\n";
     }
+    all.insert(all.end(), {"-h", "--help"});
+    std::string operand = table.positionals().empty() ? std::string() : table.positionals().front().name();
+    std::string out = "        " + command.name + ")\n";
     if (!values.empty()) out += "            case $prev in\n" + values + "            esac\n";
     out += "            if [[ $cur == -* ]]; then\n";
     out += "                COMPREPLY=($(compgen -W \"" + joined(all, " ") + "\" -- \"$cur\"))\n";
-    out += "            else\n                " + valueCompletion(command.positional) + "\n";
+    out += "            else\n                " + valueCompletion(operand) + "\n";
     out += "            fi\n            ;;\n";
     return out;
 }
@@ -52,15 +65,12 @@ std::string commandCase(const HelpCommand& command, const std::vector<std::strin
 }  // namespace
 
 std::string bashCompletion() {
-    HelpOutline outline = readHelpOutline();
-    std::vector<std::string> names;
-    for (const HelpCommand& command : outline.commands) names.push_back(command.name);
-    std::vector<std::string> commandNames;
-    for (const HelpCommand& command : outline.commands)
-        if (command.name != "help") commandNames.push_back(command.name);
+    std::vector<std::string> words;
+    for (const Command& command : commandTable()) words.push_back(command.name);
+    words.insert(words.end(), {"--help", "--version"});
 
     std::string out =
-        "# bash completion for tessella, made from the text of tessella --help.\n"
+        "# bash completion for tessella, made from its command table.\n"
         "_tessella()\n"
         "{\n"
         "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
@@ -72,11 +82,10 @@ std::string bashCompletion() {
         "    case $command in\n"
         "        '')\n"
         "            COMPREPLY=($(compgen -W \"" +
-        joined(names, " ") + " " + joined(outline.programOptions, " ") +
+        joined(words, " ") +
         "\" -- \"$cur\"))\n"
         "            ;;\n";
-    for (const HelpCommand& command : outline.commands)
-        out += commandCase(command, commandNames);
+    for (const Command& command : commandTable()) out += commandCase(command);
     out +=
         "        *)\n"
         "            COMPREPLY=()\n"

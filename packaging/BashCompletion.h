@@ -1,6 +1,6 @@
 #pragma once
-// The bash completion script for tessella, made from the --help texts: the commands, each
-// command's options, and files, folders or nothing for their values.
+// The bash completion script for tessella, made from the command table: the commands,
+// each command's options, and files, folders, command names or nothing for their values.
 
 #include <string>
 

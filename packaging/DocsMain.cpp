@@ -1,5 +1,5 @@
 // tessella-docs: writes the manual page or the bash completion of tessella, both made
-// from its --help texts, at build time.
+// from its command table, at build time.
 //
 // Usage: tessella-docs man|bash-completion OUTPUT
 

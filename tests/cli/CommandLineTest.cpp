@@ -14,6 +14,16 @@ std::vector<std::string> convertArgs(std::vector<std::string> changes = {}) {
     return args;
 }
 
+// What convert's options read from a line that is read without a mistake.
+ConvertArguments convertRead(const std::vector<std::string>& args) {
+    ConvertArguments convert;
+    OptionTable table;
+    convertOptions(table, convert);
+    OptionTable::Reading reading = table.read(args, 1);
+    EXPECT_EQ(reading.outcome, OptionTable::Outcome::Read) << reading.error;
+    return convert;
+}
+
 // Removes an option and its value.
 std::vector<std::string> without(std::vector<std::string> args, const std::string& option) {
     for (size_t i = 0; i < args.size(); ++i)
@@ -24,8 +34,10 @@ std::vector<std::string> without(std::vector<std::string> args, const std::strin
 TEST(CommandLine, ConvertReadsEveryOptionAsTyped) {
     ParseResult result = parseCommandLine(convertArgs({"--output-dir", "out"}));
     ASSERT_TRUE(result.ok) << result.error;
-    const ConvertArguments& c = result.command.convert;
-    EXPECT_EQ(result.command.kind, CommandKind::Convert);
+    EXPECT_EQ(result.action, ParseResult::Action::Run);
+    ASSERT_NE(result.command, nullptr);
+    EXPECT_EQ(result.command->name, "convert");
+    const ConvertArguments c = convertRead(convertArgs({"--output-dir", "out"}));
     EXPECT_EQ(c.bitmap, "map.bmp");
     EXPECT_EQ(c.name, "SAMPLE MAP");
     EXPECT_EQ(c.folder, "area01");
@@ -43,14 +55,15 @@ TEST(CommandLine, ConvertReadsEveryOptionAsTyped) {
 }
 
 TEST(CommandLine, ConvertTakesEqualsFormAnyOrderAndDoubleDash) {
-    ParseResult result = parseCommandLine(
-        {"convert", "--north-south=926", "--name=--odd name", "--folder", "area01", "--top-left",
-         "35:40:10,139:45:30", "--bottom-right=35:39:0,139:46:0", "--east-west", "1852", "--",
-         "-map.bmp"});
+    const std::vector<std::string> args = {
+        "convert", "--north-south=926", "--name=--odd name", "--folder", "area01", "--top-left",
+        "35:40:10,139:45:30", "--bottom-right=35:39:0,139:46:0", "--east-west", "1852", "--", "-map.bmp"};
+    ParseResult result = parseCommandLine(args);
     ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(result.command.convert.bitmap, "-map.bmp");
-    EXPECT_EQ(result.command.convert.name, "--odd name");
-    EXPECT_FALSE(result.command.convert.outputDir.has_value());
+    ConvertArguments convert = convertRead(args);
+    EXPECT_EQ(convert.bitmap, "-map.bmp");
+    EXPECT_EQ(convert.name, "--odd name");
+    EXPECT_FALSE(convert.outputDir.has_value());
 }
 
 TEST(CommandLine, EmptyNameAndEmptyFolderAreLeftToTheConversion) {
@@ -61,53 +74,86 @@ TEST(CommandLine, EmptyNameAndEmptyFolderAreLeftToTheConversion) {
     args.insert(args.end(), {"--name=", "--folder="});
     result = parseCommandLine(args);
     ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(result.command.convert.name, "");
-    EXPECT_EQ(result.command.convert.folder, "");
+    ConvertArguments convert = convertRead(args);
+    EXPECT_EQ(convert.name, "");
+    EXPECT_EQ(convert.folder, "");
 }
+
+using Action = ParseResult::Action;
 
 struct TopLevelCase {
     std::vector<std::string> args;
-    CommandKind kind;
-    std::string helpTopic;
+    Action action;
+    std::string command;    // the command named, or ""
+    std::string helpTopic;  // when help is asked for with --help
 };
 
 TEST(CommandLine, HelpAndVersion) {
     const TopLevelCase cases[] = {
-        {{"--help"}, CommandKind::Help, ""},
-        {{"-h"}, CommandKind::Help, ""},
-        {{"help"}, CommandKind::Help, ""},
-        {{"help", "convert"}, CommandKind::Help, "convert"},
-        {{"help", "probe"}, CommandKind::Help, "probe"},
-        {{"convert", "--help"}, CommandKind::Help, "convert"},
-        {{"convert", "map.bmp", "--name", "x", "-h"}, CommandKind::Help, "convert"},
-        {{"convert", "--bogus", "--help"}, CommandKind::Help, "convert"},
-        {{"probe", "-h"}, CommandKind::Help, "probe"},
-        {{"--version"}, CommandKind::Version, ""},
-        {{"probe", "map.bmp"}, CommandKind::Probe, ""},
+        {{"--help"}, Action::Help, "", ""},
+        {{"-h"}, Action::Help, "", ""},
+        {{"help"}, Action::Run, "help", ""},
+        {{"help", "convert"}, Action::Run, "help", ""},
+        {{"help", "import"}, Action::Run, "help", ""},
+        {{"help", "--help"}, Action::Help, "", "help"},
+        {{"convert", "--help"}, Action::Help, "", "convert"},
+        {{"convert", "map.bmp", "--name", "x", "-h"}, Action::Help, "", "convert"},
+        {{"convert", "--bogus", "--help"}, Action::Help, "", "convert"},
+        {{"probe", "-h"}, Action::Help, "", "probe"},
+        {{"import", "--help"}, Action::Help, "", "import"},
+        {{"--version"}, Action::Version, "", ""},
+        {{"probe", "map.bmp"}, Action::Run, "probe", ""},
     };
     for (const TopLevelCase& c : cases) {
+        SCOPED_TRACE(c.args.back());
         ParseResult result = parseCommandLine(c.args);
         ASSERT_TRUE(result.ok) << c.args[0] << ": " << result.error;
-        EXPECT_EQ(result.command.kind, c.kind) << c.args.back();
-        EXPECT_EQ(result.command.helpTopic, c.helpTopic) << c.args.back();
+        EXPECT_EQ(result.action, c.action);
+        EXPECT_EQ(result.command == nullptr ? "" : result.command->name, c.command);
+        EXPECT_EQ(result.helpTopic, c.helpTopic);
+        EXPECT_EQ(static_cast<bool>(result.run), c.action == Action::Run);
     }
-    EXPECT_EQ(parseCommandLine({"probe", "--", "--help"}).command.probe.bitmap, "--help");
-    ParseResult probe = parseCommandLine({"probe", "--quiet", "map.bmp", "--json"});
-    EXPECT_TRUE(probe.command.probe.json && probe.command.probe.quiet);
-    ParseResult convert = parseCommandLine(convertArgs({"--overwrite", "--dry-run", "--json", "--quiet"}));
-    ASSERT_TRUE(convert.ok) << convert.error;
-    const ConvertArguments& c = convert.command.convert;
+    ProbeArguments probe;
+    OptionTable table;
+    probeOptions(table, probe);
+    EXPECT_EQ(table.read({"probe", "--", "--help"}, 1).outcome, OptionTable::Outcome::Read);
+    EXPECT_EQ(probe.bitmap, "--help");
+    ConvertArguments c = convertRead(convertArgs({"--overwrite", "--dry-run", "--json", "--quiet"}));
     EXPECT_TRUE(c.overwrite && c.dryRun && c.json && c.quiet);
-    EXPECT_FALSE(parseCommandLine(convertArgs()).command.convert.overwrite);
+    EXPECT_FALSE(convertRead(convertArgs()).overwrite);
     // Given as a value, -h and --help are that value.
     for (std::string name : {"-h", "--help"}) {
         std::vector<std::string> args = without(convertArgs(), "--name");
         args.insert(args.end(), {"--name=" + name, "--output-dir", "-h"});
         ParseResult result = parseCommandLine(args);
         ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(result.command.kind, CommandKind::Convert);
-        EXPECT_EQ(result.command.convert.name, name);
-        EXPECT_EQ(result.command.convert.outputDir, "-h");
+        EXPECT_EQ(result.action, Action::Run);
+        ConvertArguments convert = convertRead(args);
+        EXPECT_EQ(convert.name, name);
+        EXPECT_EQ(convert.outputDir, "-h");
+    }
+}
+
+// convert's line with an option given otherwise.
+std::vector<std::string> replaced(const std::string& option, const std::vector<std::string>& instead) {
+    std::vector<std::string> args = without(convertArgs(), option);
+    args.insert(args.end(), instead.begin(), instead.end());
+    return args;
+}
+
+// What asks for GDAL: the command itself, or a value of one of its options.
+TEST(CommandLine, WhatNeedsGdalIsNamed) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {convertArgs(), ""},
+        {replaced("--east-west", {"--east-west", "auto"}), "--east-west auto"},
+        {replaced("--north-south", {"--north-south=auto"}), "--north-south auto"},
+        {{"import", "a.tif", "--bmp", "a.bmp"}, "import"},
+        {{"probe", "auto"}, ""},
+    };
+    for (const auto& [args, needsGdal] : cases) {
+        ParseResult result = parseCommandLine(args);
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.needsGdal, needsGdal) << args.back();
     }
 }
 
@@ -120,9 +166,14 @@ struct ErrorCase {
 TEST(CommandLine, MistakesAreRefusedWithAReason) {
     const ErrorCase cases[] = {
         {{}, "no command given", ""},
-        {{"transform", "map.bmp"}, "unknown command \"transform\"", ""},
+        {{"transform", "map.bmp"},
+         "unknown command \"transform\"; the commands are convert, probe, inspect, verify, preview, import and help",
+         ""},
         {{"--verbose"}, "unknown option \"--verbose\"", ""},
-        {{"help", "frobnicate"}, "no help on \"frobnicate\"", ""},
+        {{"help", "frobnicate"},
+         "no help on \"frobnicate\"; the commands are convert, probe, inspect, verify, preview, import and help",
+         "help"},
+        {{"help", "convert", "probe"}, "unexpected argument \"probe\"", "help"},
         {{"probe"}, "missing BITMAP", "probe"},
         {{"probe", "a.bmp", "b.bmp"}, "unexpected argument \"b.bmp\"", "probe"},
         {{"probe", "a.bmp", "--name", "x"}, "unknown option \"--name\"", "probe"},
@@ -136,6 +187,17 @@ TEST(CommandLine, MistakesAreRefusedWithAReason) {
         {convertArgs({"--output-dir"}), "--output-dir needs a value", "convert"},
         {convertArgs({"--output-dir="}), "--output-dir: the folder name is empty", "convert"},
         {{"convert", "map.bmp", "--name", "--folder", "area01"}, "--name needs a value", "convert"},
+        // import's options need or exclude one another.
+        {{"import", "a.png", "--folder", "a"}, "--name is required (unless --bmp is given)", "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--top-left", "35:00:00,139:00:00"},
+         "--top-left and --bottom-right go together", "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--output-dir", "d"},
+         "--output-dir does not go with --bmp: --bmp names its own file", "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--json"}, "--json does not go with --bmp: --bmp reports in words",
+         "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--fit", "stretch"}, "--fit: \"stretch\" is not one of pad, crop, scale",
+         "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--srs="}, "--srs: the value is empty", "import"},
     };
     for (const ErrorCase& c : cases) {
         ParseResult result = parseCommandLine(c.args);
