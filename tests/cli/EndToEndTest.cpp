@@ -485,7 +485,11 @@ TEST_F(TessellaCommand, BadArgumentsAreUsageErrors) {
     badAngle[7] = "35:40,139:45:0";
     const BadArguments cases[] = {
         {{"transform", "map.bmp"},
-         "unknown command \"transform\"; the commands are convert, probe, inspect, verify and preview", "tessella --help"},
+         "unknown command \"transform\"; the commands are convert, probe, inspect, verify, preview, import and help",
+         "tessella --help"},
+        {{"help", "transform"},
+         "no help on \"transform\"; the commands are convert, probe, inspect, verify, preview, import and help",
+         "tessella help --help"},
         {noNorthSouth, "missing --north-south", "tessella convert --help"},
         {badAngle, "--top-left: latitude \"35:40\" is not D:M:S (degrees:minutes:seconds)",
          "tessella convert --help"},
@@ -860,6 +864,53 @@ TEST_F(TessellaCommand, HelpAndVersion) {
     ProcessResult version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out.rfind("tessella ", 0), 0u) << version.out;
+}
+
+// import and convert's auto extents where no program with GDAL is at hand: the build for
+// Windows, or a tessella with no tessella-georef beside it. They say so before anything
+// else, and their help is there all the same.
+TEST_F(TessellaCommand, WhatNeedsGdalSaysWhereItRunsAndItsHelpIsStillThere) {
+    std::vector<std::string> argv = commandPrefix();
+    std::string reason = "GDAL and GeographicLib, which only the Linux build of tessella has";
+    int exitCode = 2;
+    if (!runsUnderRunner()) {
+        // A copy of tessella alone in a folder finds no tessella-georef beside it.
+        fs::create_directories(file("alone"));
+        fs::copy_file(argv.back(), file("alone/tessella"));
+        argv.back() = file("alone/tessella");
+        reason = "tessella-georef, which is not installed beside this tessella";
+        exitCode = 1;
+    }
+    writeBitmap("map.bmp");
+    std::vector<std::string> autoConvert = {"convert", "map.bmp"};
+    std::vector<std::string> settings = sampleSettings();
+    autoConvert.insert(autoConvert.end(), settings.begin(), settings.end());
+    autoConvert[7] = "35:75:0,139:45:0";  // a warning the run would print
+    autoConvert[11] = "auto";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"import", "--help"}, ""},
+        {{"help", "import"}, ""},
+        {{"import", "map.tif", "--name", "A", "--folder", "a"}, "tessella: error: import needs " + reason},
+        {{"import"}, "tessella: error: import needs " + reason},
+        {autoConvert, "tessella: error: --east-west auto needs " + reason},
+    };
+    for (const auto& [args, error] : cases) {
+        SCOPED_TRACE(args.front() + " ... " + args.back());
+        std::vector<std::string> line = argv;
+        line.insert(line.end(), args.begin(), args.end());
+        ProcessResult result = runProcess(line, folder_.path().string());
+        if (error.empty()) {
+            EXPECT_EQ(result.exitCode, 0) << result.err;
+            EXPECT_EQ(result.out.rfind("Usage: tessella import SOURCE", 0), 0u) << result.out;
+            EXPECT_EQ(result.err, "");
+            continue;
+        }
+        EXPECT_EQ(result.exitCode, exitCode);
+        EXPECT_EQ(result.err.rfind(error, 0), 0u) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_FALSE(fs::exists(file("area01.vlm")));
+    }
 }
 
 TEST_F(TessellaCommand, ProgressLineOnATerminal) {
