@@ -13,16 +13,27 @@
 struct RasterBands {
     SampleLayout layout;
     std::vector<int> bands;  // GDAL band numbers, in the order the layout reads them
-    GDALDataType type = GDT_Byte;
+    GDALDataType type = GDT_Byte;  // the type samples are read as (Float32 when stretched)
+    // Which pixels hold no data (NoData values, a mask file), for a picture with no alpha
+    // band; null when every pixel is valid, or after a warp, whose alpha holds it.
+    GDALRasterBand* mask = nullptr;
 };
 
-ImportStatus readBandLayout(GDALDataset& raster, RasterBands& bands, std::string& message);
+// What the bands hold and how they become colours. A stretch maps sample values onto 0..255
+// (any sample type); without one, 1- to 16-bit unsigned samples are scaled by their range,
+// and a band whose values fill less than a sixteenth of that range adds a warning that
+// gives the stretch to use.
+ImportStatus readBandLayout(GDALDataset& raster, const std::optional<SampleStretch>& stretch, RasterBands& bands,
+                            std::vector<std::string>& warnings, std::string& message);
 
 struct SourceGeoreferencing {
     bool latLonGrid = false;  // grid holds the picture; otherwise it needs warping
     LatLonGrid grid;
     std::string srsWkt;       // the source's system, for the warp
     std::string description;
+    bool controlPoints = false;             // placed by its GCPs: warped with a first-order fit
+    std::vector<ControlPointFit> fits;      // each GCP's residual under that fit
+    std::vector<std::string> warnings;
 };
 
 ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& request,
@@ -32,13 +43,19 @@ struct WarpedRaster {
     GDALDatasetUniquePtr expanded;  // the bands warped (a palette expanded to RGBA)
     GDALDatasetUniquePtr warped;    // north-up WGS84, with an alpha band (0 outside the source)
     LatLonGrid grid;
+    std::vector<std::string> options;  // gdalwarp's options for the expanded bands
 };
 
-// Warps to north-up WGS84 latitude/longitude at GDAL's suggested resolution, or, for
-// FitMode::Scale, straight to the nearest multiples of 160. bands becomes the warped
-// raster's layout.
-ImportStatus warpToLatLon(GDALDataset& raster, const std::string& srsWkt, FitMode fit, Resampling resampling,
+// Warps to north-up WGS84 latitude/longitude at GDAL's suggested resolution (through the
+// GCPs with a first-order polynomial when the picture is placed by them). bands becomes
+// the warped raster's layout.
+ImportStatus warpToLatLon(GDALDataset& raster, const SourceGeoreferencing& found, Resampling resampling,
                           RasterBands& bands, WarpedRaster& warped, std::string& message);
+
+// Warps the source again, straight to width x height pixels over region (of the first
+// warp's grid), so that a scaled map is resampled once.
+ImportStatus warpRegionToSize(WarpedRaster& warped, const LatLonGrid& region, int width, int height,
+                              std::string& message);
 
 // GDAL's last error message, or fallback when it has none.
 std::string gdalMessage(const char* fallback);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -12,6 +13,7 @@
 
 #include "FileServices.h"
 #include "GdalRaster.h"
+#include "MapLimits.h"
 #include "WholeDecode.h"
 
 namespace {
@@ -207,10 +209,13 @@ struct GeoSource::Gdal {
     GDALDataset* pixels = nullptr;
     RasterBands bands;
     Resampling resampling = Resampling::Nearest;
+    int32_t offsetX = 0;  // the window's first column and row in pixels
+    int32_t offsetY = 0;
     // The files read and what each was when the source was opened: compared again once
     // the map is written.
     std::vector<std::pair<std::string, FileIdentity>> watched;
     std::vector<uint8_t> samples;
+    std::vector<uint8_t> maskSamples;
     std::vector<uint8_t> row;
 };
 
@@ -244,7 +249,10 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
         // Looked at before GDAL opens it, which would wait for ever on a named pipe.
         FileIdentity identity;
         std::string why;
-        if (!isRegularFile(files, path, identity, why)) return refuse(ImportStatus::SourceUnreadable, why);
+        if (!isRegularFile(files, path, identity, why)) {
+            if (files.lastError() == ENOENT) why = "no such file: " + why;
+            return refuse(ImportStatus::SourceUnreadable, why);
+        }
         g.watched.emplace_back(path, identity);
     }
     // A raw band is refused before GDAL opens the VRT, which opens the file it names.
@@ -254,7 +262,12 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
 
     CPLErrorReset();
     g.source.reset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
-    if (!g.source) return refuse(ImportStatus::SourceUnreadable, gdalMessage("GDAL cannot read it"));
+    if (!g.source) {
+        VSIStatBufL info;
+        if (gdalName && isVsiName(path) && VSIStatL(path.c_str(), &info) != 0)
+            return refuse(ImportStatus::SourceUnreadable, "no such file");
+        return refuse(ImportStatus::SourceUnreadable, gdalMessage("GDAL cannot read it"));
+    }
     plan.sourceWidth = g.source->GetRasterXSize();
     plan.sourceHeight = g.source->GetRasterYSize();
 
@@ -270,7 +283,7 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
         if ((name != path || gdalName) && identityOf(name, files, identity)) g.watched.emplace_back(name, identity);
     }
 
-    status = readBandLayout(*g.source, g.bands, message);
+    status = readBandLayout(*g.source, request.stretch, g.bands, plan.warnings, message);
     if (status != ImportStatus::Ready) return refuse(status, message);
 
     WholeDecodeFound whole;
@@ -288,40 +301,45 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
     status = findGeoreferencing(*g.source, request, found, message);
     if (status != ImportStatus::Ready) return refuse(status, message);
     plan.georeferencing = found.description;
+    plan.controlPoints = found.fits;
+    plan.warnings.insert(plan.warnings.end(), found.warnings.begin(), found.warnings.end());
     LatLonGrid grid = found.grid;
     g.pixels = g.source.get();
     if (!found.latLonGrid) {
-        status = warpToLatLon(*g.source, found.srsWkt, request.fit, request.resampling, g.bands, g.warp, message);
+        status = warpToLatLon(*g.source, found, request.resampling, g.bands, g.warp, message);
         if (status != ImportStatus::Ready) return refuse(status, message);
         g.pixels = g.warp.warped.get();
         grid = g.warp.grid;
         plan.warped = true;
     }
 
-    switch (fitToGrid(grid, request.fit, plan.fitted)) {
-        case FitStatus::Fitted: break;
-        case FitStatus::TooSmallToCrop:
-            return refuse(ImportStatus::FitRefused,
-                          std::to_string(grid.width) + " x " + std::to_string(grid.height) +
-                              " pixels cropped to multiples of " + std::to_string(kTileSide) + " leaves less than " +
-                              std::to_string(kMinimumMapSide) + " on a side; use --fit pad or --fit scale");
-        case FitStatus::TooLarge:
-            return refuse(ImportStatus::FitRefused,
-                          "the map would be " + std::to_string(plan.fitted.width) + " x " +
-                              std::to_string(plan.fitted.height) + " pixels; at most " +
-                              std::to_string(kMaximumMapSide) + " (" + std::to_string(kLargestGridSide) +
-                              " tiles) fit on a side");
+    if (request.window) {
+        PixelRegion region;
+        if (!snapWindow(grid, *request.window, region, message)) return refuse(ImportStatus::CornersRefused, message);
+        g.offsetX = region.x;
+        g.offsetY = region.y;
+        grid = region.grid;
+        plan.window = GeoWindow{{grid.north, grid.west},
+                                {grid.north - grid.height * grid.latitudeStep,
+                                 grid.west + grid.width * grid.longitudeStep}};
     }
-    switch (cornersOf(plan.fitted, plan.corners)) {
-        case CornerStatus::Valid: break;
-        case CornerStatus::OutsideNorthEast:
-            return refuse(ImportStatus::CornersRefused,
-                          "it lies (partly) south of the equator or west of Greenwich; Tessella converts maps "
-                          "north of the equator and east of Greenwich only");
-        case CornerStatus::NotOrdered:
-            return refuse(ImportStatus::CornersRefused, "its corners round to the same millisecond of arc");
+    if (plan.warped && request.fit == FitMode::Scale) {
+        // Warped straight to the fitted size, so the pixels are resampled once.
+        status = warpRegionToSize(g.warp, grid, scaledSide(grid.width), scaledSide(grid.height), message);
+        if (status != ImportStatus::Ready) return refuse(status, message);
+        g.pixels = g.warp.warped.get();
+        grid = g.warp.grid;
+        g.offsetX = g.offsetY = 0;
     }
-    plan.extents = extentsOf(plan.corners);
+
+    LimitCheck limits = checkMapLimits(grid, request.fit, plan.fitted, plan.corners, plan.measuredExtents);
+    if (limits.status != ImportStatus::Ready) {
+        return refuse(limits.status, limits.status == ImportStatus::FitRefused
+                                         ? fitRefusal(grid, limits.fit, plan.fitted)
+                                         : limitRefusal(grid, request, limits));
+    }
+    plan.extents = plan.measuredExtents;
+    applyTypedExtents(request, plan);
     for (int64_t metres : {plan.extents.eastWestMetres, plan.extents.northSouthMetres}) {
         if (metres < 1 || metres > 9999999)
             return refuse(ImportStatus::ExtentRefused,
@@ -347,6 +365,7 @@ int32_t GeoSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCou
     const int spp = g.bands.layout.samplesPerPixel();
     const int bytes = GDALGetDataTypeSizeBytes(g.bands.type);
     g.samples.resize(static_cast<size_t>(shownWidth) * kRowsPerRead * spp * bytes);
+    if (g.bands.mask) g.maskSamples.resize(static_cast<size_t>(shownWidth) * kRowsPerRead);
     g.row.resize(static_cast<size_t>(width) * 3);
 
     for (int32_t first = 0; first < kTileSide; first += kRowsPerRead) {
@@ -361,9 +380,14 @@ int32_t GeoSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCou
                 if (g.bands.type == GDT_UInt16) {
                     convertToBgr(reinterpret_cast<const uint16_t*>(g.samples.data()) + offset, shownWidth,
                                  g.bands.layout, g.row.data());
+                } else if (g.bands.type == GDT_Float32) {
+                    convertToBgr(reinterpret_cast<const float*>(g.samples.data()) + offset, shownWidth,
+                                 g.bands.layout, g.row.data());
                 } else {
                     convertToBgr(g.samples.data() + offset, shownWidth, g.bands.layout, g.row.data());
                 }
+                if (g.bands.mask)
+                    applyMask(g.maskSamples.data() + static_cast<size_t>(r) * shownWidth, shownWidth, g.row.data());
             }
             sink.takeRow(first + r, g.row.data());
         }
@@ -378,7 +402,7 @@ bool GeoSource::readSamples(int32_t x0, int32_t y0, int32_t width, int32_t rows)
     const int bytes = GDALGetDataTypeSizeBytes(g.bands.type);
     GDALRasterIOExtraArg extra;
     INIT_RASTERIO_EXTRA_ARG(extra);
-    int xOff = x0, yOff = y0, xSize = width, ySize = rows;
+    int xOff = x0 + g.offsetX, yOff = y0 + g.offsetY, xSize = width, ySize = rows;
     if (fitted.scaled) {
         // Output pixels (x0, y0) to (x0 + width, y0 + rows) cover this window of the source.
         const double sx = static_cast<double>(fitted.keptWidth) / fitted.width;
@@ -395,12 +419,21 @@ bool GeoSource::readSamples(int32_t x0, int32_t y0, int32_t width, int32_t rows)
                            fitted.keptWidth - xOff);
         ySize = std::clamp(static_cast<int>(std::ceil(extra.dfYOff + extra.dfYSize - 1e-9)) - yOff, 1,
                            fitted.keptHeight - yOff);
+        // Within the window, when one was cut.
+        extra.dfXOff += g.offsetX;
+        extra.dfYOff += g.offsetY;
+        xOff += g.offsetX;
+        yOff += g.offsetY;
     }
     CPLErrorReset();
     CPLErr error = g.pixels->RasterIO(GF_Read, xOff, yOff, xSize, ySize, g.samples.data(), width, rows,
                                       g.bands.type, static_cast<int>(g.bands.bands.size()), g.bands.bands.data(),
                                       static_cast<GSpacing>(spp) * bytes,
                                       static_cast<GSpacing>(spp) * bytes * width, bytes, &extra);
+    if (error == CE_None && g.bands.mask) {
+        error = g.bands.mask->RasterIO(GF_Read, xOff, yOff, xSize, ySize, g.maskSamples.data(), width, rows, GDT_Byte,
+                                       1, static_cast<GSpacing>(width), &extra);
+    }
     if (error != CE_None) {
         readError_ = gdalMessage("GDAL could not read the pixels");
         return false;

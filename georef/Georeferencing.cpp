@@ -1,9 +1,12 @@
 #include <cpl_conv.h>
+#include <cpl_string.h>
+#include <gdal_alg.h>
 #include <cpl_vsi.h>
 #include <ogr_spatialref.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -57,18 +60,44 @@ bool readSmallFile(const std::string& path, std::string& text) {
     return read;
 }
 
-// A .prj beside the source (same name, extension replaced), read as WKT or ESRI WKT.
-bool readPrj(const std::string& sourcePath, OGRSpatialReference& srs, std::string& prjPath) {
+// A .prj's text as GDAL's reader takes it: a UTF-8 byte-order mark and the white space
+// around the text (blank lines included) left out, a bare number taken as an EPSG code.
+std::string prjDefinition(std::string text) {
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+    const char* space = " \t\r\n\f\v";
+    size_t first = text.find_first_not_of(space);
+    if (first == std::string::npos) return "";
+    text = text.substr(first, text.find_last_not_of(space) - first + 1);
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) text = "EPSG:" + text;
+    return text;
+}
+
+enum class PrjFound { None, Read, Unreadable };
+
+// A .prj beside the source (same name, extension replaced), read as GDAL reads one: WKT
+// (ESRI's included), a PROJ string, an EPSG code, or the older ESRI keyword lines. When
+// GDAL cannot read it, why says GDAL's reason.
+PrjFound readPrj(const std::string& sourcePath, OGRSpatialReference& srs, std::string& prjPath, std::string& why) {
     for (const char* ext : {".prj", ".PRJ"}) {
         std::filesystem::path candidate = std::filesystem::path(sourcePath).replace_extension(ext);
         std::string text;
         if (!readSmallFile(candidate.string(), text)) continue;
-        if (srs.SetFromUserInput(text.c_str()) == OGRERR_NONE) {
-            prjPath = candidate.string();
-            return true;
+        prjPath = candidate.string();
+        std::string definition = prjDefinition(text);
+        if (definition.empty()) {
+            why = "it is empty";
+            return PrjFound::Unreadable;
         }
+        CPLErrorReset();
+        if (srs.SetFromUserInput(definition.c_str()) == OGRERR_NONE) return PrjFound::Read;
+        why = gdalMessage("GDAL does not recognise it as a coordinate system");
+        char** lines = CSLTokenizeString2(definition.c_str(), "\r\n", 0);
+        srs.Clear();
+        const bool esri = srs.importFromESRI(lines) == OGRERR_NONE;
+        CSLDestroy(lines);
+        return esri ? PrjFound::Read : PrjFound::Unreadable;
     }
-    return false;
+    return PrjFound::None;
 }
 
 // Whether points of srs are WGS84 latitudes and longitudes as they stand (WGS84 itself,
@@ -92,24 +121,96 @@ bool sameAsWgs84(const OGRSpatialReference& srs, const double gt[6], int width, 
     return true;
 }
 
-std::string srsName(const OGRSpatialReference& srs) {
+std::string srsName(const OGRSpatialReference& given) {
+    OGRSpatialReference srs(given);
+    if (!srs.GetAuthorityCode(nullptr)) {
+        // A PROJ string or a WKT without codes: named after the system it matches, if any.
+        int count = 0;
+        int* confidence = nullptr;
+        OGRSpatialReferenceH* matches = srs.FindMatches(nullptr, &count, &confidence);
+        if (count > 0 && confidence[0] >= 70) srs = *OGRSpatialReference::FromHandle(matches[0]);
+        OSRFreeSRSArray(matches);
+        CPLFree(confidence);
+    }
     const char* name = srs.GetName();
-    std::string text = name ? name : "an unnamed coordinate system";
+    std::string text = name && *name && !EQUAL(name, "unknown") ? name : "an unnamed coordinate system";
+    char* proj = nullptr;
+    if (text.front() == 'a' && srs.exportToProj4(&proj) == OGRERR_NONE && proj && *proj)
+        text = std::string("the coordinate system ") + proj;
+    CPLFree(proj);
     const char* authority = srs.GetAuthorityName(nullptr);
     const char* code = srs.GetAuthorityCode(nullptr);
     if (authority && code) text += std::string(" (") + authority + ":" + code + ")";
     return text;
 }
 
+bool isGdalsDefault(const double gt[6]) {
+    return gt[0] == 0 && gt[1] == 1 && gt[2] == 0 && gt[3] == 0 && gt[4] == 0 && gt[5] == 1;
+}
+
+// The first-order fit through the GCPs, and how far it leaves each of them, in pixels.
+bool fitControlPoints(GDALDataset& raster, std::vector<ControlPointFit>& fits, std::string& message) {
+    const int count = raster.GetGCPCount();
+    const GDAL_GCP* gcps = raster.GetGCPs();
+    void* transformer = GDALCreateGCPTransformer(count, gcps, 1, FALSE);
+    if (!transformer) {
+        message = "its " + std::to_string(count) + " control points (GCPs) do not fit a first-order polynomial: " +
+                  gdalMessage("at least 3 not on one line are needed");
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        double x = gcps[i].dfGCPX, y = gcps[i].dfGCPY, z = 0;
+        int ok = 0;
+        GDALGCPTransform(transformer, TRUE, 1, &x, &y, &z, &ok);
+        ControlPointFit fit;
+        fit.id = gcps[i].pszId && *gcps[i].pszId ? gcps[i].pszId : std::to_string(i + 1);
+        fit.pixel = gcps[i].dfGCPPixel;
+        fit.line = gcps[i].dfGCPLine;
+        fit.residualPixels = ok ? std::hypot(x - fit.pixel, y - fit.line) : HUGE_VAL;
+        fits.push_back(fit);
+    }
+    GDALDestroyGCPTransformer(transformer);
+    return true;
+}
+
+std::string pixelsText(double pixels) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", pixels);
+    return text;
+}
+
+const char* const kTwoChoices =
+    "to cut a region of the picture give --window LAT,LON,LAT,LON instead; to take the typed values in place of "
+    "its own, add --replace-georeferencing";
+
 }  // namespace
 
 ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& request, SourceGeoreferencing& found,
                                 std::string& message) {
     const int width = raster.GetRasterXSize(), height = raster.GetRasterYSize();
+    double gt[6];
+    // GDAL's default grid, which it keeps in an .aux.xml for a picture without any, places
+    // nothing.
+    const bool hasGrid = raster.GetGeoTransform(gt) == CE_None && !isGdalsDefault(gt);
+    const bool hasGcps = !hasGrid && raster.GetGCPCount() > 0;
+    std::string worldFile = companionFile(raster, {".tfw", ".pgw", ".jgw", ".wld", ".tifw", ".pngw", ".jpgw",
+                                                   ".bpw", ".bmpw", ".gfw"});
+    std::string auxFile = companionFile(raster, {".xml"});
+    std::string from = !worldFile.empty() ? "the world file " + worldFile
+                       : !auxFile.empty() ? "its .aux.xml " + auxFile
+                                          : "its own georeferencing";
+    if (hasGcps) from = (auxFile.empty() ? std::string("its ") : "the .aux.xml " + auxFile + "'s ") +
+                        std::to_string(raster.GetGCPCount()) + " control points (GCPs)";
+
     if (request.topLeft || request.bottomRight) {
         if (!request.topLeft || !request.bottomRight) {
             message = "give both corners, --top-left and --bottom-right";
             return ImportStatus::NoGeoreferencing;
+        }
+        if ((hasGrid || hasGcps) && !request.replaceGeoreferencing) {
+            message = "it has georeferencing of its own (" + from +
+                      "), which the typed corners would silently replace: " + kTwoChoices;
+            return ImportStatus::GeoreferencingConflict;
         }
         const GeoPoint& tl = *request.topLeft;
         const GeoPoint& br = *request.bottomRight;
@@ -117,6 +218,7 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
         found.grid = {tl.latitude, tl.longitude, (tl.latitude - br.latitude) / height,
                       (br.longitude - tl.longitude) / width, width, height};
         found.description = "the corners typed with --top-left and --bottom-right (WGS84)";
+        if (hasGrid || hasGcps) found.description += ", in place of " + from;
         if (!(found.grid.latitudeStep > 0) || !(found.grid.longitudeStep > 0)) {
             message = "--top-left must lie north and west of --bottom-right";
             return ImportStatus::CornersRefused;
@@ -124,40 +226,59 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
         return ImportStatus::Ready;
     }
 
-    double gt[6];
-    if (raster.GetGeoTransform(gt) != CE_None) {
-        message = "it has no georeferencing (no GeoTIFF tags, .aux.xml or world file .tfw/.pgw/.jgw/.wld); "
-                  "give its corners with --top-left and --bottom-right";
+    if (!hasGrid && !hasGcps) {
+        message = "it has no georeferencing (no GeoTIFF tags, .aux.xml, control points or world file "
+                  ".tfw/.pgw/.jgw/.wld); give its corners with --top-left and --bottom-right";
         return ImportStatus::NoGeoreferencing;
     }
-    std::string worldFile = companionFile(raster, {".tfw", ".pgw", ".jgw", ".wld", ".tifw", ".pngw", ".jpgw",
-                                                   ".bpw", ".bmpw", ".gfw"});
-    std::string auxFile = companionFile(raster, {".xml"});
-    std::string from = !worldFile.empty() ? "the world file " + worldFile
-                       : !auxFile.empty() ? "its .aux.xml " + auxFile
-                                          : "its own georeferencing";
-    // Terms that are not numbers, or a grid that collapses to a line, place no pixel.
-    const bool finite = std::all_of(gt, gt + 6, [](double term) { return std::isfinite(term); });
-    if (!finite || gt[1] * gt[5] - gt[2] * gt[4] == 0) {
-        message = "the georeferencing cannot be used: " + from +
-                  (finite ? " maps the whole picture onto a line" : " holds terms that are not finite numbers") +
-                  "; give its corners with --top-left and --bottom-right";
-        return ImportStatus::NoGeoreferencing;
+    if (hasGrid) {
+        // Terms that are not numbers, or a grid that collapses to a line, place no pixel.
+        const bool finite = std::all_of(gt, gt + 6, [](double term) { return std::isfinite(term); });
+        if (!finite || gt[1] * gt[5] - gt[2] * gt[4] == 0) {
+            message = "the georeferencing cannot be used: " + from +
+                      (finite ? " maps the whole picture onto a line" : " holds terms that are not finite numbers") +
+                      "; give its corners with --top-left and --bottom-right";
+            return ImportStatus::NoGeoreferencing;
+        }
     }
 
-    OGRSpatialReference srs;
-    std::string prjPath;
+    OGRSpatialReference own, srs;
+    std::string ownFrom, prjPath, prjWhy;
+    bool hasOwn = false;
+    if (const OGRSpatialReference* named = hasGrid ? raster.GetSpatialRef() : raster.GetGCPSpatialRef()) {
+        own = *named;
+        hasOwn = true;
+    } else {
+        switch (readPrj(request.sourcePath, own, prjPath, prjWhy)) {
+            case PrjFound::Read:
+                hasOwn = true;
+                ownFrom = " (from " + prjPath + ")";
+                break;
+            case PrjFound::Unreadable:
+                if (request.srs.empty()) {
+                    message = "the coordinate system in " + prjPath + " cannot be read: " + prjWhy +
+                              "; correct it, or say which system with --srs, e.g. --srs EPSG:4326";
+                    return ImportStatus::BadCoordinateSystem;
+                }
+                break;
+            case PrjFound::None: break;
+        }
+    }
     if (!request.srs.empty()) {
+        if (hasOwn && !request.replaceGeoreferencing) {
+            message = "it names its own coordinate system, " + srsName(own) + ownFrom +
+                      ", which --srs " + request.srs + " would silently replace: leave --srs out to use it; " +
+                      kTwoChoices;
+            return ImportStatus::GeoreferencingConflict;
+        }
         if (srs.SetFromUserInput(request.srs.c_str()) != OGRERR_NONE) {
             message = "--srs " + request.srs + " is not a coordinate system GDAL knows (try EPSG:4326)";
             return ImportStatus::BadCoordinateSystem;
         }
-        from += " in " + srsName(srs) + " (from --srs)";
-    } else if (const OGRSpatialReference* own = raster.GetSpatialRef()) {
-        srs = *own;
-        from += " in " + srsName(srs);
-    } else if (readPrj(request.sourcePath, srs, prjPath)) {
-        from += " in " + srsName(srs) + " (from " + prjPath + ")";
+        from += " in " + srsName(srs) + " (from --srs" + (hasOwn ? ", in place of " + srsName(own) + ")" : ")");
+    } else if (hasOwn) {
+        srs = own;
+        from += " in " + srsName(srs) + ownFrom;
     } else {
         message = worldFile.empty()
                       ? "its georeferencing names no coordinate system: say which with --srs, e.g. --srs EPSG:4326"
@@ -168,8 +289,16 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
     }
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
 
-    bool northUp = gt[2] == 0 && gt[4] == 0 && gt[1] > 0 && gt[5] < 0;
-    if (northUp && sameAsWgs84(srs, gt, width, height)) {
+    if (hasGcps) {
+        found.controlPoints = true;
+        if (!fitControlPoints(raster, found.fits, message)) return ImportStatus::NoGeoreferencing;
+        for (const ControlPointFit& fit : found.fits) {
+            if (fit.residualPixels > 1.0)
+                found.warnings.push_back("control point " + fit.id + " (pixel " + pixelsText(fit.pixel) + ", line " +
+                                         pixelsText(fit.line) + ") lies " + pixelsText(fit.residualPixels) +
+                                         " pixels from where the first-order fit through all the points puts it");
+        }
+    } else if (gt[2] == 0 && gt[4] == 0 && gt[1] > 0 && gt[5] < 0 && sameAsWgs84(srs, gt, width, height)) {
         found.latLonGrid = true;
         found.grid = {gt[3], gt[0], -gt[5], gt[1], width, height};
         found.description = from;
@@ -185,6 +314,7 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
     found.latLonGrid = false;
     found.srsWkt = wkt;
     CPLFree(wkt);
-    found.description = from + ", warped to north-up WGS84 latitude/longitude";
+    found.description = from + ", warped to north-up WGS84 latitude/longitude" +
+                        (hasGcps ? " with a first-order polynomial" : "");
     return ImportStatus::Ready;
 }

@@ -5,15 +5,39 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "MapExtents.h"
 #include "MapGrid.h"
 
+// Source sample values min..max mapped onto 0..255 for every colour band, as
+// gdal_translate -scale min max 0 255 maps them; values outside are clamped.
+struct SampleStretch {
+    double min = 0;
+    double max = 255;
+};
+
+// A region of the map picture, north-west corner then south-east corner, WGS84 degrees.
+struct GeoWindow {
+    GeoPoint topLeft;
+    GeoPoint bottomRight;
+};
+
 struct ImportRequest {
     std::string sourcePath;
     std::string srs;                       // --srs: the system of a world file; "" when not given
-    std::optional<GeoPoint> topLeft;       // typed corners: the picture's outer edges,
-    std::optional<GeoPoint> bottomRight;   // used instead of the file's georeferencing
+    std::optional<GeoPoint> topLeft;       // typed corners: the picture's outer edges, for a
+    std::optional<GeoPoint> bottomRight;   // picture without georeferencing of its own
+    // Typed corners and --srs take the place of the picture's own georeferencing and
+    // system; without this, a picture that has its own is refused with them.
+    bool replaceGeoreferencing = false;
+    // The region of the picture (after any warp) the map is made of, snapped outward to
+    // whole pixels.
+    std::optional<GeoWindow> window;
+    std::optional<SampleStretch> stretch;
+    // Extents typed by the user, in metres, used in place of those measured.
+    std::optional<int64_t> eastWestMetres;
+    std::optional<int64_t> northSouthMetres;
     FitMode fit = FitMode::Pad;
     Resampling resampling = Resampling::Nearest;
     // A source GDAL decodes whole is refused when its pixels take more than this.
@@ -22,7 +46,7 @@ struct ImportRequest {
 
 enum class ImportStatus {
     Ready,
-    SourceUnreadable,     // GDAL cannot open or read it
+    SourceUnreadable,     // missing, or GDAL cannot open or read it
     DecodedWhole,         // progressive JPEG or interlaced PNG too large to decode whole
     UnsupportedPixels,    // a sample type or band layout that is not a picture
     NoGeoreferencing,     // neither the file nor the user gives its corners
@@ -30,8 +54,20 @@ enum class ImportStatus {
     BadCoordinateSystem,  // --srs or the file's system cannot be turned into WGS84
     WarpFailed,
     FitRefused,           // crop leaves less than 480 pixels, or the map is too large
-    CornersRefused,       // south of the equator, west of Greenwich, or out of order
+    CornersRefused,       // south of the equator, west of Greenwich, out of order, or a
+                          // window outside the picture
     ExtentRefused,        // an extent rounds to 0 m or passes 9,999,999 m
+    // Typed corners or --srs given for a picture that has its own georeferencing or
+    // system, without replaceGeoreferencing: a usage error (exit 2).
+    GeoreferencingConflict,
+};
+
+// A ground control point and how far the first-order fit through all of them leaves it.
+struct ControlPointFit {
+    std::string id;
+    double pixel = 0;          // where the point is on the source picture
+    double line = 0;
+    double residualPixels = 0; // distance from there to where the fit puts its coordinates
 };
 
 // What was worked out from the source.
@@ -42,5 +78,13 @@ struct ImportPlan {
     bool warped = false;
     FittedGrid fitted;
     MapCorners corners;
-    MapExtents extents;
+    MapExtents extents;          // what the map gets: typed where typed, else measured
+    MapExtents measuredExtents;  // measured from the corners on WGS84
+    bool eastWestTyped = false;
+    bool northSouthTyped = false;
+    // The window asked for, snapped outward to whole pixels of the picture.
+    std::optional<GeoWindow> window;
+    std::vector<ControlPointFit> controlPoints;  // a picture placed by control points
+    // Things the user should know that do not stop the import, one sentence each.
+    std::vector<std::string> warnings;
 };

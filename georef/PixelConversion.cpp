@@ -1,5 +1,6 @@
 #include "PixelConversion.h"
 
+#include <cmath>
 #include <cstddef>
 
 namespace {
@@ -101,4 +102,45 @@ void convertToBgr(const uint8_t* samples, int32_t count, const SampleLayout& lay
 
 void convertToBgr(const uint16_t* samples, int32_t count, const SampleLayout& layout, uint8_t* bgr) {
     convert(samples, count, layout, bgr);
+}
+
+void convertToBgr(const float* samples, int32_t count, const SampleLayout& layout, uint8_t* bgr) {
+    const double scale = 255.0 / (layout.stretchMax - layout.stretchMin);
+    auto colour = [&](float v) -> uint64_t {
+        double byte = std::round((static_cast<double>(v) - layout.stretchMin) * scale);
+        return byte > 0 ? (byte < 255 ? static_cast<uint64_t>(byte) : 255) : 0;  // NaN becomes 0
+    };
+    auto alpha = [&](float v) -> uint64_t {
+        double byte = std::round(static_cast<double>(v) * 255.0 / layout.maxValue);
+        return byte > 0 ? (byte < 255 ? static_cast<uint64_t>(byte) : 255) : 0;
+    };
+    const int spp = layout.samplesPerPixel();
+    for (int32_t i = 0; i < count; ++i, samples += spp, bgr += 3) {
+        switch (layout.kind) {
+            case SampleLayout::Kind::Palette:
+            case SampleLayout::Kind::Grey: bgr[0] = bgr[1] = bgr[2] = static_cast<uint8_t>(colour(samples[0])); break;
+            case SampleLayout::Kind::GreyAlpha:
+                bgr[0] = bgr[1] = bgr[2] = static_cast<uint8_t>(overWhite(colour(samples[0]), alpha(samples[1]), 255));
+                break;
+            case SampleLayout::Kind::Rgb:
+                bgr[0] = static_cast<uint8_t>(colour(samples[2]));
+                bgr[1] = static_cast<uint8_t>(colour(samples[1]));
+                bgr[2] = static_cast<uint8_t>(colour(samples[0]));
+                break;
+            case SampleLayout::Kind::Rgba: {
+                const uint64_t a = alpha(samples[3]);
+                bgr[0] = static_cast<uint8_t>(overWhite(colour(samples[2]), a, 255));
+                bgr[1] = static_cast<uint8_t>(overWhite(colour(samples[1]), a, 255));
+                bgr[2] = static_cast<uint8_t>(overWhite(colour(samples[0]), a, 255));
+                break;
+            }
+        }
+    }
+}
+
+void applyMask(const uint8_t* mask, int32_t count, uint8_t* bgr) {
+    for (int32_t i = 0; i < count; ++i, bgr += 3) {
+        if (mask[i] == 255) continue;
+        for (int c = 0; c < 3; ++c) bgr[c] = static_cast<uint8_t>(overWhite(bgr[c], mask[i], 255));
+    }
 }

@@ -44,7 +44,7 @@ std::string gdalMessage(const char* fallback) {
     return text && *text ? std::string(text) : std::string(fallback);
 }
 
-ImportStatus warpToLatLon(GDALDataset& raster, const std::string& srsWkt, FitMode fit, Resampling resampling,
+ImportStatus warpToLatLon(GDALDataset& raster, const SourceGeoreferencing& found, Resampling resampling,
                           RasterBands& bands, WarpedRaster& out, std::string& message) {
     // First a virtual raster of the bands that are warped: the colours, then the alpha
     // that masks the warp, if any; a palette expanded to colours, since resampling acts
@@ -79,14 +79,16 @@ ImportStatus warpToLatLon(GDALDataset& raster, const std::string& srsWkt, FitMod
     if (hasAlpha) from->GetRasterBand(from->GetRasterCount())->SetColorInterpretation(GCI_AlphaBand);
 
     OptionList options;
-    options.items = {"-of", "VRT", "-s_srs", srsWkt, "-t_srs", "EPSG:4326", "-r", resamplingName(resampling),
+    options.items = {"-of", "VRT", "-s_srs", found.srsWkt, "-t_srs", "EPSG:4326", "-r", resamplingName(resampling),
                      "-dstalpha", "-wm", "16", "-wo", "INIT_DEST=0",
                      "-wo", "DST_ALPHA_MAX=" + std::to_string(palette ? 255u : bands.layout.maxValue)};
+    if (found.controlPoints) options.items.insert(options.items.end(), {"-order", "1"});
     options.items.push_back(hasAlpha ? "-srcalpha" : "-nosrcalpha");
     if (palette) {
         bands.layout.maxValue = 255;
         bands.layout.paletteBgr.clear();
     }
+    bands.mask = nullptr;  // the warp's alpha holds NoData and masks
     CPLErrorReset();
     GDALDatasetUniquePtr warped = runWarp(*from, options);
     if (!warped) {
@@ -95,23 +97,7 @@ ImportStatus warpToLatLon(GDALDataset& raster, const std::string& srsWkt, FitMod
     }
     double gt[6];
     warped->GetGeoTransform(gt);
-    if (fit == FitMode::Scale) {
-        // Warp straight to the fitted size, so the pixels are resampled once.
-        int width = scaledSide(warped->GetRasterXSize()), height = scaledSide(warped->GetRasterYSize());
-        double east = gt[0] + warped->GetRasterXSize() * gt[1];
-        double south = gt[3] + warped->GetRasterYSize() * gt[5];
-        OptionList sized = options;
-        sized.items.insert(sized.items.end(),
-                           {"-ts", std::to_string(width), std::to_string(height), "-te",
-                            CPLSPrintf("%.17g", gt[0]), CPLSPrintf("%.17g", south), CPLSPrintf("%.17g", east),
-                            CPLSPrintf("%.17g", gt[3])});
-        warped = runWarp(*from, sized);
-        if (!warped) {
-            message = "it could not be warped to WGS84 latitude/longitude: " + gdalMessage("GDAL gave no reason");
-            return ImportStatus::WarpFailed;
-        }
-        warped->GetGeoTransform(gt);
-    }
+    out.options = options.items;
     out.warped = std::move(warped);
     out.grid = {gt[3], gt[0], -gt[5], gt[1], out.warped->GetRasterXSize(), out.warped->GetRasterYSize()};
     int count = out.warped->GetRasterCount();
@@ -123,5 +109,28 @@ ImportStatus warpToLatLon(GDALDataset& raster, const std::string& srsWkt, FitMod
                   " were expected";
         return ImportStatus::WarpFailed;
     }
+    return ImportStatus::Ready;
+}
+
+ImportStatus warpRegionToSize(WarpedRaster& out, const LatLonGrid& region, int width, int height,
+                              std::string& message) {
+    OptionList sized;
+    sized.items = out.options;
+    const double south = region.north - region.height * region.latitudeStep;
+    const double east = region.west + region.width * region.longitudeStep;
+    sized.items.insert(sized.items.end(),
+                       {"-ts", std::to_string(width), std::to_string(height), "-te",
+                        CPLSPrintf("%.17g", region.west), CPLSPrintf("%.17g", south), CPLSPrintf("%.17g", east),
+                        CPLSPrintf("%.17g", region.north)});
+    CPLErrorReset();
+    GDALDatasetUniquePtr warped = runWarp(*out.expanded, sized);
+    if (!warped) {
+        message = "it could not be warped to WGS84 latitude/longitude: " + gdalMessage("GDAL gave no reason");
+        return ImportStatus::WarpFailed;
+    }
+    double gt[6];
+    warped->GetGeoTransform(gt);
+    out.warped = std::move(warped);
+    out.grid = {gt[3], gt[0], -gt[5], gt[1], out.warped->GetRasterXSize(), out.warped->GetRasterYSize()};
     return ImportStatus::Ready;
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "BitmapProbe.h"
 #include "BmpOutput.h"
@@ -223,6 +224,156 @@ TEST(GeoSourcePixels, WarpedFromUtmWithNearestKeepsSourceColoursAndWhiteOutside)
         whiteCorners += p[0] == 255 && p[1] == 255 && p[2] == 255;
     }
     EXPECT_GE(whiteCorners, 1);
+}
+
+// The picture of a request, or fails the test.
+std::vector<uint8_t> importedPicture(const ImportRequest& request, ImportPlan* plan = nullptr) {
+    std::unique_ptr<GeoSource> source;
+    std::string message;
+    EXPECT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+    if (!source) return {};
+    if (plan) *plan = source->plan();
+    return readPicture(*source);
+}
+
+struct NoDataCase {
+    const char* name;
+    const char* srs;
+    bool warped;
+};
+
+TEST(GeoSourcePixels, NoDataIsWhiteWithAndWithoutAWarp) {
+    // A hole of NoData (0) in the middle of the picture; the rest never 0.
+    auto holed = [](int x, int y, int band) {
+        return x >= 200 && x < 280 && y >= 200 && y < 280 ? 0 : 1 + patternSample(x, y, band) % 255;
+    };
+    const NoDataCase cases[] = {
+        {"JGD2011, taken as it is", "EPSG:6668", false},
+        {"Tokyo datum, warped", "EPSG:4301", true},
+    };
+    TempFolder folder;
+    for (const NoDataCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RasterRecipe recipe = tiff(480, 480, 3);
+        recipe.srs = c.srs;
+        recipe.noData = 0;
+        std::string path = folder.file(std::string(c.warped ? "w" : "n") + ".tif");
+        makeRaster(path, recipe, holed);
+        ImportRequest request;
+        request.sourcePath = path;
+        ImportPlan plan;
+        std::vector<uint8_t> picture = importedPicture(request, &plan);
+        ASSERT_FALSE(picture.empty());
+        EXPECT_EQ(c.warped, plan.warped);
+        const FittedGrid& f = plan.fitted;
+        // The hole's middle, wherever the warp put it: the same place on the ground.
+        double lat = 35.7 - 240 * 0.0001, lon = 139.7 + 240 * 0.0001;
+        OGRSpatialReference from, wgs84;
+        from.SetFromUserInput(c.srs);
+        wgs84.importFromEPSG(4326);
+        from.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        std::unique_ptr<OGRCoordinateTransformation> toWgs84(OGRCreateCoordinateTransformation(&from, &wgs84));
+        ASSERT_TRUE(toWgs84 && toWgs84->Transform(1, &lon, &lat));
+        const int x = static_cast<int>((lon - f.west) / (f.east - f.west) * f.width);
+        const int y = static_cast<int>((f.north - lat) / (f.north - f.south) * f.height);
+        for (auto [dx, dy] : {std::pair{0, 0}, std::pair{-20, 15}, std::pair{25, -25}}) {
+            const uint8_t* p = &picture[(static_cast<size_t>(y + dy) * f.width + x + dx) * 3];
+            EXPECT_EQ(255, p[0]);
+            EXPECT_EQ(255, p[1]);
+            EXPECT_EQ(255, p[2]);
+        }
+        if (!c.warped) {
+            const uint8_t* p = &picture[(static_cast<size_t>(10) * f.width + 10) * 3];
+            EXPECT_EQ(holed(10, 10, 3), p[0]);
+            EXPECT_EQ(holed(10, 10, 1), p[2]);
+        }
+    }
+}
+
+// The picture gdal_translate makes of path with -scale min max 0 255 -ot Byte: band b of
+// pixel i at [3 * i + b - 1] (red, green, blue).
+std::vector<double> gdalScaled(const std::string& path, const TempFolder& folder, double min, double max) {
+    std::string out = folder.file("scaled-" + std::filesystem::path(path).filename().string() + ".tif");
+    std::string command = "gdal_translate -q -ot Byte -scale " + std::to_string(min) + " " + std::to_string(max) +
+                          " 0 255 '" + path + "' '" + out + "'";
+    EXPECT_EQ(0, run(command));
+    std::vector<double> rgb;
+    std::vector<double> bands[3] = {readBand(out, 1), readBand(out, 2), readBand(out, 3)};
+    for (size_t i = 0; i < bands[0].size(); ++i)
+        for (int b = 0; b < 3; ++b) rgb.push_back(bands[b][i]);
+    return rgb;
+}
+
+struct StretchCase {
+    const char* name;
+    RasterRecipe recipe;
+    SampleAt sample;
+    std::optional<SampleStretch> stretch;
+    ImportStatus status;
+    const char* said;  // a part of the message or of a warning; null: no warning
+};
+
+TEST(GeoSourcePixels, StretchedSamplesMatchGdalTranslateScaleAndDimOnesAreNamed) {
+    RasterRecipe twelveBits = tiff(480, 480, 3, true);
+    RasterRecipe floats = tiff(480, 480, 3);
+    floats.float32 = true;
+    auto twelve = [](int x, int y, int band) { return (x * 17 + y * 5 + band * 300) % 4096; };
+    auto heights = [](int x, int y, int band) { return -50 + (x * 3 + y * 2 + band) % 900; };
+    const StretchCase cases[] = {
+        {"12 bits in 16-bit words, no stretch", twelveBits, twelve, std::nullopt, ImportStatus::Ready,
+         "--stretch 0,"},
+        {"12 bits in 16-bit words, stretched", twelveBits, twelve, SampleStretch{0, 4095}, ImportStatus::Ready,
+         nullptr},
+        {"full 16 bits, no stretch", tiff(480, 480, 3, true),
+         [](int x, int y, int b) { return (x * 331 + y * 977 + b) % 65536; }, std::nullopt, ImportStatus::Ready,
+         nullptr},
+        {"floats, no stretch", floats, heights, std::nullopt, ImportStatus::UnsupportedPixels, "--stretch -50,"},
+        {"floats, stretched", floats, heights, SampleStretch{-50, 849}, ImportStatus::Ready, nullptr},
+        {"floats, stretched past their range", floats, heights, SampleStretch{100, 400}, ImportStatus::Ready,
+         nullptr},
+        {"empty stretch", twelveBits, twelve, SampleStretch{10, 10}, ImportStatus::UnsupportedPixels, "empty"},
+    };
+    int index = 0;
+    for (const StretchCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        std::string path = folder.file("s" + std::to_string(index++) + ".tif");
+        makeRaster(path, c.recipe, c.sample);
+        ImportRequest request;
+        request.sourcePath = path;
+        request.stretch = c.stretch;
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        ASSERT_EQ(c.status, GeoSource::open(request, source, message)) << message;
+        // GDAL's min/max is computed, never stored beside the user's picture.
+        EXPECT_EQ(std::vector<std::string>{std::filesystem::path(path).filename()}, filesIn(folder.path()));
+        if (c.status != ImportStatus::Ready) {
+            EXPECT_NE(std::string::npos, message.find(c.said)) << message;
+            continue;
+        }
+        const std::vector<std::string>& warnings = source->plan().warnings;
+        if (c.said) {
+            ASSERT_EQ(1u, warnings.size());
+            EXPECT_NE(std::string::npos, warnings[0].find(c.said)) << warnings[0];
+        } else {
+            EXPECT_TRUE(warnings.empty()) << warnings[0];
+        }
+        if (!c.stretch) continue;
+        std::vector<uint8_t> picture = readPicture(*source);
+        std::vector<double> want = gdalScaled(path, folder, c.stretch->min, c.stretch->max);
+        ASSERT_EQ(want.size(), picture.size());
+        int mismatches = 0;
+        for (size_t i = 0; i < want.size() / 3 && mismatches < 5; ++i) {
+            for (int b = 0; b < 3; ++b) {
+                if (picture[3 * i + 2 - b] != want[3 * i + b]) {
+                    ++mismatches;
+                    ADD_FAILURE() << "pixel " << i << " band " << b + 1 << ": got " << int(picture[3 * i + 2 - b])
+                                  << ", gdal_translate " << want[3 * i + b];
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -19,6 +19,8 @@ namespace {
 
 constexpr double kStep = 0.0001;  // degrees per pixel of the lat/lon sources
 const std::vector<double> kTokyo = {139.7, kStep, 0, 35.7, 0, -kStep};
+const char* const kWgs84Prj = "GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,298.257223563]],"
+                              "PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433]]";
 
 struct SourceCase {
     const char* name;
@@ -423,6 +425,157 @@ TEST(GeoSource, RefusesSourcesThatAreNoPictureFileOrReadMoreThanOne) {
         }
         EXPECT_EQ(std::string::npos, message.find('\n')) << message;
         EXPECT_FALSE(source);
+    }
+}
+
+struct OverrideCase {
+    const char* name;
+    std::function<std::string(const TempFolder&)> make;  // returns the source's path
+    ImportRequest request;                               // sourcePath filled in by the test
+    ImportStatus status;
+    const char* said;  // in the message, or in the georeferencing described when Ready
+};
+
+ImportRequest replacing(ImportRequest request) {
+    request.replaceGeoreferencing = true;
+    return request;
+}
+
+TEST(GeoSource, TypedCornersAndSystemsNeverSilentlyReplaceThePicturesOwn) {
+    auto geoTiff = [](const TempFolder& f) {
+        makeRaster(f.file("a.tif"), tokyoTiff(480, 480));
+        return f.file("a.tif");
+    };
+    auto worldFile = [](const char* prj) {
+        return [prj](const TempFolder& f) {
+            makeRaster(f.file("w.png"), recipe("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}));
+            if (prj) std::ofstream(f.file("w.prj")) << prj;
+            return f.file("w.png");
+        };
+    };
+    // GDAL's default grid in an .aux.xml, as it keeps one for a picture without any.
+    auto defaultGrid = [](const TempFolder& f) {
+        makeRaster(f.file("d.png"), recipe("PNG", 480, 480, 3, {}, ""));
+        std::ofstream(f.file("d.png.aux.xml"))
+            << "<PAMDataset><GeoTransform>0, 1, 0, 0, 0, 1</GeoTransform></PAMDataset>\n";
+        return f.file("d.png");
+    };
+    const GeoPoint tl{35.5, 139.5}, br{35.25, 140.0};
+    const OverrideCase cases[] = {
+        {"typed corners on a GeoTIFF", geoTiff, withCorners(tl, br), ImportStatus::GeoreferencingConflict,
+         "--replace-georeferencing"},
+        {"typed corners on a GeoTIFF, replacing", geoTiff, replacing(withCorners(tl, br)), ImportStatus::Ready,
+         "in place of"},
+        {"--srs on a GeoTIFF", geoTiff, withSrs("EPSG:4326"), ImportStatus::GeoreferencingConflict, "--window"},
+        {"--srs on a world file with a .prj", worldFile(kWgs84Prj), withSrs("EPSG:6668"),
+         ImportStatus::GeoreferencingConflict, "--replace-georeferencing"},
+        {"--srs on a world file with a .prj, replacing", worldFile(kWgs84Prj), replacing(withSrs("EPSG:6668")),
+         ImportStatus::Ready, "EPSG:6668"},
+        {"--srs on a world file alone", worldFile(nullptr), withSrs("EPSG:4326"), ImportStatus::Ready, "--srs"},
+        {"typed corners on a world file", worldFile(nullptr), withCorners(tl, br),
+         ImportStatus::GeoreferencingConflict, "--window LAT,LON,LAT,LON"},
+        {"GDAL's default grid is none", defaultGrid, {}, ImportStatus::NoGeoreferencing, "no georeferencing"},
+        {"GDAL's default grid takes typed corners", defaultGrid, withCorners(tl, br), ImportStatus::Ready, "typed"},
+    };
+    for (const OverrideCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        ImportRequest request = c.request;
+        request.sourcePath = c.make(folder);
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        ASSERT_EQ(c.status, GeoSource::open(request, source, message)) << message;
+        const std::string& said = source ? source->plan().georeferencing : message;
+        EXPECT_NE(std::string::npos, said.find(c.said)) << said;
+        if (source && request.topLeft) {
+            EXPECT_EQ(std::llround(tl.latitude * 3600000), source->plan().corners.topLeftLatitude);
+            EXPECT_EQ(std::llround(tl.longitude * 3600000), source->plan().corners.topLeftLongitude);
+        }
+    }
+}
+
+TEST(GeoSource, TypedExtentsAreTakenAndWarnedAboutWhenFarFromTheMeasuredOnes) {
+    TempFolder folder;
+    makeRaster(folder.file("a.tif"), tokyoTiff(480, 480));
+    ImportRequest request;
+    request.sourcePath = folder.file("a.tif");
+    std::unique_ptr<GeoSource> source;
+    std::string message;
+    ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+    const MapExtents measured = source->plan().extents;
+    EXPECT_FALSE(source->plan().eastWestTyped);
+    struct {
+        int64_t eastWest, northSouth;
+        size_t warnings;
+    } const cases[] = {
+        {measured.eastWestMetres, measured.northSouthMetres, 0},
+        {measured.eastWestMetres * 1009 / 1000, measured.northSouthMetres * 991 / 1000, 0},
+        {measured.eastWestMetres * 102 / 100, measured.northSouthMetres, 1},
+        {measured.eastWestMetres * 2, measured.northSouthMetres / 2, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.eastWest) + " " + std::to_string(c.northSouth));
+        request.eastWestMetres = c.eastWest;
+        request.northSouthMetres = c.northSouth;
+        ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+        const ImportPlan& plan = source->plan();
+        EXPECT_TRUE(plan.eastWestTyped && plan.northSouthTyped);
+        EXPECT_EQ(c.eastWest, plan.extents.eastWestMetres);
+        EXPECT_EQ(c.northSouth, plan.extents.northSouthMetres);
+        EXPECT_EQ(measured.eastWestMetres, plan.measuredExtents.eastWestMetres);
+        EXPECT_EQ(c.warnings, plan.warnings.size());
+    }
+}
+
+struct PrjCase {
+    const char* name;
+    std::string text;
+    ImportStatus status;
+    const char* said;
+};
+
+TEST(GeoSource, PrjIsReadAsGdalReadsOneAndAMissingSourceIsNamedSo) {
+    OGRSpatialReference wgs84;
+    wgs84.importFromEPSG(4326);
+    char* esri = nullptr;
+    const char* esriOptions[] = {"FORMAT=WKT1_ESRI", nullptr};
+    ASSERT_EQ(OGRERR_NONE, wgs84.exportToWkt(&esri, esriOptions));
+    const std::string esriWkt = esri;
+    CPLFree(esri);
+    const PrjCase cases[] = {
+        {"plain WKT", kWgs84Prj, ImportStatus::Ready, "WGS 84"},
+        {"after blank lines", std::string("\n\r\n  \n") + kWgs84Prj, ImportStatus::Ready, "WGS 84"},
+        {"after a byte-order mark", std::string("\xEF\xBB\xBF") + kWgs84Prj + "\n", ImportStatus::Ready, "WGS 84"},
+        {"ESRI WKT as gdalsrsinfo writes it", esriWkt + "\n", ImportStatus::Ready, "WGS"},
+        {"PROJ string", "+proj=longlat +datum=WGS84 +no_defs\n", ImportStatus::Ready, "WGS 84"},
+        {"EPSG code", "EPSG:4326\n", ImportStatus::Ready, "EPSG:4326"},
+        {"nonsense", "GEOGCS[\"broken\",DATUM[\n", ImportStatus::BadCoordinateSystem, "cannot be read"},
+    };
+    for (const PrjCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        makeRaster(folder.file("w.png"), recipe("PNG", 480, 480, 3, kTokyo, "", {"WORLDFILE=YES"}));
+        std::ofstream(folder.file("w.prj"), std::ios::binary) << c.text;
+        ImportRequest request;
+        request.sourcePath = folder.file("w.png");
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        ASSERT_EQ(c.status, GeoSource::open(request, source, message)) << message;
+        const std::string& said = source ? source->plan().georeferencing : message;
+        EXPECT_NE(std::string::npos, said.find(c.said)) << said;
+        EXPECT_EQ(std::string::npos, said.find("unknown")) << said;
+        if (!source) {
+            EXPECT_NE(std::string::npos, message.find(folder.file("w.prj"))) << message;
+        }
+    }
+    TempFolder folder;
+    for (const std::string& missing : {folder.file("none.tif"), "/vsizip/" + folder.file("none.zip") + "/a.tif"}) {
+        ImportRequest request;
+        request.sourcePath = missing;
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        EXPECT_EQ(ImportStatus::SourceUnreadable, GeoSource::open(request, source, message));
+        EXPECT_NE(std::string::npos, message.find("no such file")) << message;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <ogr_spatialref.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -14,21 +15,37 @@ int patternSample(int x, int y, int band) { return (x * 7 + y * 3 + band * 50) %
 
 void makeRaster(const std::string& path, const RasterRecipe& recipe, const SampleAt& sample) {
     startGdal();
-    GDALDataType type = recipe.uint16 ? GDT_UInt16 : GDT_Byte;
+    GDALDataType type = recipe.float32 ? GDT_Float32 : recipe.uint16 ? GDT_UInt16 : GDT_Byte;
     GDALDriver* mem = GetGDALDriverManager()->GetDriverByName("MEM");
     GDALDatasetUniquePtr raster(mem->Create("", recipe.width, recipe.height, recipe.bands, type, nullptr));
     ASSERT_TRUE(raster);
-    std::vector<uint16_t> row(static_cast<size_t>(recipe.width));
+    std::vector<double> row(static_cast<size_t>(recipe.width));
     for (int b = 1; b <= recipe.bands; ++b) {
         for (int y = 0; y < recipe.height; ++y) {
             for (int x = 0; x < recipe.width; ++x) {
                 int value = sample(x, y, b);
                 if (!recipe.palette.empty()) value %= static_cast<int>(recipe.palette.size());
-                row[static_cast<size_t>(x)] = static_cast<uint16_t>(value);
+                row[static_cast<size_t>(x)] = value;
             }
             ASSERT_EQ(CE_None, raster->GetRasterBand(b)->RasterIO(GF_Write, 0, y, recipe.width, 1, row.data(),
-                                                                   recipe.width, 1, GDT_UInt16, 0, 0, nullptr));
+                                                                   recipe.width, 1, GDT_Float64, 0, 0, nullptr));
         }
+    }
+    if (recipe.noData)
+        for (int b = 1; b <= recipe.bands; ++b) raster->GetRasterBand(b)->SetNoDataValue(*recipe.noData);
+    if (!recipe.gcps.empty()) {
+        std::vector<GDAL_GCP> gcps(recipe.gcps.size());
+        GDALInitGCPs(static_cast<int>(gcps.size()), gcps.data());
+        for (size_t i = 0; i < gcps.size(); ++i) {
+            gcps[i].dfGCPPixel = recipe.gcps[i].pixel;
+            gcps[i].dfGCPLine = recipe.gcps[i].line;
+            gcps[i].dfGCPX = recipe.gcps[i].x;
+            gcps[i].dfGCPY = recipe.gcps[i].y;
+        }
+        OGRSpatialReference srs;
+        srs.SetFromUserInput(recipe.srs.c_str());
+        raster->SetGCPs(static_cast<int>(gcps.size()), gcps.data(), &srs);
+        GDALDeinitGCPs(static_cast<int>(gcps.size()), gcps.data());
     }
     if (recipe.bands == 4 || recipe.bands == 2)
         raster->GetRasterBand(recipe.bands)->SetColorInterpretation(GCI_AlphaBand);
@@ -45,7 +62,7 @@ void makeRaster(const std::string& path, const RasterRecipe& recipe, const Sampl
         std::vector<double> gt = recipe.geoTransform;
         raster->SetGeoTransform(gt.data());
     }
-    if (!recipe.srs.empty()) {
+    if (!recipe.srs.empty() && recipe.gcps.empty()) {
         OGRSpatialReference srs;
         srs.SetFromUserInput(recipe.srs.c_str());
         raster->SetSpatialRef(&srs);
@@ -119,6 +136,25 @@ std::vector<uint8_t> bmpPixelBytes(const std::string& path) {
     if (bytes.size() < 54) return {};
     uint32_t offset = bytes[10] | bytes[11] << 8 | bytes[12] << 16 | static_cast<uint32_t>(bytes[13]) << 24;
     return std::vector<uint8_t>(bytes.begin() + offset, bytes.end());
+}
+
+std::vector<double> readBand(const std::string& path, int band) {
+    startGdal();
+    GDALDatasetUniquePtr raster(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    EXPECT_TRUE(raster) << path;
+    if (!raster) return {};
+    std::vector<double> values(static_cast<size_t>(raster->GetRasterXSize()) * raster->GetRasterYSize());
+    EXPECT_EQ(CE_None, raster->GetRasterBand(band)->RasterIO(GF_Read, 0, 0, raster->GetRasterXSize(),
+                                                             raster->GetRasterYSize(), values.data(),
+                                                             raster->GetRasterXSize(), raster->GetRasterYSize(),
+                                                             GDT_Float64, 0, 0, nullptr));
+    return values;
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    return names;
 }
 
 int run(const std::string& command) { return std::system(command.c_str()); }

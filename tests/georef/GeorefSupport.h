@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,12 @@ struct RasterRecipe {
     int height = 480;
     int bands = 3;
     bool uint16 = false;
+    bool float32 = false;
+    std::optional<double> noData;       // set on every band
+    struct Gcp {
+        double pixel, line, x, y;
+    };
+    std::vector<Gcp> gcps;              // in srs, with no geoTransform
     std::vector<double> geoTransform;   // none when empty
     std::string srs;                    // e.g. "EPSG:4326"; none when empty
     std::vector<std::string> options;   // creation options, e.g. "WORLDFILE=YES"
@@ -39,6 +46,12 @@ double meridianMetres(double north, double south);
 
 // The pixel bytes of a 24-bit bottom-up BMP file as stored, after its headers.
 std::vector<uint8_t> bmpPixelBytes(const std::string& path);
+
+// The samples of band b (1-based) of the raster at path, row by row, as doubles.
+std::vector<double> readBand(const std::string& path, int band);
+
+// The names of the files in folder.
+std::vector<std::string> filesIn(const std::string& folder);
 
 // Runs a shell command; returns its exit status.
 int run(const std::string& command);
