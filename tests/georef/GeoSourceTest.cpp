@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 
 #include "GeorefSupport.h"
 #include "TempFolder.h"
@@ -577,6 +578,173 @@ TEST(GeoSource, PrjIsReadAsGdalReadsOneAndAMissingSourceIsNamedSo) {
         EXPECT_EQ(ImportStatus::SourceUnreadable, GeoSource::open(request, source, message));
         EXPECT_NE(std::string::npos, message.find("no such file")) << message;
     }
+}
+
+// The grid gdalwarp -order 1 -t_srs EPSG:4326 makes of path: north, west, steps, size.
+LatLonGrid gdalwarpGrid(const std::string& path, const TempFolder& folder) {
+    std::string out = folder.file("gdalwarp.vrt");
+    EXPECT_EQ(0, run("gdalwarp -q -of VRT -order 1 -t_srs EPSG:4326 '" + path + "' '" + out + "'"));
+    GDALDatasetUniquePtr warped(GDALDataset::Open(out.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    EXPECT_TRUE(warped);
+    if (!warped) return {};
+    double gt[6];
+    warped->GetGeoTransform(gt);
+    return {gt[3], gt[0], -gt[5], gt[1], warped->GetRasterXSize(), warped->GetRasterYSize()};
+}
+
+TEST(GeoSource, ControlPointsAreWarpedAsGdalwarpOrderOneWithTheirResiduals) {
+    // Four points of a grid turned a little against the meridians; the fifth, when
+    // present, three pixels off it.
+    auto at = [](double pixel, double line) {
+        return RasterRecipe::Gcp{pixel, line, 139.7 + pixel * 1e-4 + line * 1e-5, 35.7 - line * 1e-4 + pixel * 1e-5};
+    };
+    struct {
+        const char* name;
+        std::vector<RasterRecipe::Gcp> gcps;
+        size_t warnings;
+    } const cases[] = {
+        {"four points on one grid", {at(0, 0), at(600, 0), at(0, 500), at(600, 500)}, 0},
+        {"a fifth point off", {at(0, 0), at(600, 0), at(0, 500), at(600, 500), [&] {
+             RasterRecipe::Gcp off = at(300, 250);
+             off.pixel += 3;
+             return off;
+         }()}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        RasterRecipe made = recipe("GTiff", 600, 500, 3, {}, "EPSG:4326");
+        made.gcps = c.gcps;
+        makeRaster(folder.file("g.tif"), made);
+        ImportRequest request;
+        request.sourcePath = folder.file("g.tif");
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+        const ImportPlan& plan = source->plan();
+        EXPECT_TRUE(plan.warped);
+        ASSERT_EQ(c.gcps.size(), plan.controlPoints.size());
+        for (const ControlPointFit& fit : plan.controlPoints) {
+            if (c.warnings == 0) {
+                EXPECT_LT(fit.residualPixels, 1e-6) << fit.id;
+            }
+        }
+        EXPECT_EQ(c.warnings, plan.warnings.size());
+        if (c.warnings) {
+            EXPECT_GT(plan.controlPoints.back().residualPixels, 1.0);
+        }
+        const LatLonGrid want = gdalwarpGrid(folder.file("g.tif"), folder);
+        EXPECT_EQ(want.width, plan.fitted.keptWidth);
+        EXPECT_EQ(want.height, plan.fitted.keptHeight);
+        EXPECT_NEAR(want.north, plan.fitted.north, 1e-9);
+        EXPECT_NEAR(want.west, plan.fitted.west, 1e-9);
+        EXPECT_EQ(static_cast<size_t>(plan.fitted.width) * plan.fitted.height * 3, readPicture(*source).size());
+    }
+}
+
+// The --window a message gives, as the command line reads it.
+std::optional<GeoWindow> windowIn(const std::string& message) {
+    size_t at = message.find("--window ");
+    if (at == std::string::npos) return std::nullopt;
+    double v[4];
+    if (std::sscanf(message.c_str() + at + 9, "%lf,%lf,%lf,%lf", &v[0], &v[1], &v[2], &v[3]) != 4) return std::nullopt;
+    auto ms = [](double degrees) { return std::llround(degrees * 3600000) / 3600000.0; };
+    return GeoWindow{{ms(v[0]), ms(v[1])}, {ms(v[2]), ms(v[3])}};
+}
+
+struct LimitCase {
+    const char* name;
+    RasterRecipe recipe;
+    FitMode fit;
+    const char* said;     // names the edge
+    const char* advice;   // what makes it fit: "--window", "--fit crop", "--fit scale"
+};
+
+TEST(GeoSource, LimitsSayWhichEdgeHowFarAndWhatFits) {
+    const LimitCase cases[] = {
+        {"picture south of the equator", recipe("GTiff", 480, 480, 3, {139.7, kStep, 0, 0.03, 0, -kStep}, "EPSG:4326"),
+         FitMode::Pad, "south of the equator", "--window"},
+        {"picture west of Greenwich", recipe("GTiff", 480, 480, 3, {-0.01, kStep, 0, 51.5, 0, -kStep}, "EPSG:4326"),
+         FitMode::Crop, "west of Greenwich", "--window"},
+        {"picture past 180 degrees", recipe("GTiff", 640, 480, 3, {179.96, kStep, 0, 51.5, 0, -kStep}, "EPSG:4326"),
+         FitMode::Pad, "past 180 degrees east", "--window"},
+        {"padding south of the equator", recipe("GTiff", 480, 650, 3, {139.7, kStep, 0, 0.0655, 0, -kStep}, "EPSG:4326"),
+         FitMode::Pad, "padding", "--fit crop or --fit scale"},
+        {"too wide", recipe("GTiff", 4000, 480, 3, {10, 0.025, 0, 20, 0, -0.025}, "EPSG:4326"), FitMode::Pad,
+         "past 9,999,999 m", "--window"},
+    };
+    for (const LimitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        makeRaster(folder.file("l.tif"), c.recipe);
+        ImportRequest request;
+        request.sourcePath = folder.file("l.tif");
+        request.fit = c.fit;
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        ASSERT_NE(ImportStatus::Ready, GeoSource::open(request, source, message));
+        EXPECT_NE(std::string::npos, message.find(c.said)) << message;
+        EXPECT_NE(std::string::npos, message.find(c.advice)) << message;
+        // What it says to type makes a map.
+        request.window = windowIn(message);
+        if (message.find("with --fit crop") != std::string::npos || message.find("; --fit crop") != std::string::npos)
+            request.fit = FitMode::Crop;
+        else if (message.find("--fit scale") != std::string::npos)
+            request.fit = FitMode::Scale;
+        EXPECT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+    }
+}
+
+TEST(GeoSource, WindowIsSnappedOutwardAndHoldsGdalTranslatesPixels) {
+    TempFolder folder;
+    const std::string path = folder.file("a.tif");
+    makeRaster(path, recipe("GTiff", 900, 800, 3, kTokyo, "EPSG:4326"));
+    // Edges a third of a pixel inside pixels 100.33, 50.33 to 650.67, 600.67.
+    const GeoWindow asked{{35.7 - 50.33 * kStep, 139.7 + 100.33 * kStep}, {35.7 - 600.67 * kStep, 139.7 + 650.67 * kStep}};
+    ImportRequest request;
+    request.sourcePath = path;
+    request.window = asked;
+    request.fit = FitMode::Pad;
+    std::unique_ptr<GeoSource> source;
+    std::string message;
+    ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+    const ImportPlan& plan = source->plan();
+    ASSERT_TRUE(plan.window);
+    EXPECT_NEAR(35.7 - 50 * kStep, plan.window->topLeft.latitude, 1e-9);
+    EXPECT_NEAR(139.7 + 100 * kStep, plan.window->topLeft.longitude, 1e-9);
+    EXPECT_NEAR(35.7 - 601 * kStep, plan.window->bottomRight.latitude, 1e-9);
+    EXPECT_NEAR(139.7 + 651 * kStep, plan.window->bottomRight.longitude, 1e-9);
+    EXPECT_EQ(551, plan.fitted.keptWidth);
+    EXPECT_EQ(551, plan.fitted.keptHeight);
+    // The same pixels as gdal_translate -srcwin, and -projwin over the snapped corners.
+    const std::string srcwin = folder.file("srcwin.tif"), projwin = folder.file("projwin.tif");
+    ASSERT_EQ(0, run("gdal_translate -q -srcwin 100 50 551 551 '" + path + "' '" + srcwin + "'"));
+    char corners[200];
+    std::snprintf(corners, sizeof corners, "%.12f %.12f %.12f %.12f", plan.window->topLeft.longitude,
+                  plan.window->topLeft.latitude, plan.window->bottomRight.longitude, plan.window->bottomRight.latitude);
+    ASSERT_EQ(0, run("gdal_translate -q -projwin " + std::string(corners) + " '" + path + "' '" + projwin + "'"));
+    const std::vector<uint8_t> picture = readPicture(*source);
+    for (const std::string& cut : {srcwin, projwin}) {
+        SCOPED_TRACE(cut);
+        std::vector<double> red = readBand(cut, 1), blue = readBand(cut, 3);
+        ASSERT_EQ(551u * 551u, red.size());
+        int mismatches = 0;
+        for (int y = 0; y < 551 && mismatches < 5; ++y) {
+            for (int x = 0; x < 551 && mismatches < 5; ++x) {
+                const uint8_t* p = &picture[(static_cast<size_t>(y) * plan.fitted.width + x) * 3];
+                if (p[2] != red[y * 551 + x] || p[0] != blue[y * 551 + x]) {
+                    ++mismatches;
+                    ADD_FAILURE() << x << "," << y;
+                }
+            }
+        }
+    }
+    // A window past the picture, or turned over, is refused and says where the picture is.
+    for (GeoWindow bad : {GeoWindow{{35.71, 139.75}, {35.65, 139.76}}, GeoWindow{asked.bottomRight, asked.topLeft}}) {
+        request.window = bad;
+        EXPECT_EQ(ImportStatus::CornersRefused, GeoSource::open(request, source, message)) << message;
+    }
+    EXPECT_NE(std::string::npos, message.find("north and west")) << message;
 }
 
 }  // namespace
