@@ -163,7 +163,7 @@ TEST(ImportEndToEnd, ThePreparedBitmapAndThePrintedConvertLineMakeTheSameMap) {
     expectSameMaps(folder.file("a"), folder.file("c"));
 }
 
-TEST(ConvertEndToEnd, AutoExtentsAreGeographicLibsLengths) {
+TEST(ConvertEndToEnd, AutoExtentsAreGeographicLibsLengthsAndItsWarningsAreSaidOnce) {
     TempFolder folder;
     std::string bmp = folder.file("map.bmp");
     RasterRecipe recipe;
@@ -181,6 +181,24 @@ TEST(ConvertEndToEnd, AutoExtentsAreGeographicLibsLengths) {
     double west = 120 + 56 / 60.0 + 15 / 3600.0, east = 146.25;
     EXPECT_NEAR(rhumbMetres((north + south) / 2, west, east), std::stod(match[1]), 0.5001);
     EXPECT_NEAR(meridianMetres(north, south), std::stod(match[2]), 0.5001);
+
+    // tessella hands the line over to tessella-georef before it says anything, so each
+    // warning is said once, by the program that runs the conversion.
+    result = tessella({"convert", bmp, "--name", "A", "--folder", "abcdefghij", "--top-left", "35:75:00,139:00:00",
+                       "--bottom-right", "35:00:00,140:00:00", "--east-west", "auto", "--north-south", "auto",
+                       "--dry-run"},
+                      folder.path().string());
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    for (const char* warning : {"tessella: warning: --top-left: latitude \"35:75:00\" has 75 minutes",
+                                "tessella: warning: the folder name is longer than 8 characters"}) {
+        size_t first = result.err.find(warning);
+        ASSERT_NE(std::string::npos, first) << result.err;
+        EXPECT_EQ(std::string::npos, result.err.find(warning, first + 1)) << result.err;
+    }
+    // import's help is the table's, the same from either program.
+    ProcessResult help = tessella({"import", "--help"}, folder.path().string());
+    EXPECT_EQ(0, help.exitCode) << help.err;
+    EXPECT_EQ(0u, help.out.rfind("Usage: tessella import SOURCE --name NAME --folder FOLDER [options]\n", 0));
 }
 
 struct RefusalCase {
