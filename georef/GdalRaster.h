@@ -57,5 +57,18 @@ ImportStatus warpToLatLon(GDALDataset& raster, const SourceGeoreferencing& found
 ImportStatus warpRegionToSize(WarpedRaster& warped, const LatLonGrid& region, int width, int height,
                               std::string& message);
 
+// The EXIF orientation a JPEG's camera recorded, 2 to 8; 1 for none or upright.
+int exifOrientation(GDALDataset& raster);
+
+struct OrientedRaster {
+    GDALDatasetUniquePtr placed;   // the stored pixels, placed on a grid that turns them
+    GDALDatasetUniquePtr warped;   // the pixels upright
+    GDALDatasetUniquePtr upright;  // the same, with no georeferencing (GDAL's default grid)
+};
+
+// The picture as its EXIF orientation shows it, pixel for pixel (rotated and mirrored
+// through a nearest-neighbour warp between two grids, never resampled).
+ImportStatus orientUpright(GDALDataset& raster, int orientation, OrientedRaster& out, std::string& message);
+
 // GDAL's last error message, or fallback when it has none.
 std::string gdalMessage(const char* fallback);

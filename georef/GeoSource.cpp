@@ -205,6 +205,7 @@ std::string mebibytes(int64_t bytes) { return std::to_string((bytes + (1 << 20) 
 
 struct GeoSource::Gdal {
     GDALDatasetUniquePtr source;
+    OrientedRaster oriented;    // closed before the source, after the warp
     WarpedRaster warp;          // closed before the source
     GDALDataset* pixels = nullptr;
     RasterBands bands;
@@ -283,7 +284,21 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
         if ((name != path || gdalName) && identityOf(name, files, identity)) g.watched.emplace_back(name, identity);
     }
 
-    status = readBandLayout(*g.source, request.stretch, g.bands, plan.warnings, message);
+    // A camera's picture is used as it shows, upright, whatever else it holds.
+    GDALDataset* base = g.source.get();
+    if (const int orientation = exifOrientation(*g.source); orientation != 1) {
+        double grid[6];
+        if (g.source->GetGeoTransform(grid) == CE_None || g.source->GetGCPCount() > 0) {
+            plan.warnings.push_back("its EXIF orientation (" + std::to_string(orientation) +
+                                    ") is not applied: its georeferencing places the pixels as they are stored");
+        } else {
+            status = orientUpright(*g.source, orientation, g.oriented, message);
+            if (status != ImportStatus::Ready) return refuse(status, message);
+            base = g.oriented.upright.get();
+            plan.exifOrientation = orientation;
+        }
+    }
+    status = readBandLayout(*base, request.stretch, g.bands, plan.warnings, message);
     if (status != ImportStatus::Ready) return refuse(status, message);
 
     WholeDecodeFound whole;
@@ -298,15 +313,15 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
     }
 
     SourceGeoreferencing found;
-    status = findGeoreferencing(*g.source, request, found, message);
+    status = findGeoreferencing(*base, request, found, message);
     if (status != ImportStatus::Ready) return refuse(status, message);
     plan.georeferencing = found.description;
     plan.controlPoints = found.fits;
     plan.warnings.insert(plan.warnings.end(), found.warnings.begin(), found.warnings.end());
     LatLonGrid grid = found.grid;
-    g.pixels = g.source.get();
+    g.pixels = base;
     if (!found.latLonGrid) {
-        status = warpToLatLon(*g.source, found, request.resampling, g.bands, g.warp, message);
+        status = warpToLatLon(*base, found, request.resampling, g.bands, g.warp, message);
         if (status != ImportStatus::Ready) return refuse(status, message);
         g.pixels = g.warp.warped.get();
         grid = g.warp.grid;

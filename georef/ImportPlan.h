@@ -84,6 +84,7 @@ struct ImportPlan {
     bool northSouthTyped = false;
     // The window asked for, snapped outward to whole pixels of the picture.
     std::optional<GeoWindow> window;
+    int exifOrientation = 1;  // the EXIF orientation applied (1: none)
     std::vector<ControlPointFit> controlPoints;  // a picture placed by control points
     // Things the user should know that do not stop the import, one sentence each.
     std::vector<std::string> warnings;

@@ -1,5 +1,7 @@
 #include <gdal_utils.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -132,5 +134,57 @@ ImportStatus warpRegionToSize(WarpedRaster& out, const LatLonGrid& region, int w
     warped->GetGeoTransform(gt);
     out.warped = std::move(warped);
     out.grid = {gt[3], gt[0], -gt[5], gt[1], out.warped->GetRasterXSize(), out.warped->GetRasterYSize()};
+    return ImportStatus::Ready;
+}
+
+int exifOrientation(GDALDataset& raster) {
+    GDALDriver* driver = raster.GetDriver();
+    if (!driver || !EQUAL(driver->GetDescription(), "JPEG")) return 1;
+    const char* value = raster.GetMetadataItem("EXIF_Orientation", "EXIF");
+    if (!value) value = raster.GetMetadataItem("EXIF_Orientation");
+    const int orientation = value ? std::atoi(value) : 1;
+    return orientation >= 2 && orientation <= 8 ? orientation : 1;
+}
+
+ImportStatus orientUpright(GDALDataset& raster, int orientation, OrientedRaster& out, std::string& message) {
+    const double w = raster.GetRasterXSize(), h = raster.GetRasterYSize();
+    // Stored pixel (column c, row r) goes to upright (x, y) = (X, -Y) of this grid: 2
+    // mirrors, 3 turns half round, 4 flips, 5 transposes, 6 turns a quarter clockwise,
+    // 7 transverses, 8 turns a quarter anticlockwise.
+    const double grids[9][6] = {
+        {0, 1, 0, 0, 0, -1},  {0, 1, 0, 0, 0, -1}, {w, -1, 0, 0, 0, -1}, {w, -1, 0, -h, 0, 1}, {0, 1, 0, -h, 0, 1},
+        {0, 0, 1, 0, -1, 0},  {h, 0, -1, 0, -1, 0}, {h, 0, -1, -w, 1, 0}, {0, 0, 1, -w, 1, 0},
+    };
+    const bool turned = orientation >= 5;
+    const int uprightWidth = static_cast<int>(turned ? h : w), uprightHeight = static_cast<int>(turned ? w : h);
+    auto translate = [&](GDALDataset& from, OptionList options) {
+        std::vector<char*> list = options.pointers();
+        GDALTranslateOptions* translateOptions = GDALTranslateOptionsNew(list.data(), nullptr);
+        int usageError = 0;
+        GDALDatasetUniquePtr made(
+            GDALDataset::FromHandle(GDALTranslate("", GDALDataset::ToHandle(&from), translateOptions, &usageError)));
+        GDALTranslateOptionsFree(translateOptions);
+        return made;
+    };
+    CPLErrorReset();
+    out.placed = translate(raster, OptionList{{"-of", "VRT"}});
+    if (out.placed) {
+        double grid[6];
+        std::copy(grids[orientation], grids[orientation] + 6, grid);
+        out.placed->SetGeoTransform(grid);
+        OptionList options;
+        options.items = {"-of", "VRT", "-r", "near", "-ts", std::to_string(uprightWidth), std::to_string(uprightHeight),
+                         "-te", "0", std::to_string(-uprightHeight), std::to_string(uprightWidth), "0"};
+        out.warped = runWarp(*out.placed, options);
+    }
+    if (out.warped) {
+        out.upright = translate(*out.warped, OptionList{{"-of", "VRT", "-a_ullr", "0", "0", std::to_string(uprightWidth),
+                                                         std::to_string(uprightHeight)}});
+    }
+    if (!out.upright) {
+        message = "it could not be turned upright as its EXIF orientation " + std::to_string(orientation) +
+                  " says: " + gdalMessage("GDAL gave no reason");
+        return ImportStatus::WarpFailed;
+    }
     return ImportStatus::Ready;
 }

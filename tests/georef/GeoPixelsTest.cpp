@@ -376,4 +376,54 @@ TEST(GeoSourcePixels, StretchedSamplesMatchGdalTranslateScaleAndDimOnesAreNamed)
     }
 }
 
+TEST(GeoSourcePixels, JpegIsTurnedUprightAsItsExifOrientationSays) {
+    // Quadrants of four flat colours (red, green, blue, grey as red, green, blue values),
+    // 640 x 480 as stored; where the top-left (red) and top-right (green) ones land.
+    enum Corner { TopLeft, TopRight, BottomLeft, BottomRight };
+    struct {
+        int orientation;
+        Corner red, green;
+    } const cases[] = {
+        {1, TopLeft, TopRight},    {2, TopRight, TopLeft},     {3, BottomRight, BottomLeft},
+        {4, BottomLeft, BottomRight}, {5, TopLeft, BottomLeft}, {6, TopRight, BottomRight},
+        {7, BottomRight, TopRight}, {8, BottomLeft, TopLeft},
+    };
+    auto quadrants = [](int x, int y, int band) {
+        static const int colours[4][3] = {{220, 20, 20}, {20, 220, 20}, {20, 20, 220}, {128, 128, 128}};
+        return colours[(y >= 240) * 2 + (x >= 320)][band - 1];
+    };
+    TempFolder folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.orientation);
+        RasterRecipe jpeg = tiff(640, 480, 3);
+        jpeg.driver = "JPEG";
+        jpeg.geoTransform.clear();
+        jpeg.srs.clear();
+        jpeg.exifOrientation = c.orientation;
+        const std::string path = folder.file("o" + std::to_string(c.orientation) + ".jpg");
+        makeRaster(path, jpeg, quadrants);
+        ImportRequest request;
+        request.sourcePath = path;
+        request.topLeft = GeoPoint{35.5, 139.5};
+        request.bottomRight = GeoPoint{35.25, 140.0};
+        ImportPlan plan;
+        std::vector<uint8_t> picture = importedPicture(request, &plan);
+        ASSERT_FALSE(picture.empty());
+        const bool turned = c.orientation >= 5;
+        EXPECT_EQ(turned ? 480 : 640, plan.fitted.width);
+        EXPECT_EQ(turned ? 640 : 480, plan.fitted.height);
+        auto centre = [&](Corner corner) {
+            const int x = (corner == TopRight || corner == BottomRight ? 3 : 1) * plan.fitted.width / 4;
+            const int y = (corner == BottomLeft || corner == BottomRight ? 3 : 1) * plan.fitted.height / 4;
+            return &picture[(static_cast<size_t>(y) * plan.fitted.width + x) * 3];
+        };
+        const uint8_t* red = centre(c.red);
+        const uint8_t* green = centre(c.green);
+        EXPECT_GT(red[2], 180);  // blue, green, red
+        EXPECT_LT(red[1], 60);
+        EXPECT_GT(green[1], 180);
+        EXPECT_LT(green[2], 60);
+    }
+}
+
 }  // namespace

@@ -31,6 +31,8 @@ void makeRaster(const std::string& path, const RasterRecipe& recipe, const Sampl
                                                                    recipe.width, 1, GDT_Float64, 0, 0, nullptr));
         }
     }
+    if (recipe.exifOrientation)
+        raster->SetMetadataItem("EXIF_Orientation", std::to_string(recipe.exifOrientation).c_str());
     if (recipe.noData)
         for (int b = 1; b <= recipe.bands; ++b) raster->GetRasterBand(b)->SetNoDataValue(*recipe.noData);
     if (!recipe.gcps.empty()) {

@@ -22,6 +22,7 @@ struct RasterRecipe {
         double pixel, line, x, y;
     };
     std::vector<Gcp> gcps;              // in srs, with no geoTransform
+    int exifOrientation = 0;            // written as EXIF when not 0 (JPEG)
     std::vector<double> geoTransform;   // none when empty
     std::string srs;                    // e.g. "EPSG:4326"; none when empty
     std::vector<std::string> options;   // creation options, e.g. "WORLDFILE=YES"
