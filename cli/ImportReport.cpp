@@ -68,10 +68,22 @@ std::string importReport(const ImportPlan& plan, FitMode fit, const ReportNames&
     text += "\n";
     text += "Top-left:     " + dmsText(c.topLeftLatitude) + " N, " + dmsText(c.topLeftLongitude) + " E\n";
     text += "Bottom-right: " + dmsText(c.bottomRightLatitude) + " N, " + dmsText(c.bottomRightLongitude) + " E\n";
+    if (plan.window) {
+        const GeoWindow& w = *plan.window;
+        text += "Window:       " + cornerArgument(static_cast<uint32_t>(millisecondsOfArc(w.topLeft.latitude)),
+                                                  static_cast<uint32_t>(millisecondsOfArc(w.topLeft.longitude))) +
+                " to " + cornerArgument(static_cast<uint32_t>(millisecondsOfArc(w.bottomRight.latitude)),
+                                        static_cast<uint32_t>(millisecondsOfArc(w.bottomRight.longitude))) +
+                ", snapped outward to whole pixels\n";
+    }
+    // Typed extents are the user's; the rest are measured.
+    auto measuredAgainst = [](int64_t measured) { return " m, as typed (the corners measure " + std::to_string(measured) + " m)\n"; };
     text += "East-west:    " + std::to_string(plan.extents.eastWestMetres) +
-            " m, along the parallel halfway between the two latitudes (WGS84)\n";
+            (plan.eastWestTyped ? measuredAgainst(plan.measuredExtents.eastWestMetres)
+                                : std::string(" m, along the parallel halfway between the two latitudes (WGS84)\n"));
     text += "North-south:  " + std::to_string(plan.extents.northSouthMetres) +
-            " m, along the meridian between the two latitudes (WGS84)\n";
+            (plan.northSouthTyped ? measuredAgainst(plan.measuredExtents.northSouthMetres)
+                                  : std::string(" m, along the meridian between the two latitudes (WGS84)\n"));
     text += "\nThe same settings for convert:\n  " + convertLine(names, c, plan.extents) + "\n";
 
     // The dialog's fields take whole seconds.

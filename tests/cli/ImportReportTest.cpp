@@ -49,4 +49,23 @@ TEST(ImportReport, ConvertLineAndDialogValuesWithTheirRounding) {
         << report;
 }
 
+TEST(ImportReport, TypedExtentsAreSaidAsTypedAndTheWindowAsSnapped) {
+    ImportPlan plan;
+    plan.sourceWidth = plan.fitted.width = plan.fitted.keptWidth = 480;
+    plan.sourceHeight = plan.fitted.height = plan.fitted.keptHeight = 480;
+    plan.corners = {128400000, 503100000, 128340400, 503160000};
+    plan.extents = plan.measuredExtents = extentsOf(plan.corners);
+    plan.extents.eastWestMetres = 1234;
+    plan.eastWestTyped = true;
+    plan.window = GeoWindow{{35.5, 139.5}, {35.25, 140.0}};
+    std::string report = importReport(plan, FitMode::Pad, {"a.tif", "a.bmp", "Tokyo", "tokyo"});
+    EXPECT_NE(std::string::npos, report.find("East-west:    1234 m, as typed (the corners measure " +
+                                             std::to_string(plan.measuredExtents.eastWestMetres) + " m)"))
+        << report;
+    EXPECT_NE(std::string::npos, report.find("North-south:  " + std::to_string(plan.extents.northSouthMetres) +
+                                             " m, along the meridian"))
+        << report;
+    EXPECT_NE(std::string::npos, report.find("Window:       35:30:00,139:30:00 to 35:15:00,140:00:00")) << report;
+}
+
 }  // namespace
