@@ -16,7 +16,7 @@ set -eu
 packages="g++ cmake make pkg-config dpkg-dev file libpng-dev libgdal-dev libgeographiclib-dev"
 if [ "${1:-}" != "--minimal" ]; then
     packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev imagemagick man-db"
-    packages="$packages gdal-bin geographiclib-tools"
+    packages="$packages gdal-bin geographiclib-tools xplanet-images"
 fi
 
 "$(dirname "$0")/install-missing.sh" install-build-deps $packages

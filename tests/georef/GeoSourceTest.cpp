@@ -747,4 +747,42 @@ TEST(GeoSource, WindowIsSnappedOutwardAndHoldsGdalTranslatesPixels) {
     EXPECT_NE(std::string::npos, message.find("north and west")) << message;
 }
 
+// A real picture: xplanet-images' whole earth (NASA's Visible Earth, not copyrighted),
+// 2048 x 1024 pixels from 180 degrees west to 180 east and pole to pole, placed by a world
+// file. Only its north-east quarter can be a map, and not all of that: the message says
+// so and gives the window, which makes one.
+TEST(GeoSource, WholeEarthPictureIsToldTheWindowThatFits) {
+    const std::string earth = "/usr/share/xplanet/images/earth.jpg";
+    if (!std::filesystem::exists(earth)) GTEST_SKIP() << "xplanet-images is not installed";
+    TempFolder folder;
+    std::filesystem::copy_file(earth, folder.file("earth.jpg"));
+    const double step = 360.0 / 2048;
+    std::ofstream world(folder.file("earth.jgw"));
+    world.precision(17);
+    world << step << "\n0\n0\n" << -step << "\n" << -180 + step / 2 << "\n" << 90 - step / 2 << "\n";
+    world.close();
+    ImportRequest request;
+    request.sourcePath = folder.file("earth.jpg");
+    request.srs = "EPSG:4326";
+    std::unique_ptr<GeoSource> source;
+    std::string message;
+    ASSERT_EQ(ImportStatus::CornersRefused, GeoSource::open(request, source, message)) << message;
+    for (const char* part : {"south edge lies 90 degrees south of the equator", "west edge lies 180 degrees west",
+                             "past 9,999,999 m", "--window 90,0,"})
+        EXPECT_NE(std::string::npos, message.find(part)) << message;
+    request.window = windowIn(message);
+    ASSERT_TRUE(request.window) << message;
+    if (message.find("with --fit crop") != std::string::npos) request.fit = FitMode::Crop;
+    ASSERT_EQ(ImportStatus::Ready, GeoSource::open(request, source, message)) << message;
+    const ImportPlan& plan = source->plan();
+    EXPECT_EQ(0u, plan.corners.topLeftLongitude);
+    EXPECT_EQ(90u * 3600000, plan.corners.topLeftLatitude);
+    EXPECT_LE(plan.extents.eastWestMetres, 9999999);
+    EXPECT_LE(plan.extents.northSouthMetres, 9999999);
+    // Whole pixels of the picture: its edges on the 1/2048 turn grid.
+    for (double edge : {plan.window->topLeft.longitude, plan.window->bottomRight.longitude,
+                        plan.window->topLeft.latitude, plan.window->bottomRight.latitude})
+        EXPECT_NEAR(std::round(edge / step), edge / step, 1e-6) << edge;
+}
+
 }  // namespace
