@@ -45,6 +45,7 @@ int importExitCode(ImportStatus status) {
         case ImportStatus::FitRefused:
         case ImportStatus::CornersRefused:
         case ImportStatus::ExtentRefused: return kExitSettingsRefused;
+        case ImportStatus::GeoreferencingConflict: return kExitUsage;
     }
     return kExitInternalError;
 }
@@ -98,6 +99,11 @@ int openSource(const ImportArguments& a, std::unique_ptr<GeoSource>& source, Com
         request.topLeft = pointOf(a.topLeft);
         request.bottomRight = pointOf(a.bottomRight);
     }
+    request.replaceGeoreferencing = a.replaceGeoreferencing;
+    if (!a.windowText.empty()) request.window = GeoWindow{pointOf(a.windowTopLeft), pointOf(a.windowBottomRight)};
+    if (!a.stretchText.empty()) request.stretch = SampleStretch{a.stretchMin, a.stretchMax};
+    if (!isAutoDistance(a.eastWest)) request.eastWestMetres = std::stoll(a.eastWest);
+    if (!isAutoDistance(a.northSouth)) request.northSouthMetres = std::stoll(a.northSouth);
     request.fit = fitMode(a);
     request.resampling = resampling(a);
     std::string message;
@@ -106,14 +112,6 @@ int openSource(const ImportArguments& a, std::unique_ptr<GeoSource>& source, Com
     if (out != nullptr) out->error(message);
     else printError(message);
     return importExitCode(status);
-}
-
-// The plan with the extents the user typed in place of those worked out.
-ImportPlan reportedPlan(const ImportArguments& a, const GeoSource& source) {
-    ImportPlan plan = source.plan();
-    if (!isAutoDistance(a.eastWest)) plan.extents.eastWestMetres = std::stoll(a.eastWest);
-    if (!isAutoDistance(a.northSouth)) plan.extents.northSouthMetres = std::stoll(a.northSouth);
-    return plan;
 }
 
 ReportNames reportNames(const ImportArguments& a) {
@@ -155,7 +153,8 @@ int runImport(const ImportArguments& a) {
         StopSignals signals;
         std::unique_ptr<GeoSource> source;
         if (int refused = openSource(a, source); refused != kExitSuccess) return refused;
-        if (!a.quiet) writeStandardOutput(importReport(reportedPlan(a, *source), fitMode(a), reportNames(a)));
+        printWarnings(source->plan().warnings);
+        if (!a.quiet) writeStandardOutput(importReport(source->plan(), fitMode(a), reportNames(a)));
         if (a.dryRun) return kExitSuccess;
         return writePreparedBitmap(a, *source, signals);
     }
@@ -169,7 +168,8 @@ int runImport(const ImportArguments& a) {
     std::unique_ptr<GeoSource> source;
     if (int refused = openSource(a, source, &map.out()); refused != kExitSuccess)
         return map.finish(refused, "source refused");
-    const ImportPlan plan = reportedPlan(a, *source);
+    const ImportPlan& plan = source->plan();
+    for (const std::string& warning : plan.warnings) map.out().warning(warning);
     if (!a.quiet && !a.json) map.out().report(importReport(plan, fitMode(a), reportNames(a)) + "\n");
     return writeImportedMap(a, map, *source, plan);
 }

@@ -32,6 +32,11 @@ struct ImportArguments {
     std::string outputDir;
     std::string eastWest = "auto", northSouth = "auto";
     bool overwrite = false, json = false, dryRun = false, quiet = false;
+    bool replaceGeoreferencing = false;
+    std::string windowText;                   // --window: two corners, as typed
+    CornerArgument windowTopLeft, windowBottomRight;
+    std::string stretchText;                  // --stretch MIN,MAX
+    double stretchMin = 0, stretchMax = 255;
 };
 
 void importOptions(OptionTable& table, ImportArguments& import);

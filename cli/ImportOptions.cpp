@@ -3,6 +3,8 @@
 
 #include "ImportCommand.h"
 
+#include <cstdlib>
+
 #include "Quoted.h"
 
 namespace {
@@ -46,6 +48,41 @@ constexpr const char* kDescription =
     "               from the west to the east longitude\n"
     "  north-south  the length of the meridian between the two latitudes\n";
 
+// --window LAT,LON,LAT,LON: two corners, each as --top-left takes one.
+OptionTable::Check readWindow(CornerArgument& topLeft, CornerArgument& bottomRight) {
+    return [&topLeft, &bottomRight](const std::string& value, std::vector<std::string>& warnings) {
+        size_t second = value.find(',');
+        if (second != std::string::npos) second = value.find(',', second + 1);
+        if (second == std::string::npos)
+            return quoted(value) + " is not two corners LAT,LON,LAT,LON (the north-west corner first)";
+        std::string error;
+        std::optional<CornerArgument> first = parseCorner(value.substr(0, second), error, warnings);
+        if (!first) return error;
+        std::optional<CornerArgument> last = parseCorner(value.substr(second + 1), error, warnings);
+        if (!last) return error;
+        topLeft = *first;
+        bottomRight = *last;
+        return std::string();
+    };
+}
+
+// --stretch MIN,MAX: two decimal numbers, MIN below MAX.
+OptionTable::Check readStretch(double& min, double& max) {
+    return [&min, &max](const std::string& value, std::vector<std::string>&) {
+        const char* text = value.c_str();
+        char* end = nullptr;
+        double low = std::strtod(text, &end);
+        if (end == text || *end != ',') return quoted(value) + " is not MIN,MAX (two numbers)";
+        const char* rest = end + 1;
+        double high = std::strtod(rest, &end);
+        if (end == rest || *end != '\0') return quoted(value) + " is not MIN,MAX (two numbers)";
+        if (!(low < high)) return quoted(value) + ": MIN must be below MAX";
+        min = low;
+        max = high;
+        return std::string();
+    };
+}
+
 }  // namespace
 
 void importOptions(OptionTable& table, ImportArguments& a) {
@@ -60,6 +97,18 @@ void importOptions(OptionTable& table, ImportArguments& a) {
         .check(readCorner(a.topLeft)).help("the top-left corner of the picture's outer edges, as for convert");
     table.value("--bottom-right", a.bottomRightText).valueName("LAT,LON").requiresOption("--top-left")
         .check(readCorner(a.bottomRight)).help("the bottom-right corner, as for convert");
+    table.flag("--replace-georeferencing", a.replaceGeoreferencing)
+        .help("take --top-left/--bottom-right or --srs in place of the picture's own georeferencing or "
+              "coordinate system; without it, giving them for a picture that has its own is a usage error");
+    table.value("--window", a.windowText).valueName("LAT,LON,LAT,LON")
+        .check(readWindow(a.windowTopLeft, a.windowBottomRight))
+        .help("make the map of this region only: the north-west corner's latitude,longitude, then the "
+              "south-east corner's, as the corners are written; snapped outward to whole pixels of the "
+              "picture (after any warp)");
+    table.value("--stretch", a.stretchText).valueName("MIN,MAX").check(readStretch(a.stretchMin, a.stretchMax))
+        .help("map sample values MIN..MAX of the colour bands onto 0..255, as gdal_translate -scale MIN MAX 0 "
+              "255 does (values outside are clamped); needed for floating-point pictures and for 16-bit "
+              "pictures that use part of their range, e.g. --stretch 0,4095 for 12-bit samples");
     table.value("--fit", a.fitText).valueName("MODE").check(readChoice(a.fit, kFitNames))
         .help("how the picture is fitted to tiles of 160x160 pixels: pad (default) adds white on the east and "
               "south edges up to the next multiple of 160, at least 480, moving the bottom-right corner out by "

@@ -394,4 +394,48 @@ TEST(ImportEndToEnd, ConvertAndImportAgreeOnTheOptionsTheyShare) {
     }
 }
 
+// What a map maker types on top of a picture's own georeferencing and samples, end to end:
+// refused where it would silently override, taken where asked for.
+TEST(ImportEndToEnd, TypedValuesBesideThePicturesOwnAreRefusedOrTakenAsAsked) {
+    TempFolder folder;
+    RasterRecipe placed;
+    placed.geoTransform = kTokyo;
+    placed.srs = "EPSG:4326";
+    makeRaster(folder.file("placed.tif"), placed);
+    RasterRecipe deep = placed;  // 12-bit samples in 16-bit words, no NBITS
+    deep.uint16 = true;
+    makeRaster(folder.file("deep.tif"), deep, [](int x, int y, int band) { return (x * 7 + y * 3 + band * 911) % 4096; });
+    const std::vector<std::string> map = {"--name", "Tokyo", "--folder", "tokyo", "--dry-run"};
+    const std::vector<std::string> corners = {"--top-left", "35:42:00,139:42:00", "--bottom-right", "35:41:00,139:43:00"};
+    const struct {
+        const char* name;
+        const char* source;
+        std::vector<std::string> options;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {"corners over its own", "placed.tif", corners, 2, "--replace-georeferencing"},
+        {"corners over its own, taken", "placed.tif", {"--replace-georeferencing", "--top-left", "35:42:00,139:42:00",
+                                                       "--bottom-right", "35:41:00,139:43:00"}, 0, "35:41:00 N"},
+        {"a system over its own", "placed.tif", {"--srs", "EPSG:6668"}, 2, "--window LAT,LON,LAT,LON"},
+        {"a window", "placed.tif", {"--window", "35.69,139.71,35.6,139.8"}, 0,
+         "Window:       35:41:24,139:42:36 to 35:36:00,139:48:00"},
+        {"a window that is no window", "placed.tif", {"--window", "35.69,139.71"}, 2, "LAT,LON,LAT,LON"},
+        {"deep samples", "deep.tif", {}, 0, "--stretch 0,409"},
+        {"deep samples stretched", "deep.tif", {"--stretch", "0,4095"}, 0, "Would write"},
+        {"a stretch upside down", "deep.tif", {"--stretch", "4095,0"}, 2, "MIN must be below MAX"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"import", c.source};
+        args.insert(args.end(), map.begin(), map.end());
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ProcessResult result = tessella(args, folder.path().string());
+        EXPECT_EQ(c.exitCode, result.exitCode) << result.err;
+        EXPECT_NE(std::string::npos, (result.out + result.err).find(c.says)) << result.out << result.err;
+    }
+    EXPECT_FALSE(fs::exists(folder.file("placed.tif.aux.xml")));
+    EXPECT_FALSE(fs::exists(folder.file("deep.tif.aux.xml")));
+}
+
 }  // namespace
