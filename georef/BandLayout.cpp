@@ -121,6 +121,12 @@ ImportStatus readBandLayout(GDALDataset& raster, const std::optional<SampleStret
         out.layout.kind = alpha > 3 ? SampleLayout::Kind::Rgba : SampleLayout::Kind::Rgb;
         out.bands = {1, 2, 3};
         if (alpha > 3) out.bands.push_back(alpha);
+        // Plain 8-bit colour is asked for in the tiles' order: GDAL's copy of the samples
+        // then leaves them as the tiles take them.
+        if (!alpha && !stretch && out.type == GDT_Byte && out.layout.maxValue == 255) {
+            out.layout.kind = SampleLayout::Kind::Bgr;
+            out.bands = {3, 2, 1};
+        }
     } else {
         out.layout.kind = alpha == 2 ? SampleLayout::Kind::GreyAlpha : SampleLayout::Kind::Grey;
         out.bands = {1};

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +34,11 @@ void convertKind(const Sample* s, int32_t count, const SampleLayout& layout, uin
         } else if constexpr (kind == SampleLayout::Kind::GreyAlpha) {
             bgr[0] = bgr[1] = bgr[2] = toByte(overWhite(s[0], s[1], max), max);
             s += 2;
+        } else if constexpr (kind == SampleLayout::Kind::Bgr) {
+            bgr[0] = toByte(s[0], max);
+            bgr[1] = toByte(s[1], max);
+            bgr[2] = toByte(s[2], max);
+            s += 3;
         } else if constexpr (kind == SampleLayout::Kind::Rgb) {
             if (sizeof(Sample) == 1 && max == 255) {
                 bgr[0] = static_cast<uint8_t>(s[2]);
@@ -66,6 +72,10 @@ void swapRedAndBlue(const uint8_t* s, int32_t count, uint8_t* bgr) {
 template <typename Sample>
 void convert(const Sample* s, int32_t count, const SampleLayout& layout, uint8_t* bgr) {
     if constexpr (sizeof(Sample) == 1) {
+        if (layout.kind == SampleLayout::Kind::Bgr && layout.maxValue == 255) {
+            std::memcpy(bgr, s, 3 * static_cast<size_t>(count));
+            return;
+        }
         if (layout.kind == SampleLayout::Kind::Rgb && layout.maxValue == 255) return swapRedAndBlue(s, count, bgr);
     }
     switch (layout.kind) {
@@ -74,6 +84,7 @@ void convert(const Sample* s, int32_t count, const SampleLayout& layout, uint8_t
         case SampleLayout::Kind::GreyAlpha: return convertKind<SampleLayout::Kind::GreyAlpha>(s, count, layout, bgr);
         case SampleLayout::Kind::Rgb: return convertKind<SampleLayout::Kind::Rgb>(s, count, layout, bgr);
         case SampleLayout::Kind::Rgba: return convertKind<SampleLayout::Kind::Rgba>(s, count, layout, bgr);
+        case SampleLayout::Kind::Bgr: return convertKind<SampleLayout::Kind::Bgr>(s, count, layout, bgr);
     }
 }
 
@@ -84,7 +95,8 @@ int SampleLayout::samplesPerPixel() const {
         case Kind::Palette:
         case Kind::Grey: return 1;
         case Kind::GreyAlpha: return 2;
-        case Kind::Rgb: return 3;
+        case Kind::Rgb:
+        case Kind::Bgr: return 3;
         case Kind::Rgba: return 4;
     }
     return 3;
@@ -121,6 +133,11 @@ void convertToBgr(const float* samples, int32_t count, const SampleLayout& layou
             case SampleLayout::Kind::Grey: bgr[0] = bgr[1] = bgr[2] = static_cast<uint8_t>(colour(samples[0])); break;
             case SampleLayout::Kind::GreyAlpha:
                 bgr[0] = bgr[1] = bgr[2] = static_cast<uint8_t>(overWhite(colour(samples[0]), alpha(samples[1]), 255));
+                break;
+            case SampleLayout::Kind::Bgr:
+                bgr[0] = static_cast<uint8_t>(colour(samples[0]));
+                bgr[1] = static_cast<uint8_t>(colour(samples[1]));
+                bgr[2] = static_cast<uint8_t>(colour(samples[2]));
                 break;
             case SampleLayout::Kind::Rgb:
                 bgr[0] = static_cast<uint8_t>(colour(samples[2]));

@@ -8,7 +8,9 @@
 #include <vector>
 
 struct SampleLayout {
-    enum class Kind { Palette, Grey, GreyAlpha, Rgb, Rgba };
+    // Bgr: 8-bit colour read from GDAL with its bands asked for in the tiles' order (blue,
+    // green, red), so the samples are the pixels as they stand.
+    enum class Kind { Palette, Grey, GreyAlpha, Rgb, Rgba, Bgr };
     Kind kind = Kind::Rgb;
     uint32_t maxValue = 255;          // 255, 65535, or 2^bits - 1 for 1 to 7 bits
     std::vector<uint8_t> paletteBgr;  // Palette: 3 bytes per entry, already over white

@@ -60,7 +60,10 @@ ImportStatus warpToLatLon(GDALDataset& raster, const SourceGeoreferencing& found
     if (palette) {
         select.items.insert(select.items.end(), {"-expand", "rgba"});
     } else {
-        for (int band : bands.bands) select.items.insert(select.items.end(), {"-b", std::to_string(band)});
+        // Colours in red, green, blue order, whatever order the reading asks them in.
+        std::vector<int> order = bands.bands;
+        if (bands.layout.kind == SampleLayout::Kind::Bgr) std::reverse(order.begin(), order.end());
+        for (int band : order) select.items.insert(select.items.end(), {"-b", std::to_string(band)});
     }
     const bool hasAlpha = palette || bands.layout.kind == SampleLayout::Kind::Rgba ||
                           bands.layout.kind == SampleLayout::Kind::GreyAlpha;
