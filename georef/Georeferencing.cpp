@@ -208,8 +208,10 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
             return ImportStatus::NoGeoreferencing;
         }
         if ((hasGrid || hasGcps) && !request.replaceGeoreferencing) {
-            message = "it has georeferencing of its own (" + from +
-                      "), which the typed corners would silently replace: " + kTwoChoices;
+            // "its own georeferencing" says it already; a named file is said in brackets.
+            message = (from == "its own georeferencing" ? std::string("it has georeferencing of its own")
+                                                        : "it has georeferencing of its own (" + from + ")") +
+                      ", which the typed corners would silently replace: " + kTwoChoices;
             return ImportStatus::GeoreferencingConflict;
         }
         const GeoPoint& tl = *request.topLeft;
