@@ -271,7 +271,11 @@ public:
             }
             // Left by a run that is over (its lock was free): removed by name while locked,
             // so no run that finds it later can take it for a live lock.
-            if (same) ::unlinkat(place.folder, place.name, 0);
+            if (same && ::unlinkat(place.folder, place.name, 0) != 0) {
+                failed(0);  // a folder that cannot be written in: the lock cannot be made there
+                ::close(fd);
+                return LockResult::Failed;
+            }
             ::close(fd);
         }
         errno = EAGAIN;
