@@ -1,25 +1,12 @@
 #include "Commands.h"
 
-#include <cstdio>
-#include <cstring>
-#include <memory>
-
 #include "BitmapChoice.h"
-#include "Encoding.h"
 #include "ExitCodes.h"
-#include "FileServices.h"
-#include "GridRule.h"
-#include "ConvertReport.h"
-#include "IndexWriter.h"
-#include "Messages.h"
 #include "ImportCommand.h"
 #include "MapConversion.h"
-#include "OutputPaths.h"
 #include "Platform.h"
 #include "ProbeCommand.h"
-#include "StopSignals.h"
-#include "TerminalFeedback.h"
-#include "TileFormat.h"
+#include "Quoted.h"
 
 namespace {
 
