@@ -76,6 +76,18 @@ std::string importReport(const ImportPlan& plan, FitMode fit, const ReportNames&
                                         static_cast<uint32_t>(millisecondsOfArc(w.bottomRight.longitude))) +
                 ", snapped outward to whole pixels\n";
     }
+    // Each control point, where it is on the picture and how far the fit leaves it.
+    if (!plan.controlPoints.empty()) {
+        text += "Control points: " + std::to_string(plan.controlPoints.size()) +
+                ", fitted by a first-order polynomial; residuals in pixels:\n";
+        for (const ControlPointFit& point : plan.controlPoints) {
+            char line[160];
+            std::snprintf(line, sizeof line, "  %-12s at pixel %.1f, line %.1f: %.2f%s\n",
+                          point.id.empty() ? "(no id)" : point.id.c_str(), point.pixel, point.line,
+                          point.residualPixels, point.residualPixels > 1.0 ? " (over one pixel)" : "");
+            text += line;
+        }
+    }
     // Typed extents are the user's; the rest are measured.
     auto measuredAgainst = [](int64_t measured) { return " m, as typed (the corners measure " + std::to_string(measured) + " m)\n"; };
     text += "East-west:    " + std::to_string(plan.extents.eastWestMetres) +

@@ -49,7 +49,7 @@ TEST(ImportReport, ConvertLineAndDialogValuesWithTheirRounding) {
         << report;
 }
 
-TEST(ImportReport, TypedExtentsAreSaidAsTypedAndTheWindowAsSnapped) {
+TEST(ImportReport, TypedExtentsWindowAndControlPointsAreSaidAsTheyAre) {
     ImportPlan plan;
     plan.sourceWidth = plan.fitted.width = plan.fitted.keptWidth = 480;
     plan.sourceHeight = plan.fitted.height = plan.fitted.keptHeight = 480;
@@ -58,6 +58,7 @@ TEST(ImportReport, TypedExtentsAreSaidAsTypedAndTheWindowAsSnapped) {
     plan.extents.eastWestMetres = 1234;
     plan.eastWestTyped = true;
     plan.window = GeoWindow{{35.5, 139.5}, {35.25, 140.0}};
+    plan.controlPoints = {{"corner", 0, 0, 0.25}, {"", 479.5, 12, 1.5}};
     std::string report = importReport(plan, FitMode::Pad, {"a.tif", "a.bmp", "Tokyo", "tokyo"});
     EXPECT_NE(std::string::npos, report.find("East-west:    1234 m, as typed (the corners measure " +
                                              std::to_string(plan.measuredExtents.eastWestMetres) + " m)"))
@@ -66,6 +67,11 @@ TEST(ImportReport, TypedExtentsAreSaidAsTypedAndTheWindowAsSnapped) {
                                              " m, along the meridian"))
         << report;
     EXPECT_NE(std::string::npos, report.find("Window:       35:30:00,139:30:00 to 35:15:00,140:00:00")) << report;
+    EXPECT_NE(std::string::npos,
+              report.find("Control points: 2, fitted by a first-order polynomial; residuals in pixels:\n"
+                          "  corner       at pixel 0.0, line 0.0: 0.25\n"
+                          "  (no id)      at pixel 479.5, line 12.0: 1.50 (over one pixel)\n"))
+        << report;
 }
 
 }  // namespace
