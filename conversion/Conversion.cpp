@@ -86,13 +86,11 @@ ConversionReport writeConversion(CheckedConversion& checked, OutputFolder& outpu
     // Writing the map would replace the very file it is made from.
     std::vector<FileIdentity> inputs;
     checked.source().inputFiles(inputs);
-    for (const FileIdentity& input : inputs) {
-        OutputPath standing;
-        if (bitmapIsOutput(job, input, output, standing)) {
-            warn(feedback, messages::kCannotCreateOutput);
-            feedback.noteFailedFile(standing, 0);
-            return done(ConversionOutcome::OutputFailed);
-        }
+    OutputPath standing;
+    if (inputIsOutput(job, inputs, output, standing)) {
+        warn(feedback, messages::kCannotCreateOutput);
+        feedback.noteFailedFile(standing, 0);
+        return done(ConversionOutcome::OutputFailed);
     }
 
     index.replaceExisting(options.replaceExistingMap);

@@ -19,10 +19,19 @@ bool joinPath(char (&out)[size], const char* folder, const char* name) {
     return length > 0 && static_cast<size_t>(length) < size;
 }
 
+// Whether what stands at path is one of the inputs.
+bool standsOnInput(OutputFolder& output, const char* path, const std::vector<FileIdentity>& inputs) {
+    FileIdentity standing;
+    if (!output.identify(path, standing)) return false;
+    for (const FileIdentity& input : inputs)
+        if (standing.sameFile(input)) return true;
+    return false;
+}
+
 struct FolderScan {
     OutputFolder& output;
     const char* folder;
-    const FileIdentity* bitmap = nullptr;  // looked for
+    const std::vector<FileIdentity>& inputs;  // looked for
     bool found = false;
     char foundPath[kOutputPathSize] = {};
 };
@@ -32,8 +41,7 @@ bool lookAtEntry(void* context, const char* name, bool isFolder) {
     if (isFolder) return true;
     // The map's names fit an OutputPath; a file of another name is never written over.
     OutputPath path;
-    FileIdentity identity;
-    if (joinPath(path, scan.folder, name) && scan.output.identify(path, identity) && identity.sameFile(*scan.bitmap)) {
+    if (joinPath(path, scan.folder, name) && standsOnInput(scan.output, path, scan.inputs)) {
         scan.found = true;
         std::snprintf(scan.foundPath, sizeof scan.foundPath, "%s", path);
         return false;
@@ -98,20 +106,21 @@ void forEachLevelFolder(const ConversionJob& job, OutputFolder& output, Visit vi
 
 }  // namespace
 
-bool bitmapIsOutput(const ConversionJob& job, const FileIdentity& bitmap, OutputFolder& output, OutputPath path) {
+bool inputIsOutput(const ConversionJob& job, const std::vector<FileIdentity>& inputs, OutputFolder& output,
+                   OutputPath path) {
+    if (inputs.empty()) return false;
     formatIndexPath(path, job.folderName);
-    FileIdentity standing;
-    if (output.identify(path, standing) && standing.sameFile(bitmap)) return true;
+    if (standsOnInput(output, path, inputs)) return true;
     OutputPath part;
     formatPartPath(part, path);
-    if (output.identify(part, standing) && standing.sameFile(bitmap)) {
+    if (standsOnInput(output, part, inputs)) {
         std::snprintf(path, kOutputPathSize, "%s", part);
         return true;
     }
     bool found = false;
     forEachLevelFolder(job, output, [&](const char* level, int32_t) {
         if (found) return false;
-        FolderScan scan{output, level, &bitmap};
+        FolderScan scan{output, level, inputs};
         output.listFolder(level, lookAtEntry, &scan);
         if (scan.found) {
             found = true;

@@ -6,10 +6,14 @@
 #include "OutputPaths.h"
 #include "UserFeedback.h"
 
-// Whether the bitmap is itself one of the map's files: its index, or a file in one of its
-// level folders (a tile, a temporary, or another name for the same file). Writing the
-// map would then delete the picture it is made from. On true, path names it.
-bool bitmapIsOutput(const ConversionJob& job, const FileIdentity& bitmap, OutputFolder& output, OutputPath path);
+#include <vector>
+
+// Whether one of the files the pixels come from is itself one of the map's files: its
+// index, or a file in one of its level folders (a tile, a temporary, or another name for
+// the same file). Writing the map would then delete the picture it is made from. The map's
+// folders are looked through once, whatever the number of inputs. On true, path names it.
+bool inputIsOutput(const ConversionJob& job, const std::vector<FileIdentity>& inputs, OutputFolder& output,
+                   OutputPath path);
 
 // After a map has replaced an older one of the same folder name: removes the older map's
 // tiles outside the new grid, tile temporaries left by interrupted runs, and level folders
