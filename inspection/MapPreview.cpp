@@ -64,14 +64,6 @@ private:
 
 }  // namespace
 
-namespace {
-
-PreviewOutcome failedOutcome(const PreviewFile& file) {
-    return file.interrupted() ? PreviewOutcome::Interrupted : PreviewOutcome::ImageFailed;
-}
-
-}  // namespace
-
 PreviewReport previewMap(const fs::path& indexFile, const fs::path& png, int32_t scale,
                          const volatile std::sig_atomic_t* stop) {
     PreviewReport report;
@@ -128,14 +120,14 @@ PreviewReport previewMap(const fs::path& indexFile, const fs::path& png, int32_t
         }
         for (int32_t k = 0; k < strip.keptRows(); ++k) {
             if (!file.writeRow(strip.keptRow(k))) {
-                report.outcome = failedOutcome(file);
+                report.outcome = file.failedOutcome();
                 report.failure = file.failure();
                 return report;
             }
         }
     }
     if (!file.commit()) {
-        report.outcome = failedOutcome(file);
+        report.outcome = file.failedOutcome();
         report.failure = file.failure();
         return report;
     }

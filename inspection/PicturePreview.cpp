@@ -94,14 +94,14 @@ PreviewReport previewPicture(PixelSource& source, const FileIdentity& identity, 
                 line = out.data();
             }
             if (!file.writeRow(line)) {
-                report.outcome = file.interrupted() ? PreviewOutcome::Interrupted : PreviewOutcome::ImageFailed;
+                report.outcome = file.failedOutcome();
                 report.failure = file.failure();
                 return report;
             }
         }
     }
     if (!file.commit()) {
-        report.outcome = file.interrupted() ? PreviewOutcome::Interrupted : PreviewOutcome::ImageFailed;
+        report.outcome = file.failedOutcome();
         report.failure = file.failure();
         return report;
     }

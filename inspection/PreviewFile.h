@@ -13,6 +13,7 @@
 
 #include "FileServices.h"
 #include "ImageWriter.h"
+#include "MapPreview.h"
 #include "OutputFile.h"
 
 class PreviewFile {
@@ -27,13 +28,16 @@ public:
     // A file the preview is made from: the preview refuses to take its name. False, with
     // failure() set, when the file at the preview's name is that file already.
     bool readsFrom(const FileIdentity& input);
-    // Rows and the commit fail once *flag is non-zero, and interrupted() says so.
+    // Rows and the commit fail once *flag is non-zero, and failedOutcome() says so.
     void stopWhen(const volatile std::sig_atomic_t* flag) { stop_ = flag; }
     bool writeRow(const uint8_t* row);
     // Completes the file and puts it in place.
     bool commit();
     const std::string& failure() const { return failure_; }
-    bool interrupted() const { return interrupted_; }
+    // What a preview that failed here reports: Interrupted after a stop, else ImageFailed.
+    PreviewOutcome failedOutcome() const {
+        return interrupted_ ? PreviewOutcome::Interrupted : PreviewOutcome::ImageFailed;
+    }
 
 private:
     bool standsOnInput();
