@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "FileServices.h"  // systemErrorText, the words for its error codes
+
 // The arguments after the program name, as UTF-8. On Windows they are read from the
 // wide command line, so names outside the ANSI code page survive.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
@@ -30,9 +32,6 @@ bool conversionFolderPath(const std::string& utf8Path, std::string& path, std::s
 // system gave them, and the second byte of a double-byte character is never taken for a
 // '\'. "." when the path names no folder.
 std::string conversionParentFolder(const std::string& conversionPath);
-
-// The system's words for an error code of the file services, in UTF-8.
-std::string systemErrorText(int errorCode);
 
 // A path from the conversion's encoding back to UTF-8, for messages.
 std::string displayPath(const std::string& conversionPath);

@@ -54,12 +54,6 @@ std::string conversionParentFolder(const std::string& conversionPath) {
 
 std::string reservedNameReason(const std::string&) { return std::string(); }
 
-std::string systemErrorText(int errorCode) {
-    char text[256];
-    describeSystemError(errorCode, text, sizeof text);
-    return text;
-}
-
 std::string displayPath(const std::string& conversionPath) { return conversionPath; }
 
 bool isFolder(const std::string& utf8Path) {

@@ -181,12 +181,6 @@ std::string conversionParentFolder(const std::string& conversionPath) {
     return parent;
 }
 
-std::string systemErrorText(int errorCode) {
-    char text[512];
-    describeSystemError(errorCode, text, sizeof text);
-    return toUtf8(toWide(CP_ACP, text));
-}
-
 std::string displayPath(const std::string& conversionPath) {
     return toUtf8(toWide(CP_ACP, conversionPath));
 }

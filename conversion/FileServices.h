@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 // Which file a handle or path leads to, and what it held when looked at: a file replaced,
 // rewritten or grown in between compares unequal.
@@ -147,3 +148,5 @@ inline const char* standingErrorText(int errorCode) {
 // The system's text for an error code of these seams, in UTF-8 on POSIX and in the ANSI
 // code page on Windows, without a trailing line end.
 void describeSystemError(int errorCode, char* text, size_t size);
+// The same words as UTF-8 text, for messages.
+std::string systemErrorText(int errorCode);

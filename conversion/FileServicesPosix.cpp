@@ -518,3 +518,9 @@ void describeSystemError(int errorCode, char* text, size_t size) {
     const char* standing = standingErrorText(errorCode);
     std::snprintf(text, size, "%s", standing != nullptr ? standing : std::strerror(errorCode));
 }
+
+std::string systemErrorText(int errorCode) {
+    char text[256];
+    describeSystemError(errorCode, text, sizeof text);
+    return text;
+}

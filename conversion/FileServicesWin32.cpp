@@ -665,3 +665,15 @@ void describeSystemError(int errorCode, char* text, size_t size) {
         text[--length] = '\0';
     if (length == 0) std::snprintf(text, size, "error %d", errorCode);
 }
+
+std::string systemErrorText(int errorCode) {
+    char text[512];
+    describeSystemError(errorCode, text, sizeof text);
+    // The system's words come in the ANSI code page.
+    wchar_t wide[512];
+    char utf8[1536];
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 512) > 0 &&
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr) > 0)
+        return utf8;
+    return text;
+}

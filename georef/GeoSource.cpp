@@ -48,12 +48,6 @@ bool isGdalName(const std::string& name, FileReading& files) {
     return !files.identifyPath(name.c_str(), identity);
 }
 
-std::string systemErrorText(int code) {
-    char text[256] = {};
-    describeSystemError(code, text, sizeof text);
-    return text;
-}
-
 // A path must lead to a regular file: a named pipe would hold GDAL's open for ever, and a
 // folder or device is no picture. Opened through the file services, which never wait.
 bool isRegularFile(FileReading& files, const std::string& path, FileIdentity& identity, std::string& why) {

@@ -25,7 +25,7 @@ ReadResult readFileStart(const std::filesystem::path& path, uint8_t* buffer, siz
     if (file == FileReading::kNoFile) {
         const int error = files.lastError();
         result.status = missing(error) ? ReadStatus::Missing : ReadStatus::Failed;
-        result.reason = systemErrorUtf8(error);
+        result.reason = systemErrorText(error);
         return result;
     }
     const int64_t read = files.readAt(file, 0, buffer, capacity);
@@ -33,7 +33,7 @@ ReadResult readFileStart(const std::filesystem::path& path, uint8_t* buffer, siz
     const bool identified = read >= 0 && files.identify(file, result.identity);
     files.close(file);
     if (read < 0 || !identified) {
-        result.reason = systemErrorUtf8(read < 0 ? error : files.lastError());
+        result.reason = systemErrorText(read < 0 ? error : files.lastError());
         return result;
     }
     result.size = static_cast<size_t>(read);
@@ -54,20 +54,6 @@ std::string systemPath(const std::filesystem::path& path) {
 #else
     return path.native();
 #endif
-}
-
-std::string systemErrorUtf8(int errorCode) {
-    char text[512];
-    describeSystemError(errorCode, text, sizeof text);
-#ifdef _WIN32
-    // The system's words come in the ANSI code page.
-    wchar_t wide[512];
-    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 512);
-    char utf8[1536];
-    if (length > 0 && WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr) > 0)
-        return utf8;
-#endif
-    return text;
 }
 
 std::string displayText(const std::filesystem::path& path) {

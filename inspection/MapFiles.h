@@ -29,8 +29,5 @@ ReadResult readFileStart(const std::filesystem::path& path, uint8_t* buffer, siz
 // the ANSI code page on Windows).
 std::string systemPath(const std::filesystem::path& path);
 
-// The file services' words for an error code, as UTF-8 text for messages.
-std::string systemErrorUtf8(int errorCode);
-
 // The path as UTF-8 text for messages.
 std::string displayText(const std::filesystem::path& path);

@@ -13,17 +13,17 @@ bool PreviewFile::open(const fs::path& file, const ImageLayout& layout) {
     final_ = file;
     int error = 0;
     if (!openOutputTarget(systemPath(file).c_str(), target_, error)) {
-        failure_ = "cannot create " + displayText(file) + ": " + systemErrorUtf8(error);
+        failure_ = "cannot create " + displayText(file) + ": " + systemErrorText(error);
         return false;
     }
     if (target_.folder->entryAt(target_.name.c_str()) == OutputFolder::Entry::Folder) {
-        failure_ = "cannot create " + displayText(file) + ": " + systemErrorUtf8(kErrorFolderStands);
+        failure_ = "cannot create " + displayText(file) + ": " + systemErrorText(kErrorFolderStands);
         return false;
     }
     targetStands_ = target_.folder->identify(target_.name.c_str(), targetIdentity_);
     file_ = std::make_unique<OutputFile>(*target_.folder);
     if (file_->create(target_.name.c_str(), Temporary::Unique) != OutputFileResult::Done) {
-        failure_ = "cannot create a temporary file beside " + displayText(file) + ": " + systemErrorUtf8(file_->error());
+        failure_ = "cannot create a temporary file beside " + displayText(file) + ": " + systemErrorText(file_->error());
         return false;
     }
     std::string reason;
@@ -85,7 +85,7 @@ bool PreviewFile::commit() {
         return false;
     }
     if (file_->place(Placing::Replace) != OutputFileResult::Done) {
-        failure_ = "cannot put " + displayText(final_) + " in place: " + systemErrorUtf8(file_->error());
+        failure_ = "cannot put " + displayText(final_) + " in place: " + systemErrorText(file_->error());
         return false;
     }
     return true;
