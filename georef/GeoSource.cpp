@@ -49,21 +49,16 @@ bool isGdalName(const std::string& name, FileReading& files) {
 }
 
 // A path must lead to a regular file: a named pipe would hold GDAL's open for ever, and a
-// folder or device is no picture. Opened through the file services, which never wait.
+// folder or device is no picture. Opened through the file services, which take regular
+// files only and never wait.
 bool isRegularFile(FileReading& files, const std::string& path, FileIdentity& identity, std::string& why) {
     FileReading::Handle file = files.openForReading(path.c_str());
     if (file == FileReading::kNoFile) {
         why = "it cannot be opened (" + systemErrorText(files.lastError()) + ")";
         return false;
     }
-    bool regular = files.fileSize(file) >= 0;
-    bool identified = regular && files.identify(file, identity);
+    if (!files.identify(file, identity)) identity = FileIdentity{};
     files.close(file);
-    if (!regular) {
-        why = "it is not a regular file (a folder, a device or a named pipe)";
-        return false;
-    }
-    if (!identified) identity = FileIdentity{};
     return true;
 }
 
