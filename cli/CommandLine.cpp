@@ -31,7 +31,6 @@ ParseResult help(std::string topic) {
     return result;
 }
 
-void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
 
 int printHelp(const std::string& topic) {
     CommandOutput out(false);

@@ -3,6 +3,9 @@
 #include "ExitCodes.h"
 #include "Platform.h"
 
+void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
+void printWarning(const std::string& text) { writeStandardError("tessella: warning: " + text + "\n"); }
+
 void CommandOutput::show(const std::string& line, bool failure) {
     messages_.push_back(line);
     if (failure || !quiet_) writeStandardError(line + "\n");

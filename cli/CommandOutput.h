@@ -10,6 +10,11 @@
 
 #include "TerminalFeedback.h"
 
+// A "tessella: error:" or "tessella: warning:" line on standard error, for commands that
+// keep no messages for --json or --quiet.
+void printError(const std::string& text);
+void printWarning(const std::string& text);
+
 class CommandOutput {
 public:
     explicit CommandOutput(bool quiet) : quiet_(quiet) {}

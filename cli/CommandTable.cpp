@@ -1,5 +1,6 @@
 #include "CommandTable.h"
 
+#include "CommandOutput.h"
 #include "Platform.h"
 
 // Each entry is made in its command's own file.
@@ -34,5 +35,5 @@ std::string commandNames() {
 }
 
 void printWarnings(const std::vector<std::string>& warnings) {
-    for (const std::string& warning : warnings) writeStandardError("tessella: warning: " + warning + "\n");
+    for (const std::string& warning : warnings) printWarning(warning);
 }

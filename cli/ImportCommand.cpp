@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "CommandOutput.h"
 #include "BmpOutput.h"
 #include "Conversion.h"
 #include "Encoding.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
 // The enums of georef/, from the indices the options read (ImportCommand.h).
 FitMode fitMode(const ImportArguments& a) { return static_cast<FitMode>(a.fit); }
 Resampling resampling(const ImportArguments& a) { return static_cast<Resampling>(a.resampling); }

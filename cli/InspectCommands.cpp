@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "CommandOutput.h"
 #include "BitmapChoice.h"
 #include "BitmapSource.h"
 #include "Encoding.h"
@@ -28,8 +29,6 @@ namespace {
 
 fs::path pathFromUtf8(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
-void printError(const std::string& text) { writeStandardError("tessella: error: " + text + "\n"); }
-void printWarning(const std::string& text) { writeStandardError("tessella: warning: " + text + "\n"); }
 
 // What a file to inspect is taken for: by its extension, after a ".part" an interrupted
 // run left.
