@@ -23,7 +23,7 @@
 
 namespace {
 
-// The enums of georef/, from the indices the options read (ImportCommand.h).
+// The enums of placement/, from the indices the options read (ImportCommand.h).
 FitMode fitMode(const ImportArguments& a) { return static_cast<FitMode>(a.fit); }
 Resampling resampling(const ImportArguments& a) { return static_cast<Resampling>(a.resampling); }
 

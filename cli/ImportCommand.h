@@ -14,7 +14,7 @@
 #include "CommandLine.h"
 
 // The names --fit and --resample take, in the order of FitMode and Resampling
-// (georef/MapGrid.h), which the import's arguments hold their indices in.
+// (placement/MapGrid.h), which the import's arguments hold their indices in.
 inline const std::vector<std::string> kFitNames = {"pad", "crop", "scale"};
 inline const std::vector<std::string> kResampleNames = {"nearest", "bilinear", "cubic"};
 

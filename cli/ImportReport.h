@@ -1,5 +1,5 @@
 #pragma once
-// What an import worked out (georef/'s ImportPlan), as the user reads it: the picture
+// What an import worked out (placement/'s ImportPlan), as the user reads it: the picture
 // and its corners, the extents, the same settings as a `tessella convert` line, and the
 // values a user of the dialog types, whose fields take whole seconds.
 

@@ -1,5 +1,5 @@
 #pragma once
-// What an import asks for, and what it worked out from the source: georef/ finds these,
+// What an import asks for, and what it worked out from the source: the picture reader finds these,
 // the command line says them (cli/ImportReport.h).
 
 #include <cstdint>
