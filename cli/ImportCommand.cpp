@@ -10,7 +10,7 @@
 #include "Conversion.h"
 #include "Encoding.h"
 #include "ExitCodes.h"
-#include "GeoSource.h"
+#include "ImportSource.h"
 #include "MapConversion.h"
 #include "MapExtents.h"
 #include "Platform.h"
@@ -50,7 +50,7 @@ int importExitCode(ImportStatus status) {
     return kExitInternalError;
 }
 
-int writePreparedBitmap(const ImportArguments& a, GeoSource& source, const StopSignals& signals) {
+int writePreparedBitmap(const ImportArguments& a, ImportSource& source, const StopSignals& signals) {
     const FittedGrid& f = source.plan().fitted;
     BmpWriteResult result;
     {
@@ -91,7 +91,7 @@ int writePreparedBitmap(const ImportArguments& a, GeoSource& source, const StopS
 
 // Opens the picture and works out the plan; kExitSuccess, or the refusal's exit code once
 // it was said (through out when given, else on standard error).
-int openSource(const ImportArguments& a, std::unique_ptr<GeoSource>& source, CommandOutput* out = nullptr) {
+int openSource(const ImportArguments& a, std::unique_ptr<ImportSource>& source, CommandOutput* out = nullptr) {
     ImportRequest request;
     request.sourcePath = a.source;
     request.srs = a.srs;
@@ -107,7 +107,7 @@ int openSource(const ImportArguments& a, std::unique_ptr<GeoSource>& source, Com
     request.fit = fitMode(a);
     request.resampling = resampling(a);
     std::string message;
-    ImportStatus status = GeoSource::open(request, source, message);
+    ImportStatus status = openImportSource(request, source, message);
     if (status == ImportStatus::Ready) return kExitSuccess;
     if (out != nullptr) out->error(message);
     else printError(message);
@@ -124,7 +124,7 @@ ReportNames reportNames(const ImportArguments& a) {
 }
 
 // The map, through the same run as convert's, from the picture's strips.
-int writeImportedMap(const ImportArguments& a, MapConversion& map, GeoSource& source, const ImportPlan& plan) {
+int writeImportedMap(const ImportArguments& a, MapConversion& map, ImportSource& source, const ImportPlan& plan) {
     ConversionJob& job = map.job();
     setJobGrid(job, plan.fitted.width, plan.fitted.height);
     job.bitmapAccepted = 1;
@@ -151,7 +151,7 @@ int runImport(const ImportArguments& a) {
     if (!a.bmp.empty()) {
         // From the start: a stop at any moment leaves nothing half made, and says so.
         StopSignals signals;
-        std::unique_ptr<GeoSource> source;
+        std::unique_ptr<ImportSource> source;
         if (int refused = openSource(a, source); refused != kExitSuccess) return refused;
         printWarnings(source->plan().warnings);
         if (!a.quiet) writeStandardOutput(importReport(source->plan(), fitMode(a), reportNames(a)));
@@ -165,7 +165,7 @@ int runImport(const ImportArguments& a) {
     MapConversion map(request, {});
     // The name is checked before anything is worked out or printed.
     if (int refused = map.acceptName(); refused != kExitSuccess) return refused;
-    std::unique_ptr<GeoSource> source;
+    std::unique_ptr<ImportSource> source;
     if (int refused = openSource(a, source, &map.out()); refused != kExitSuccess)
         return map.finish(refused, "source refused");
     const ImportPlan& plan = source->plan();

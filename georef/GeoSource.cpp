@@ -209,6 +209,14 @@ struct GeoSource::Gdal {
     std::vector<uint8_t> row;
 };
 
+ImportStatus openImportSource(const ImportRequest& request, std::unique_ptr<ImportSource>& source,
+                              std::string& message) {
+    std::unique_ptr<GeoSource> opened;
+    ImportStatus status = GeoSource::open(request, opened, message);
+    source = std::move(opened);
+    return status;
+}
+
 void startGdal() {
     static std::once_flag started;
     std::call_once(started, [] {
@@ -336,19 +344,8 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
         g.offsetX = g.offsetY = 0;
     }
 
-    LimitCheck limits = checkMapLimits(grid, request.fit, plan.fitted, plan.corners, plan.measuredExtents);
-    if (limits.status != ImportStatus::Ready) {
-        return refuse(limits.status, limits.status == ImportStatus::FitRefused
-                                         ? fitRefusal(grid, limits.fit, plan.fitted)
-                                         : limitRefusal(grid, request, limits));
-    }
-    plan.extents = plan.measuredExtents;
-    applyTypedExtents(request, plan);
-    for (int64_t metres : {plan.extents.eastWestMetres, plan.extents.northSouthMetres}) {
-        if (metres < 1 || metres > 9999999)
-            return refuse(ImportStatus::ExtentRefused,
-                          "its extent of " + std::to_string(metres) + " m is outside 1 to 9,999,999 m");
-    }
+    status = planMap(grid, request, plan, message);
+    if (status != ImportStatus::Ready) return refuse(status, message);
     g.resampling = request.resampling;
     sizeBlockCache(*g.pixels);
     result = std::move(source);

@@ -8,10 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "ImportPlan.h"
-#include "PixelSource.h"
+#include "ImportSource.h"
 
-class GeoSource : public PixelSource {
+class GeoSource : public ImportSource {
 public:
     ~GeoSource() override;
 
@@ -19,10 +18,6 @@ public:
     // one or more sentences, naming the file.
     static ImportStatus open(const ImportRequest& request, std::unique_ptr<GeoSource>& source,
                              std::string& message);
-
-    const ImportPlan& plan() const { return plan_; }
-    // Why the last readStrip delivered fewer tiles than asked for.
-    const std::string& readError() const { return readError_; }
 
     int32_t readStrip(int32_t row, int32_t firstColumn, int32_t columnCount, RowSink& sink) override;
     bool unchanged() override;
@@ -36,8 +31,6 @@ private:
     bool readSamples(int32_t x0, int32_t y0, int32_t width, int32_t rows);
 
     std::unique_ptr<Gdal> gdal_;
-    ImportPlan plan_;
-    std::string readError_;
 };
 
 // Makes GDAL ready once: every driver registered, its messages kept for ours, and its

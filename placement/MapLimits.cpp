@@ -1,5 +1,7 @@
 #include "MapLimits.h"
 
+#include "ImportSource.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -251,4 +253,22 @@ void applyTypedExtents(const ImportRequest& request, ImportPlan& plan) {
           plan.eastWestTyped, "east-west");
     apply(request.northSouthMetres, plan.extents.northSouthMetres, plan.measuredExtents.northSouthMetres,
           plan.northSouthTyped, "north-south");
+}
+
+ImportStatus planMap(const LatLonGrid& grid, const ImportRequest& request, ImportPlan& plan, std::string& message) {
+    LimitCheck limits = checkMapLimits(grid, request.fit, plan.fitted, plan.corners, plan.measuredExtents);
+    if (limits.status != ImportStatus::Ready) {
+        message = limits.status == ImportStatus::FitRefused ? fitRefusal(grid, limits.fit, plan.fitted)
+                                                             : limitRefusal(grid, request, limits);
+        return limits.status;
+    }
+    plan.extents = plan.measuredExtents;
+    applyTypedExtents(request, plan);
+    for (int64_t metres : {plan.extents.eastWestMetres, plan.extents.northSouthMetres}) {
+        if (metres < 1 || metres > 9999999) {
+            message = "its extent of " + std::to_string(metres) + " m is outside 1 to 9,999,999 m";
+            return ImportStatus::ExtentRefused;
+        }
+    }
+    return ImportStatus::Ready;
 }
