@@ -10,8 +10,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "CoordinateSystemText.h"
 #include "FileServices.h"
 #include "GdalRaster.h"
+#include "GeoreferencingSteps.h"
+#include "SmallTextFile.h"
+#include "WorldFile.h"
 
 namespace {
 
@@ -37,39 +41,16 @@ std::string companionFile(GDALDataset& raster, const std::vector<std::string>& e
 // The text of a small file: a path through the file services (a regular file only, so a
 // named pipe never holds the import), one of GDAL's /vsi names through GDAL.
 bool readSmallFile(const std::string& path, std::string& text) {
-    constexpr int64_t kLargest = 1 << 20;
     if (path.rfind("/vsi", 0) == 0) {
         if (path.rfind("/vsistdin", 0) == 0) return false;
         GByte* bytes = nullptr;
         vsi_l_offset size = 0;
-        bool read = VSIIngestFile(nullptr, path.c_str(), &bytes, &size, kLargest) != 0;
+        bool read = VSIIngestFile(nullptr, path.c_str(), &bytes, &size, kLargestSmallTextFile) != 0;
         if (read) text.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
         VSIFree(bytes);
         return read;
     }
-    FileReading& files = platformFileReading();
-    FileReading::Handle file = files.openForReading(path.c_str());
-    if (file == FileReading::kNoFile) return false;
-    int64_t size = files.fileSize(file);
-    bool read = size >= 0 && size <= kLargest;
-    if (read) {
-        text.resize(static_cast<size_t>(size));
-        read = files.readAt(file, 0, text.data(), text.size()) == size;
-    }
-    files.close(file);
-    return read;
-}
-
-// A .prj's text as GDAL's reader takes it: a UTF-8 byte-order mark and the white space
-// around the text (blank lines included) left out, a bare number taken as an EPSG code.
-std::string prjDefinition(std::string text) {
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-    const char* space = " \t\r\n\f\v";
-    size_t first = text.find_first_not_of(space);
-    if (first == std::string::npos) return "";
-    text = text.substr(first, text.find_last_not_of(space) - first + 1);
-    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) text = "EPSG:" + text;
-    return text;
+    return readSmallTextFile(platformFileReading(), path, text);
 }
 
 enum class PrjFound { None, Read, Unreadable };
@@ -144,10 +125,6 @@ std::string srsName(const OGRSpatialReference& given) {
     return text;
 }
 
-bool isGdalsDefault(const double gt[6]) {
-    return gt[0] == 0 && gt[1] == 1 && gt[2] == 0 && gt[3] == 0 && gt[4] == 0 && gt[5] == 1;
-}
-
 // The first-order fit through the GCPs, and how far it leaves each of them, in pixels.
 bool fitControlPoints(GDALDataset& raster, std::vector<ControlPointFit>& fits, std::string& message) {
     const int count = raster.GetGCPCount();
@@ -179,70 +156,37 @@ std::string pixelsText(double pixels) {
     return text;
 }
 
-const char* const kTwoChoices =
-    "to cut a region of the picture give --window LAT,LON,LAT,LON instead; to take the typed values in place of "
-    "its own, add --replace-georeferencing";
-
 }  // namespace
 
 ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& request, SourceGeoreferencing& found,
                                 std::string& message) {
     const int width = raster.GetRasterXSize(), height = raster.GetRasterYSize();
     double gt[6];
-    // GDAL's default grid, which it keeps in an .aux.xml for a picture without any, places
-    // nothing.
-    const bool hasGrid = raster.GetGeoTransform(gt) == CE_None && !isGdalsDefault(gt);
+    const bool hasGrid = raster.GetGeoTransform(gt) == CE_None && !isGdalsDefaultGrid(gt);
     const bool hasGcps = !hasGrid && raster.GetGCPCount() > 0;
     std::string worldFile = companionFile(raster, {".tfw", ".pgw", ".jgw", ".wld", ".tifw", ".pngw", ".jpgw",
-                                                   ".bpw", ".bmpw", ".gfw"});
+                                                   ".bpw", ".bmpw", ".gfw", ".jpw", ".tiffw", ".jpegw", ".gifw"});
+    // GDAL's BMP driver reads a world file but leaves it out of the files it lists.
+    GDALDriver* driver = raster.GetDriver();
+    WorldFileFound bmpWorldFile;
+    if (hasGrid && worldFile.empty() && driver && EQUAL(driver->GetDescription(), "BMP") &&
+        findWorldFile(platformFileReading(), raster.GetDescription(), PictureFormat::Bmp, bmpWorldFile))
+        worldFile = bmpWorldFile.path;
     std::string auxFile = companionFile(raster, {".xml"});
-    std::string from = !worldFile.empty() ? "the world file " + worldFile
-                       : !auxFile.empty() ? "its .aux.xml " + auxFile
-                                          : "its own georeferencing";
-    if (hasGcps) from = (auxFile.empty() ? std::string("its ") : "the .aux.xml " + auxFile + "'s ") +
-                        std::to_string(raster.GetGCPCount()) + " control points (GCPs)";
+    std::string from = ownGeoreferencingSource(worldFile, auxFile, hasGcps ? raster.GetGCPCount() : 0);
 
     if (request.topLeft || request.bottomRight) {
-        if (!request.topLeft || !request.bottomRight) {
-            message = "give both corners, --top-left and --bottom-right";
-            return ImportStatus::NoGeoreferencing;
-        }
-        if ((hasGrid || hasGcps) && !request.replaceGeoreferencing) {
-            // "its own georeferencing" says it already; a named file is said in brackets.
-            message = (from == "its own georeferencing" ? std::string("it has georeferencing of its own")
-                                                        : "it has georeferencing of its own (" + from + ")") +
-                      ", which the typed corners would silently replace: " + kTwoChoices;
-            return ImportStatus::GeoreferencingConflict;
-        }
-        const GeoPoint& tl = *request.topLeft;
-        const GeoPoint& br = *request.bottomRight;
-        found.latLonGrid = true;
-        found.grid = {tl.latitude, tl.longitude, (tl.latitude - br.latitude) / height,
-                      (br.longitude - tl.longitude) / width, width, height};
-        found.description = "the corners typed with --top-left and --bottom-right (WGS84)";
-        if (hasGrid || hasGcps) found.description += ", in place of " + from;
-        if (!(found.grid.latitudeStep > 0) || !(found.grid.longitudeStep > 0)) {
-            message = "--top-left must lie north and west of --bottom-right";
-            return ImportStatus::CornersRefused;
-        }
-        return ImportStatus::Ready;
+        const ImportStatus status = placeByTypedCorners(request, width, height, hasGrid || hasGcps ? from : "",
+                                                        found.grid, found.description, message);
+        found.latLonGrid = status == ImportStatus::Ready;
+        return status;
     }
 
     if (!hasGrid && !hasGcps) {
-        message = "it has no georeferencing (no GeoTIFF tags, .aux.xml, control points or world file "
-                  ".tfw/.pgw/.jgw/.wld); give its corners with --top-left and --bottom-right";
+        message = noGeoreferencingMessage();
         return ImportStatus::NoGeoreferencing;
     }
-    if (hasGrid) {
-        // Terms that are not numbers, or a grid that collapses to a line, place no pixel.
-        const bool finite = std::all_of(gt, gt + 6, [](double term) { return std::isfinite(term); });
-        if (!finite || gt[1] * gt[5] - gt[2] * gt[4] == 0) {
-            message = "the georeferencing cannot be used: " + from +
-                      (finite ? " maps the whole picture onto a line" : " holds terms that are not finite numbers") +
-                      "; give its corners with --top-left and --bottom-right";
-            return ImportStatus::NoGeoreferencing;
-        }
-    }
+    if (hasGrid && !isUsableGrid(gt, from, message)) return ImportStatus::NoGeoreferencing;
 
     OGRSpatialReference own, srs;
     std::string ownFrom, prjPath, prjWhy;
@@ -258,8 +202,7 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
                 break;
             case PrjFound::Unreadable:
                 if (request.srs.empty()) {
-                    message = "the coordinate system in " + prjPath + " cannot be read: " + prjWhy +
-                              "; correct it, or say which system with --srs, e.g. --srs EPSG:4326";
+                    message = unreadablePrjMessage(prjPath, prjWhy);
                     return ImportStatus::BadCoordinateSystem;
                 }
                 break;
@@ -268,25 +211,19 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
     }
     if (!request.srs.empty()) {
         if (hasOwn && !request.replaceGeoreferencing) {
-            message = "it names its own coordinate system, " + srsName(own) + ownFrom +
-                      ", which --srs " + request.srs + " would silently replace: leave --srs out to use it; " +
-                      kTwoChoices;
+            message = srsConflictMessage(srsName(own), ownFrom, request.srs);
             return ImportStatus::GeoreferencingConflict;
         }
         if (srs.SetFromUserInput(request.srs.c_str()) != OGRERR_NONE) {
             message = "--srs " + request.srs + " is not a coordinate system GDAL knows (try EPSG:4326)";
             return ImportStatus::BadCoordinateSystem;
         }
-        from += " in " + srsName(srs) + " (from --srs" + (hasOwn ? ", in place of " + srsName(own) + ")" : ")");
+        from += srsSourceText(srsName(srs), hasOwn ? srsName(own) : "");
     } else if (hasOwn) {
         srs = own;
         from += " in " + srsName(srs) + ownFrom;
     } else {
-        message = worldFile.empty()
-                      ? "its georeferencing names no coordinate system: say which with --srs, e.g. --srs EPSG:4326"
-                      : "the world file " + worldFile +
-                            " carries no coordinate system and there is no .prj beside it: say which with "
-                            "--srs, e.g. --srs EPSG:4326";
+        message = noCoordinateSystemMessage(worldFile);
         return ImportStatus::NoCoordinateSystem;
     }
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
@@ -300,9 +237,9 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
                                          pixelsText(fit.line) + ") lies " + pixelsText(fit.residualPixels) +
                                          " pixels from where the first-order fit through all the points puts it");
         }
-    } else if (gt[2] == 0 && gt[4] == 0 && gt[1] > 0 && gt[5] < 0 && sameAsWgs84(srs, gt, width, height)) {
+    } else if (isNorthUpGrid(gt) && sameAsWgs84(srs, gt, width, height)) {
         found.latLonGrid = true;
-        found.grid = {gt[3], gt[0], -gt[5], gt[1], width, height};
+        found.grid = latLonGridOf(gt, width, height);
         found.description = from;
         return ImportStatus::Ready;
     }

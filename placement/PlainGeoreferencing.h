@@ -35,6 +35,8 @@ struct PlainGeoreferencing {
 // corners of request, else tags, else a world file beside the source (.tfw, .pgw, .jgw,
 // .wld, .bpw and the other names GDAL looks for) in the system of its .prj or of
 // request.srs. Ready, or the refusal's status with message (one or more sentences, the
-// file's name left to the caller).
+// file's name left to the caller). The statuses and messages are those of the reading
+// through GDAL; what only that reading can place is refused with BadCoordinateSystem
+// (another system) or NoGeoreferencing (rotation terms, not north-up, control points).
 ImportStatus findPlainGeoreferencing(const ImportRequest& request, int32_t width, int32_t height,
                                      const GeoTiffTags& tags, PlainGeoreferencing& found, std::string& message);

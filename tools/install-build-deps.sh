@@ -4,7 +4,8 @@
 # GoogleTest, Google Benchmark, clang with libFuzzer (fuzz targets), ImageMagick
 # (bitmaps written by another program, for the bad-input corpus and the README's
 # examples), man-db (the tests read the installed manual page with man -l), and GDAL's
-# and GeographicLib's programs (the map-picture import's tests and benchmarks).
+# and GeographicLib's programs (the map-picture import's tests and benchmarks), and libtiff
+# (the tests read GeoTIFF tags as the Windows build's picture decoder hands them over).
 #
 # Usage: tools/install-build-deps.sh [--minimal]   (as root, or with sudo available)
 #   --minimal  only what building, installing and packaging the command line needs
@@ -16,6 +17,7 @@ set -eu
 packages="g++ cmake make pkg-config dpkg-dev file libpng-dev libgdal-dev libgeographiclib-dev"
 if [ "${1:-}" != "--minimal" ]; then
     packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev imagemagick man-db"
+    packages="$packages libtiff-dev"
     packages="$packages gdal-bin geographiclib-tools xplanet-images"
 fi
 

@@ -33,6 +33,7 @@ void makeRaster(const std::string& path, const RasterRecipe& recipe, const Sampl
     }
     if (recipe.exifOrientation)
         raster->SetMetadataItem("EXIF_Orientation", std::to_string(recipe.exifOrientation).c_str());
+    if (recipe.pixelIsPoint) raster->SetMetadataItem(GDALMD_AREA_OR_POINT, GDALMD_AOP_POINT);
     if (recipe.noData)
         for (int b = 1; b <= recipe.bands; ++b) raster->GetRasterBand(b)->SetNoDataValue(*recipe.noData);
     if (!recipe.gcps.empty()) {

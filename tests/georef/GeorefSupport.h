@@ -26,6 +26,7 @@ struct RasterRecipe {
     std::vector<double> geoTransform;   // none when empty
     std::string srs;                    // e.g. "EPSG:4326"; none when empty
     std::vector<std::string> options;   // creation options, e.g. "WORLDFILE=YES"
+    bool pixelIsPoint = false;          // AREA_OR_POINT=Point: the grid names pixel centres
     // Palette entries (red, green, blue, alpha) for a one-band palette raster.
     std::vector<std::vector<short>> palette;
 };
