@@ -1,5 +1,8 @@
 #include "PlainGeoreferencing.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "CoordinateSystemText.h"
 #include "FileServices.h"
 #include "GeoTiffGrid.h"
@@ -42,9 +45,34 @@ PrjFound readPrj(FileReading& files, const std::string& sourcePath, NamedSystem&
     return PrjFound::None;
 }
 
+// An .aux.xml beside the source that holds a grid, control points or a system: GDAL
+// reads those (before or after a world file, by format), this build does not.
+bool auxHoldsGeoreferencing(FileReading& files, const std::string& sourcePath, std::string& auxPath) {
+    auxPath = sourcePath + ".aux.xml";
+    std::string text;
+    if (!readSmallTextFile(files, auxPath, text)) return false;
+    if (text.find("<GCPList") != std::string::npos || text.find("<SRS") != std::string::npos) return true;
+    const size_t grid = text.find("<GeoTransform>");
+    if (grid == std::string::npos) return false;
+    // GDAL's default grid, which it keeps for a picture without any, places nothing.
+    double terms[6] = {};
+    const char* at = text.c_str() + grid + std::strlen("<GeoTransform>");
+    for (double& term : terms) {
+        char* end = nullptr;
+        term = std::strtod(at, &end);
+        if (end == at) return true;
+        at = end + std::strspn(end, " ,\t\r\n");
+    }
+    return !isGdalsDefaultGrid(terms);
+}
+
 std::string needsLinux(const std::string& what) {
     return what + ": without GDAL only geographic latitude/longitude on WGS84, JGD2000 or JGD2011 is read" +
            kLinuxHandlesIt;
+}
+
+std::string needsWarp(const std::string& what) {
+    return what + " and needs a warp, which only GDAL does" + std::string(kLinuxHandlesIt);
 }
 
 }  // namespace
@@ -68,6 +96,12 @@ ImportStatus findPlainGeoreferencing(const ImportRequest& request, int32_t width
     const std::string worldFile = hasWorldFile ? world.path : "";
     std::string from = ownGeoreferencingSource(worldFile, "", controlPoints);
 
+    std::string auxPath;
+    const bool replacing = request.topLeft && request.bottomRight && request.replaceGeoreferencing;
+    if (!replacing && auxHoldsGeoreferencing(files, request.sourcePath, auxPath)) {
+        message = "its .aux.xml " + auxPath + " holds georeferencing, which only GDAL reads" + std::string(kLinuxHandlesIt);
+        return ImportStatus::NoGeoreferencing;
+    }
     if (request.topLeft || request.bottomRight)
         return placeByTypedCorners(request, width, height, hasGrid || controlPoints > 0 ? from : "", found.grid,
                                    found.description, message);
@@ -131,12 +165,12 @@ ImportStatus findPlainGeoreferencing(const ImportRequest& request, int32_t width
     }
 
     if (controlPoints > 0) {
-        message = needsLinux("it is placed by " + from + ", which need a warp");
+        message = needsWarp("it is placed by " + from);
         return ImportStatus::NoGeoreferencing;
     }
     if (!isNorthUpGrid(gt)) {
         const bool rotated = gt[2] != 0 || gt[4] != 0;
-        message = needsLinux(from + (rotated ? " has rotation terms" : " is not north-up") + ", which need a warp");
+        message = needsWarp(from + (rotated ? " has rotation terms" : " is not north-up"));
         return ImportStatus::NoGeoreferencing;
     }
     found.grid = latLonGridOf(gt, width, height);

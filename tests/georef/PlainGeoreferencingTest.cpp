@@ -46,9 +46,13 @@ std::vector<T> arrayTag(TIFF* tiff, ttag_t tag) {
     return std::vector<T>(values, values + count);
 }
 
-GeoTiffTags readTiffTags(const std::string& path) {
+void registerGeoTiffFields() {
     static const bool registered = (previousExtender = TIFFSetTagExtender(addGeoTiffFields), true);
     (void)registered;
+}
+
+GeoTiffTags readTiffTags(const std::string& path) {
+    registerGeoTiffFields();
     GeoTiffTags tags;
     TIFF* tiff = TIFFOpen(path.c_str(), "r");
     EXPECT_NE(nullptr, tiff) << path;
@@ -62,6 +66,33 @@ GeoTiffTags readTiffTags(const std::string& path) {
     if (TIFFGetField(tiff, 34737, &ascii) && ascii) tags.geoAscii = ascii;
     TIFFClose(tiff);
     return tags;
+}
+
+// Changes a GeoTIFF's tags in place, for what GDAL does not write itself.
+using Retag = std::function<void(TIFF*, const GeoTiffTags&)>;
+
+void rewriteTiffTags(const std::string& path, const Retag& change) {
+    const GeoTiffTags before = readTiffTags(path);
+    TIFF* tiff = TIFFOpen(path.c_str(), "r+");
+    ASSERT_NE(nullptr, tiff) << path;
+    change(tiff, before);
+    EXPECT_EQ(1, TIFFRewriteDirectory(tiff));
+    TIFFClose(tiff);
+}
+
+// The scale and tiepoint GDAL wrote, as a ModelTransformation in their place.
+void asTransformation(TIFF* tiff, const GeoTiffTags& tags) {
+    const double m[16] = {tags.pixelScale[0], 0, 0, tags.tiepoints[3], 0, -tags.pixelScale[1], 0, tags.tiepoints[4],
+                          0, 0, 0, 0, 0, 0, 0, 1};
+    TIFFUnsetField(tiff, 33550);
+    TIFFUnsetField(tiff, 33922);
+    TIFFSetField(tiff, 34264, 16, m);
+}
+
+void negativeYScale(TIFF* tiff, const GeoTiffTags& tags) {
+    std::vector<double> scale = tags.pixelScale;
+    scale[1] = -scale[1];
+    TIFFSetField(tiff, 33550, static_cast<int>(scale.size()), scale.data());
 }
 
 // --- pictures and the files beside them ---------------------------------------------------
@@ -143,6 +174,8 @@ struct PlacementCase {
     // with refusal, a message holding this, where GDAL's reading places the picture.
     const char* refusedWith = nullptr;
     ImportStatus refusal = ImportStatus::Ready;
+    bool gdalRefusesToo = false;  // a refusal of a file GDAL's reading cannot place either
+    Retag retag = nullptr;        // applied to the GeoTIFF once written
 };
 
 struct Outcome {
@@ -197,6 +230,7 @@ void runCases(const std::vector<PlacementCase>& cases) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
         makeRaster(folder.file(c.file), c.recipe);
+        if (c.retag) rewriteTiffTags(folder.file(c.file), c.retag);
         for (const auto& [name, text] : c.beside) std::ofstream(folder.file(name), std::ios::binary) << text;
         ImportRequest request = c.request;
         request.sourcePath = folder.file(c.file);
@@ -207,6 +241,9 @@ void runCases(const std::vector<PlacementCase>& cases) {
             EXPECT_NE(std::string::npos, plain.message.find(c.refusedWith)) << plain.message;
             EXPECT_NE(std::string::npos, plain.message.find("tessella import on Linux")) << plain.message;
             EXPECT_EQ(std::string::npos, plain.message.find('\n')) << plain.message;
+            if (!c.gdalRefusesToo) {
+                EXPECT_EQ(ImportStatus::Ready, gdal.status) << gdal.message;
+            }
             continue;
         }
         ASSERT_EQ(gdal.status, plain.status) << "GDAL: " << gdal.message << "\nplain: " << plain.message;
@@ -236,7 +273,7 @@ TEST(PlainGeoreferencing, WorldFilesAndTheirSystemsPlaceThePictureAsGdalDoes) {
         {"--srs as a PROJ string", "a.png", picture("PNG"), {{"a.pgw", world}},
          withSrs("+proj=longlat +datum=WGS84 +no_defs")},
         {"--srs that GDAL does not know either", "a.png", picture("PNG"), {{"a.pgw", world}}, withSrs("4326"),
-         "not a coordinate system", ImportStatus::BadCoordinateSystem},
+         "not a coordinate system", ImportStatus::BadCoordinateSystem, true},
         {".pngw and a bare EPSG number", "a.png", picture("PNG"), {{"a.pngw", world}, {"a.prj", "4612\n"}}, {}},
         {".wld and WKT 2 with a name of its own", "a.png", picture("PNG"),
          {{"a.wld", world}, {"a.prj", kWkt2Jgd2000}}, {}},
@@ -267,6 +304,15 @@ TEST(PlainGeoreferencing, WorldFilesAndTheirSystemsPlaceThePictureAsGdalDoes) {
          withSrs("EPSG:4326")},
         {"an empty .prj", "a.png", picture("PNG"), {{"a.pgw", world}, {"a.prj", " \r\n"}}, {}},
         {"no georeferencing at all", "a.png", picture("PNG"), {}, {}},
+        {"a BMP's world file in upper case", "a.bmp", picture("BMP"), {{"a.BPW", world}}, withSrs("EPSG:6668")},
+        {"WKT 1 with latitude first under another name", "a.png", picture("PNG"),
+         {{"a.pgw", world},
+          {"a.prj", "GEOGCS[\"survey\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,298.257223563]],"
+                    "PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433],AXIS[\"Lat\",NORTH],"
+                    "AXIS[\"Long\",EAST]]"}},
+         {}},
+        {"an .aux.xml with GDAL's default grid", "a.png", picture("PNG"),
+         {{"a.png.aux.xml", "<PAMDataset><GeoTransform>0, 1, 0, 0, 0, 1</GeoTransform></PAMDataset>\n"}}, {}},
     };
     runCases(cases);
 }
@@ -285,6 +331,14 @@ TEST(PlainGeoreferencing, GeoTiffTagsPlaceThePictureAsGdalDoes) {
         {"tags without GeoKeys, --srs", "a.tif", picture("GTiff", kTokyo), {}, withSrs("EPSG:6668")},
         {"tags before a world file", "a.tif", picture("GTiff", kTokyo, "EPSG:4326"),
          {{"a.tfw", worldFileFor({130, 0.5, 0, 40, 0, -0.5})}}, {}},
+        {"GeoKeys with a .tfw for the grid", "a.tif", picture("GTiff", {}, "EPSG:6668"),
+         {{"a.tfw", worldFileFor(kTokyo)}}, {}},
+        {"a ModelTransformation", "a.tif", picture("GTiff", kTokyo, "EPSG:4326"), {}, {}, nullptr,
+         ImportStatus::Ready, false, asTransformation},
+        {"a ModelTransformation and PixelIsPoint", "a.tif", pointGrid, {}, {}, nullptr, ImportStatus::Ready, false,
+         asTransformation},
+        {"a negative y scale", "a.tif", picture("GTiff", kTokyo, "EPSG:4612"), {}, {}, nullptr, ImportStatus::Ready,
+         false, negativeYScale},
         {"--srs on a GeoTIFF", "a.tif", picture("GTiff", kTokyo, "EPSG:4326"), {}, withSrs("EPSG:4326")},
         {"--srs on a GeoTIFF, replacing", "a.tif", picture("GTiff", kTokyo, "EPSG:4326"), {},
          withSrs("EPSG:6668", true)},
@@ -336,6 +390,15 @@ TEST(PlainGeoreferencing, WhatNeedsAWarpIsRefusedNamingItAndTheLinuxBuild) {
          {}, {}, "its own georeferencing in WGS 84 (EPSG:4326) has rotation terms", ImportStatus::NoGeoreferencing},
         {"a GeoTIFF placed by control points", "a.tif", controlPoints, {}, {}, "its 3 control points (GCPs)",
          ImportStatus::NoGeoreferencing},
+        {"a .prj in grads", "a.png", picture("PNG"),
+         {{"a.pgw", world},
+          {"a.prj", "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],"
+                    "PRIMEM[\"Greenwich\",0.0],UNIT[\"Grad\",0.015707963267949]]"}},
+         {}, "on another datum or in other units", ImportStatus::BadCoordinateSystem},
+        {"an .aux.xml with a grid", "a.png", picture("PNG"),
+         {{"a.png.aux.xml", "<PAMDataset><GeoTransform>139.7, 0.001, 0, 35.7, 0, -0.001</GeoTransform></PAMDataset>"},
+          {"a.prj", kWgs84Wkt}},
+         {}, "a.png.aux.xml holds georeferencing", ImportStatus::NoGeoreferencing},
     };
     runCases(cases);
 }
@@ -343,9 +406,9 @@ TEST(PlainGeoreferencing, WhatNeedsAWarpIsRefusedNamingItAndTheLinuxBuild) {
 TEST(PlainGeoreferencing, AnUnreadablePrjIsRefusedWithoutGuessing) {
     const std::vector<PlacementCase> cases = {
         {"words", "a.png", picture("PNG"), {{"a.pgw", worldFileFor(kTokyo)}, {"a.prj", "nonsense"}}, {},
-         "a.prj cannot be read without GDAL", ImportStatus::BadCoordinateSystem},
+         "a.prj cannot be read without GDAL", ImportStatus::BadCoordinateSystem, true},
         {"WKT cut short", "a.png", picture("PNG"), {{"a.pgw", worldFileFor(kTokyo)}, {"a.prj", "GEOGCS[\"WGS 84\","}},
-         {}, "its WKT does not parse", ImportStatus::BadCoordinateSystem},
+         {}, "its WKT does not parse", ImportStatus::BadCoordinateSystem, true},
     };
     runCases(cases);
 }
