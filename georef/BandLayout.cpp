@@ -6,6 +6,16 @@
 
 namespace {
 
+// An uncompressed GeoTIFF of exactly three bands stored pixel by pixel: GDAL then reads
+// whole rows of it from the file straight into the caller's buffer when asked to.
+bool readsDirectly(GDALDataset& raster) {
+    GDALDriver* driver = raster.GetDriver();
+    if (!driver || !EQUAL(driver->GetDescription(), "GTiff") || raster.GetRasterCount() != 3) return false;
+    const char* compression = raster.GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE");
+    const char* interleave = raster.GetMetadataItem("INTERLEAVE", "IMAGE_STRUCTURE");
+    return compression == nullptr && interleave != nullptr && EQUAL(interleave, "PIXEL");
+}
+
 uint32_t maxValueOf(GDALRasterBand& band) {
     const char* nbits = band.GetMetadataItem("NBITS", "IMAGE_STRUCTURE");
     int bits = nbits ? std::atoi(nbits) : 0;
@@ -121,11 +131,17 @@ ImportStatus readBandLayout(GDALDataset& raster, const std::optional<SampleStret
         out.layout.kind = alpha > 3 ? SampleLayout::Kind::Rgba : SampleLayout::Kind::Rgb;
         out.bands = {1, 2, 3};
         if (alpha > 3) out.bands.push_back(alpha);
-        // Plain 8-bit colour is asked for in the tiles' order: GDAL's copy of the samples
-        // then leaves them as the tiles take them.
+        // Plain 8-bit colour. An uncompressed GeoTIFF of three bands stored pixel by pixel
+        // is read straight from the file into the buffer (GDAL's direct I/O), which only
+        // takes the bands in their own order: red and blue are swapped afterwards, at a
+        // fraction of the cost of GDAL's sample-by-sample copy. Any other source is asked
+        // for in the tiles' order, so that GDAL's copy leaves the samples as they are taken.
         if (!alpha && !stretch && out.type == GDT_Byte && out.layout.maxValue == 255) {
-            out.layout.kind = SampleLayout::Kind::Bgr;
-            out.bands = {3, 2, 1};
+            out.directRead = readsDirectly(raster);
+            if (!out.directRead) {
+                out.layout.kind = SampleLayout::Kind::Bgr;
+                out.bands = {3, 2, 1};
+            }
         }
     } else {
         out.layout.kind = alpha == 2 ? SampleLayout::Kind::GreyAlpha : SampleLayout::Kind::Grey;

@@ -17,6 +17,9 @@ struct RasterBands {
     // Which pixels hold no data (NoData values, a mask file), for a picture with no alpha
     // band; null when every pixel is valid, or after a warp, whose alpha holds it.
     GDALRasterBand* mask = nullptr;
+    // An uncompressed GeoTIFF whose samples GDAL reads straight from the file, in the
+    // file's own band order (GeoSource opens every source so).
+    bool directRead = false;
 };
 
 // What the bands hold and how they become colours. A stretch maps sample values onto 0..255

@@ -259,7 +259,11 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
         return refuse(ImportStatus::SourceUnreadable, std::string("it is a VRT that ") + kRawBandRefused);
 
     CPLErrorReset();
+    // An uncompressed GeoTIFF read at its own size then goes from the file straight into
+    // the caller's buffer, past GDAL's block cache (GDAL takes this when the file opens).
+    CPLSetThreadLocalConfigOption("GTIFF_DIRECT_IO", "YES");
     g.source.reset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    CPLSetThreadLocalConfigOption("GTIFF_DIRECT_IO", nullptr);
     if (!g.source) {
         VSIStatBufL info;
         if (gdalName && isVsiName(path) && VSIStatL(path.c_str(), &info) != 0)

@@ -13,6 +13,7 @@
 #include "BitmapProbe.h"
 #include "BmpOutput.h"
 #include "GeorefSupport.h"
+#include "PixelConversion.h"
 #include "RecordingFeedback.h"
 #include "TempFolder.h"
 
@@ -40,6 +41,27 @@ RasterRecipe tiff(int width, int height, int bands, bool uint16 = false) {
     s.geoTransform = kTokyo;
     s.srs = "EPSG:4326";
     return s;
+}
+
+// Rows of 8-bit red, green, blue of every length up to a few steps of the wide swap, each
+// read from and written to an odd offset: every pixel comes out blue, green, red, and no
+// byte past the row is touched.
+TEST(PixelConversion, RedAndBlueSwapEveryPixelOfRowsOfAnyLength) {
+    SampleLayout rgb;
+    rgb.kind = SampleLayout::Kind::Rgb;
+    for (int32_t count = 0; count <= 23; ++count) {
+        SCOPED_TRACE(count);
+        std::vector<uint8_t> samples(3 * count + 1), bgr(3 * count + 2, 0xA5);
+        for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 7 + 1);
+        convertToBgr(samples.data() + 1, count, rgb, bgr.data() + 1);
+        EXPECT_EQ(0xA5, bgr.front());
+        EXPECT_EQ(0xA5, bgr.back());
+        for (int32_t i = 0; i < count; ++i) {
+            const uint8_t* s = samples.data() + 1 + 3 * i;
+            const uint8_t* p = bgr.data() + 1 + 3 * i;
+            EXPECT_TRUE(p[0] == s[2] && p[1] == s[1] && p[2] == s[0]) << "pixel " << i;
+        }
+    }
 }
 
 TEST(GeoSourcePixels, EveryKindOfSourceBecomes24BitColourOverWhite) {
