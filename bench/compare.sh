@@ -2,7 +2,7 @@
 # Side-by-side timing of a whole conversion, in one command:
 #
 #   bench/compare.sh [--runs N] [--big-runs N] [--sizes "4800 16000"] [--work DIR] [--no-peers]
-#                    [--import-runs N] [--import-big-runs N] [--import-only]
+#                    [--import-runs N] [--import-big-runs N] [--import-only] [--no-gdal2tiles]
 #
 # Builds the release programs (build/bench), draws synthetic map bitmaps of 4800 x 4800
 # and 16000 x 16000 pixels with bench/make_map, then times, interleaved round by round,
@@ -40,6 +40,7 @@ while [ $# -gt 0 ]; do
         --import-only) import_only=1 ;;
         --import-runs) import_args+=(--runs "$2"); shift ;;
         --import-big-runs) import_args+=(--big-runs "$2"); shift ;;
+        --no-gdal2tiles) import_args+=(--no-gdal2tiles) ;;
         --sizes|--work) import_args+=("$1" "$2"); compare_args+=("$1" "$2"); shift ;;
         *) compare_args+=("$1") ;;
     esac
