@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "AutoExtents.h"
 #include "CommandOutput.h"
 #include "ExitCodes.h"
 #include "HelpText.h"
@@ -61,11 +62,11 @@ OptionTable::Check readCorner(CornerArgument& corner) {
     };
 }
 
-// "auto" is worked out from the corners when the command runs (ImportCommand.h).
+// "auto" is worked out from the corners when the command runs (AutoExtents.h).
 OptionTable::Check readDistanceOrAuto() {
     return [](const std::string& value, std::vector<std::string>&) {
         std::string error;
-        if (value != "auto") checkDistance(value, error);
+        if (!isAutoDistance(value)) checkDistance(value, error);
         return error;
     };
 }
@@ -102,7 +103,6 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     result.command = command;
     result.run = std::move(run);
     result.warnings = std::move(reading.warnings);
-    result.needsGdal = command->needsGdal ? command->name : reading.needsGdal;
     return result;
 }
 
@@ -136,15 +136,6 @@ int runTessella(const std::vector<std::string>& args) {
         CommandOutput out(false);
         out.report(versionText());
         return out.finish(kExitSuccess);
-    }
-    // An option's value that needs GDAL hands over once the line is read, before its
-    // warnings are printed: the other program prints them.
-    if (!parsed.needsGdal.empty()) {
-        GdalHandover handover = handOverToGdal(args);
-        if (!handover.here) {
-            printError(parsed.needsGdal + " needs " + handover.reason);
-            return handover.exitCode;
-        }
     }
     return parsed.run(parsed.warnings);
 }

@@ -64,7 +64,6 @@ struct ParseResult {
     std::string helpTopic;             // Help: "" for the overview, else a command's name
     CommandRun run;                    // Run: the command with what was read
     std::vector<std::string> warnings; // about values taken as they are, one line each
-    std::string needsGdal;             // Run: what asks for GDAL ("--east-west auto"), or ""
     std::string error;                 // one line, when !ok
     std::string errorCommand;          // the command whose usage the error concerns, or ""
 };

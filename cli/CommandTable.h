@@ -28,7 +28,7 @@ using CommandRun = std::function<int(const std::vector<std::string>& warnings)>;
 struct Command {
     std::string name;
     std::string summary;     // one line, in the overview's list of commands
-    bool needsGdal = false;  // done by the program that has GDAL (ImportCommand.h); also per option
+    bool needsGdal = false;  // done by the program that has GDAL (ImportCommand.h)
     // Declares the command into the table and returns its run, which owns the arguments
     // the table fills.
     std::function<CommandRun(OptionTable&)> declare;

@@ -2,7 +2,7 @@
 
 #include "BitmapChoice.h"
 #include "ExitCodes.h"
-#include "ImportCommand.h"
+#include "AutoExtents.h"
 #include "MapConversion.h"
 #include "Platform.h"
 #include "ProbeCommand.h"

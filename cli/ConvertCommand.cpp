@@ -45,11 +45,9 @@ void convertOptions(OptionTable& table, ConvertArguments& convert) {
         .check(readCorner(convert.bottomRight))
         .help("the bottom-right corner, south and east of the top-left one");
     table.value("--east-west", convert.eastWest).valueName("METRES").required().check(readDistanceOrAuto())
-        .needsGdalFor("auto")
         .help("width of the picture on the ground, whole metres (1 to 9999999); auto works it out from the "
-              "corners on the WGS84 ellipsoid, as import does (Linux build)");
+              "corners on the WGS84 ellipsoid, as import does");
     table.value("--north-south", convert.northSouth).valueName("METRES").required().check(readDistanceOrAuto())
-        .needsGdalFor("auto")
         .help("height of the picture on the ground, whole metres, or auto");
     table.value("--output-dir", convert.outputDirText).valueName("DIR")
         .check([&convert](const std::string& value, std::vector<std::string>&) {

@@ -1,16 +1,16 @@
 #pragma once
 // tessella import: any georeferenced map picture GDAL reads, to a map (or to the bitmap
-// convert and the dialog take), with its corners and extents worked out; and the extents
-// convert works out for "--east-west auto --north-south auto". Both need GDAL and
-// GeographicLib, which only the Linux build has, and there only tessella-georef: the
-// everyday tessella hands such a command line over to it (ImportRelay.cpp), the Windows
-// build says where it works (ImportUnavailable.cpp). The import's options (ImportOptions.cpp)
-// need nothing of GDAL, so its help is everywhere.
+// convert and the dialog take), with its corners and extents worked out. It needs GDAL,
+// which only the Linux build has, and there only tessella-georef: the everyday tessella
+// hands such a command line over to it (ImportRelay.cpp), the Windows build says where it
+// works (ImportUnavailable.cpp). The import's options (ImportOptions.cpp) need nothing of
+// GDAL, so its help is everywhere.
 
 #include <string>
 #include <vector>
 
 #include "Angles.h"
+#include "AutoExtents.h"
 #include "CommandLine.h"
 
 // The names --fit and --resample take, in the order of FitMode and Resampling
@@ -56,10 +56,3 @@ struct GdalHandover {
 // that has GDAL, which then takes this process's place; returns only when this program is
 // that one, or when it cannot, having printed nothing.
 GdalHandover handOverToGdal(const std::vector<std::string>& args);
-
-// Whether a distance argument asks for the extent to be worked out.
-inline bool isAutoDistance(const std::string& text) { return text == "auto"; }
-
-// Replaces "auto" extents of a convert by those of its corners (see import's help).
-// On failure returns false and sets error; note tells what was worked out.
-bool resolveAutoExtents(ConvertArguments& args, std::string& error, std::string& note);

@@ -1,9 +1,9 @@
-// import and auto extents in the everyday tessella of the Linux build: they are the work
-// of tessella-georef, the same command linked with GDAL and GeographicLib, which this one
-// becomes (the same arguments, output and exit code) when it is asked for either, before
-// it checks or prints anything. Loading GDAL's libraries takes about a tenth of a second,
-// longer than converting a small map, so the command that does everything else does
-// without them.
+// import in the everyday tessella of the Linux build: it is the work of tessella-georef,
+// the same command linked with GDAL, which this one becomes (the same arguments, output
+// and exit code) when it is asked for it, before it checks or prints anything. Loading
+// GDAL's libraries takes about a tenth of a second, longer than converting a small map, so
+// the command that does everything else does without them. (Auto extents need only
+// GeographicLib, linked statically into both.)
 
 #include <limits.h>
 #include <unistd.h>
@@ -44,11 +44,5 @@ GdalHandover handOverToGdal(const std::vector<std::string>& args) {
     return {false, kExitInternalError, "tessella-georef, which cannot be run: " + helper + ": " + std::strerror(errno)};
 }
 
-// runTessella hands these over before they are reached.
+// runTessella hands it over before it is reached.
 int runImport(const ImportArguments&) { return kExitInternalError; }
-
-bool resolveAutoExtents(ConvertArguments& args, std::string& error, std::string&) {
-    if (!isAutoDistance(args.eastWest) && !isAutoDistance(args.northSouth)) return true;
-    error = "auto extents are worked out by tessella-georef";
-    return false;
-}

@@ -157,13 +157,10 @@ OptionTable::Reading OptionTable::read(const std::vector<std::string>& args, siz
                 break;
             }
         }
-        if (error.empty() && reading.needsGdal.empty() && !o.gdalValue_.empty() && *o.value_ == o.gdalValue_)
-            reading.needsGdal = o.name_ + " " + o.gdalValue_;
     }
     if (!error.empty()) {
         reading.error = std::move(error);
         reading.warnings.clear();
-        reading.needsGdal.clear();
         return reading;
     }
     reading.outcome = Outcome::Read;

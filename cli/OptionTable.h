@@ -69,11 +69,6 @@ public:
             valueName_ = std::move(name);
             return *this;
         }
-        // This value asks for work done with GDAL (convert's "--east-west auto").
-        Option& needsGdalFor(std::string value) {
-            gdalValue_ = std::move(value);
-            return *this;
-        }
 
         const std::string& name() const { return name_; }
         bool takesValue() const { return value_ != nullptr; }
@@ -97,7 +92,6 @@ public:
         std::vector<Check> checks_;
         std::string help_;
         std::string valueName_;
-        std::string gdalValue_;
     };
 
     class Positional {
@@ -156,7 +150,6 @@ public:
         Outcome outcome = Outcome::Refused;
         std::string error;                  // one line, when Refused
         std::vector<std::string> warnings;  // from the checks, when Read
-        std::string needsGdal;              // when Read: what asks for GDAL ("--east-west auto"), or ""
     };
 
     // Reads args[first], args[first + 1], ... (the words after the command's name).

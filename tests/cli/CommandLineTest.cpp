@@ -134,29 +134,6 @@ TEST(CommandLine, HelpAndVersion) {
     }
 }
 
-// convert's line with an option given otherwise.
-std::vector<std::string> replaced(const std::string& option, const std::vector<std::string>& instead) {
-    std::vector<std::string> args = without(convertArgs(), option);
-    args.insert(args.end(), instead.begin(), instead.end());
-    return args;
-}
-
-// What asks for GDAL: the command itself, or a value of one of its options.
-TEST(CommandLine, WhatNeedsGdalIsNamed) {
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {convertArgs(), ""},
-        {replaced("--east-west", {"--east-west", "auto"}), "--east-west auto"},
-        {replaced("--north-south", {"--north-south=auto"}), "--north-south auto"},
-        {{"import", "a.tif", "--bmp", "a.bmp"}, "import"},
-        {{"probe", "auto"}, ""},
-    };
-    for (const auto& [args, needsGdal] : cases) {
-        ParseResult result = parseCommandLine(args);
-        ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(result.needsGdal, needsGdal) << args.back();
-    }
-}
-
 struct ErrorCase {
     std::vector<std::string> args;
     std::string errorPart;     // a part of the error text

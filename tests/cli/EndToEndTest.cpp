@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "ConversionJob.h"
 #include "IndexFormat.h"
 #include "ExpectedTile.h"
+#include "GeodesySolvers.h"
 #include "ProcessRunner.h"
 #include "TempFolder.h"
 #include "TestBitmap.h"
@@ -866,12 +868,12 @@ TEST_F(TessellaCommand, HelpAndVersion) {
     EXPECT_EQ(version.out.rfind("tessella ", 0), 0u) << version.out;
 }
 
-// import and convert's auto extents where no program with GDAL is at hand: the build for
-// Windows, or a tessella with no tessella-georef beside it. They say so before anything
-// else, and their help is there all the same.
+// import where no program with GDAL is at hand: the build for Windows, or a tessella with
+// no tessella-georef beside it. It says so before anything else, and its help is there all
+// the same. Auto extents need no GDAL: such a tessella works them out itself.
 TEST_F(TessellaCommand, WhatNeedsGdalSaysWhereItRunsAndItsHelpIsStillThere) {
     std::vector<std::string> argv = commandPrefix();
-    std::string reason = "GDAL and GeographicLib, which only the Linux build of tessella has";
+    std::string reason = "GDAL, which only the Linux build of tessella has";
     int exitCode = 2;
     if (!runsUnderRunner()) {
         // A copy of tessella alone in a folder finds no tessella-georef beside it.
@@ -885,20 +887,25 @@ TEST_F(TessellaCommand, WhatNeedsGdalSaysWhereItRunsAndItsHelpIsStillThere) {
     std::vector<std::string> autoConvert = {"convert", "map.bmp"};
     std::vector<std::string> settings = sampleSettings();
     autoConvert.insert(autoConvert.end(), settings.begin(), settings.end());
-    autoConvert[7] = "35:75:0,139:45:0";  // a warning the run would print
     autoConvert[11] = "auto";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"import", "--help"}, ""},
         {{"help", "import"}, ""},
         {{"import", "map.tif", "--name", "A", "--folder", "a"}, "tessella: error: import needs " + reason},
         {{"import"}, "tessella: error: import needs " + reason},
-        {autoConvert, "tessella: error: --east-west auto needs " + reason},
+        {autoConvert, ""},
     };
     for (const auto& [args, error] : cases) {
         SCOPED_TRACE(args.front() + " ... " + args.back());
         std::vector<std::string> line = argv;
         line.insert(line.end(), args.begin(), args.end());
         ProcessResult result = runProcess(line, folder_.path().string());
+        if (args == autoConvert) {
+            EXPECT_EQ(result.exitCode, 0) << result.err;
+            EXPECT_EQ(result.err.rfind("tessella: extents worked out on WGS84: --east-west ", 0), 0u) << result.err;
+            EXPECT_TRUE(fs::exists(file("area01.vlm")));
+            continue;
+        }
         if (error.empty()) {
             EXPECT_EQ(result.exitCode, 0) << result.err;
             EXPECT_EQ(result.out.rfind("Usage: tessella import SOURCE", 0), 0u) << result.out;
@@ -911,6 +918,85 @@ TEST_F(TessellaCommand, WhatNeedsGdalSaysWhereItRunsAndItsHelpIsStillThere) {
         EXPECT_EQ(result.out, "");
         EXPECT_FALSE(fs::exists(file("area01.vlm")));
     }
+}
+
+// convert's auto extents for corners across the range the format takes, and past it.
+// Messages hold {EW} and {NS}: the extents GeographicLib's own tools give for the corners
+// (in degrees here), rounded to whole metres. The Windows build must say exactly what the
+// Linux build says.
+struct AutoExtentsCase {
+    std::string topLeft, bottomRight;
+    double north, west, south, east;
+    std::string eastWest = "auto", northSouth = "auto";
+    int exitCode = 0;
+    std::string err = "tessella: extents worked out on WGS84: --east-west {EW} --north-south {NS}\n";
+};
+
+std::string withExtents(std::string text, const AutoExtentsCase& c) {
+    const std::string ew = std::to_string(std::llround(rhumbMetres((c.north + c.south) / 2, c.west, c.east)));
+    const std::string ns = std::to_string(std::llround(meridianMetres(c.north, c.south)));
+    for (const auto& [mark, value] : {std::pair{"{EW}", ew}, std::pair{"{NS}", ns}})
+        for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
+            text.replace(at, std::strlen(mark), value);
+    return text;
+}
+
+TEST_F(TessellaCommand, AutoExtentsAreGeographicLibsMetresInEveryBuild) {
+    const std::string refused = "tessella: error: auto extents need a top-left corner north and west of the "
+                                "bottom-right one, within 90 degrees of latitude and 180 of longitude\n";
+    const std::string outside = " m is outside 1 to 9999999 m\n";
+    const AutoExtentsCase cases[] = {
+        // the README's sample map, and decimal degrees
+        {"47:48:45,120:56:15", "30:56:15,146:15:00", 47.8125, 120.9375, 30.9375, 146.25},
+        {"35.66944,139.7563", "35.5,140", 35.66944, 139.7563, 35.5, 140},
+        // minutes past 59 are taken as the dialog takes them, with a warning
+        {"35:75:00,139:00:00", "35:00:00,140:00:00", 36.25, 139, 35, 140, "auto", "auto", 0,
+         "tessella: warning: --top-left: latitude \"35:75:00\" has 75 minutes: it amounts to 36:15:00 (36.250000 degrees)\n"
+         "tessella: extents worked out on WGS84: --east-west {EW} --north-south {NS}\n"},
+        // one extent typed, the other worked out
+        {"35:40:00,139:45:00", "35:39:00,139:46:00", 35 + 40 / 60.0, 139.75, 35.65, 139 + 46 / 60.0, "auto", "926", 0,
+         "tessella: extents worked out on WGS84: --east-west {EW}\n"},
+        {"35:40:00,139:45:00", "35:39:00,139:46:00", 35 + 40 / 60.0, 139.75, 35.65, 139 + 46 / 60.0, "1852", "auto",
+         0, "tessella: extents worked out on WGS84: --north-south {NS}\n"},
+        // the widest the format takes: down to the equator, up to 180 degrees east
+        {"45:00:00,100:00:00", "0:00:00,180:00:00", 45, 100, 0, 180},
+        // past the format's limits: under a metre wide at the pole, longer than 9999999 m
+        {"90:00:00,10:00:00", "89:59:00,10:01:00", 90, 10, 90 - 1 / 60.0, 10 + 1 / 60.0, "auto", "auto", 2,
+         "tessella: error: the auto extent of {EW}" + outside},
+        {"60:00:00,10:00:00", "0:00:00,180:00:00", 60, 10, 0, 180, "auto", "auto", 2,
+         "tessella: error: the auto extent of {EW}" + outside},
+        {"90:00:00,100:00:00", "0:00:00,100:01:00", 90, 100, 0, 100 + 1 / 60.0, "auto", "auto", 2,
+         "tessella: error: the auto extent of {NS}" + outside},
+        // corners the extents cannot be worked out for
+        {"35:00:00,139:00:00", "36:00:00,140:00:00", 35, 139, 36, 140, "auto", "auto", 2, refused},
+        {"36:00:00,141:00:00", "35:00:00,140:00:00", 36, 141, 35, 140, "auto", "auto", 2, refused},
+        {"35:00:00,139:00:00", "35:00:00,140:00:00", 35, 139, 35, 140, "auto", "auto", 2, refused},
+        {"95:00:00,139:00:00", "35:00:00,140:00:00", 95, 139, 35, 140, "auto", "auto", 2,
+         "tessella: warning: --top-left: latitude \"95:00:00\" lies past 90 degrees: it amounts to 95:00:00 "
+         "(95.000000 degrees)\n" + refused},
+        {"36:00:00,179:00:00", "35:00:00,185:00:00", 36, 179, 35, 185, "auto", "auto", 2,
+         "tessella: warning: --bottom-right: longitude \"185:00:00\" lies past 180 degrees: it amounts to "
+         "185:00:00 (185.000000 degrees)\n" + refused},
+    };
+    writeBitmap("map.bmp");
+    for (const AutoExtentsCase& c : cases) {
+        SCOPED_TRACE(c.topLeft + " " + c.bottomRight + " " + c.eastWest + " " + c.northSouth);
+        const std::vector<std::string> args = {"convert", "map.bmp", "--name", "A", "--folder", "a",
+                                               "--top-left", c.topLeft, "--bottom-right", c.bottomRight,
+                                               "--east-west", c.eastWest, "--north-south", c.northSouth,
+                                               "--dry-run"};
+        ProcessResult result = run(args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+        EXPECT_EQ(result.err, withExtents(c.err, c));
+        if (runsUnderRunner()) {
+            std::vector<std::string> native = {TESSELLA_CLI_DEFAULT};
+            native.insert(native.end(), args.begin(), args.end());
+            ProcessResult linux = runProcess(native, folder_.path().string());
+            EXPECT_EQ(result.exitCode, linux.exitCode);
+            EXPECT_EQ(result.err, linux.err);
+        }
+    }
+    EXPECT_EQ(tree(), std::set<std::string>{"map.bmp"});
 }
 
 TEST_F(TessellaCommand, ProgressLineOnATerminal) {

@@ -98,8 +98,7 @@ TEST(OptionTable, ChecksRunOnlyForOptionsGiven) {
     EXPECT_EQ(command.checksRun, 1);  // --size's; --count was not given
 }
 
-// Options that need or exclude one another, an optional operand with a check, and a
-// value that asks for GDAL.
+// Options that need or exclude one another, and an optional operand with a check.
 struct Related {
     std::string topic, a, b, c, d, e, f, mode;
     bool g = false;
@@ -117,7 +116,7 @@ struct Related {
         table.flag("--g", g).excludes("--f");
         table.value("--e", e).requiredUnless("--f");
         table.value("--f", f);
-        table.value("--mode", mode).needsGdalFor("auto").check([](const std::string& value, std::vector<std::string>&) {
+        table.value("--mode", mode).check([](const std::string& value, std::vector<std::string>&) {
             return value == "bad" ? std::string("not a mode") : std::string();
         });
     }
@@ -126,7 +125,6 @@ struct Related {
 struct RelationCase {
     std::vector<std::string> args;  // after the command's name
     std::string error;              // "" when read
-    std::string needsGdal = "";
 };
 
 TEST(OptionTable, OptionsNeedOrExcludeOneAnother) {
@@ -144,9 +142,7 @@ TEST(OptionTable, OptionsNeedOrExcludeOneAnother) {
         // The operand's check tells its reason as it is, before the options' checks.
         {{"bad", "--e", "1", "--mode", "bad"}, "no topic \"bad\""},
         {{"--e", "1", "--mode", "bad"}, "--mode: not a mode"},
-        {{"--e", "1", "--mode", "auto"}, "", "--mode auto"},
-        {{"--e", "1", "--mode=auto"}, "", "--mode auto"},
-        {{"--e", "1", "--mode", "automatic"}, "", ""},
+        {{"--e", "1", "--mode=auto"}, ""},
         // Relations are told before checks, and help still wins over both.
         {{"--a", "1", "--mode", "bad"}, "--e is required (unless --f is given)"},
     };
@@ -160,7 +156,6 @@ TEST(OptionTable, OptionsNeedOrExcludeOneAnother) {
         OptionTable::Reading reading = command.table.read(args, 1);
         EXPECT_EQ(reading.outcome, c.error.empty() ? Outcome::Read : Outcome::Refused);
         EXPECT_EQ(reading.error, c.error);
-        EXPECT_EQ(reading.needsGdal, c.needsGdal);
         args.push_back("--help");
         EXPECT_EQ(Related().table.read(args, 1).outcome, Outcome::HelpAsked);
     }

@@ -93,18 +93,6 @@ private:
     std::vector<uint8_t>& picture_;
     int32_t width_, row_;
 };
-
-double solve(const std::string& command, const std::string& input, int field) {
-    std::string line = "echo '" + input + "' | " + command;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(line.c_str(), "r"), pclose);
-    EXPECT_TRUE(pipe);
-    char buffer[256] = {};
-    EXPECT_NE(nullptr, fgets(buffer, sizeof buffer, pipe.get())) << command;
-    std::istringstream fields(buffer);
-    double value = 0;
-    for (int i = 0; i <= field; ++i) fields >> value;
-    return value;
-}
 }  // namespace
 
 std::vector<uint8_t> readPicture(GeoSource& source) {
@@ -115,22 +103,6 @@ std::vector<uint8_t> readPicture(GeoSource& source) {
         EXPECT_EQ(grid.width / 160, source.readStrip(row, 0, grid.width / 160, sink)) << source.readError();
     }
     return picture;
-}
-
-double rhumbMetres(double latitude, double west, double east) {
-    std::ostringstream input;
-    input.setf(std::ios::fixed);
-    input.precision(12);
-    input << latitude << ' ' << west << ' ' << latitude << ' ' << east;
-    return solve("RhumbSolve -i -p 9", input.str(), 1);
-}
-
-double meridianMetres(double north, double south) {
-    std::ostringstream input;
-    input.setf(std::ios::fixed);
-    input.precision(12);
-    input << north << " 0 " << south << " 0";
-    return solve("GeodSolve -i -p 9", input.str(), 2);
 }
 
 std::vector<uint8_t> bmpPixelBytes(const std::string& path) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "GeoSource.h"
+#include "GeodesySolvers.h"
 
 struct RasterRecipe {
     std::string driver = "GTiff";       // written with CreateCopy from an in-memory raster
@@ -41,10 +42,6 @@ void makeRaster(const std::string& path, const RasterRecipe& recipe, const Sampl
 // Every pixel of the source, top row first, 3 bytes (blue, green, red) each.
 std::vector<uint8_t> readPicture(GeoSource& source);
 
-// Metres from GeographicLib's RhumbSolve (along the parallel at latitude) and GeodSolve
-// (along the meridian), run as programs.
-double rhumbMetres(double latitude, double west, double east);
-double meridianMetres(double north, double south);
 
 // The pixel bytes of a 24-bit bottom-up BMP file as stored, after its headers.
 std::vector<uint8_t> bmpPixelBytes(const std::string& path);

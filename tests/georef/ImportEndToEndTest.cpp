@@ -182,8 +182,8 @@ TEST(ConvertEndToEnd, AutoExtentsAreGeographicLibsLengthsAndItsWarningsAreSaidOn
     EXPECT_NEAR(rhumbMetres((north + south) / 2, west, east), std::stod(match[1]), 0.5001);
     EXPECT_NEAR(meridianMetres(north, south), std::stod(match[2]), 0.5001);
 
-    // tessella hands the line over to tessella-georef before it says anything, so each
-    // warning is said once, by the program that runs the conversion.
+    // Each warning is said once: tessella works auto extents out itself, with no second
+    // program to say them again.
     result = tessella({"convert", bmp, "--name", "A", "--folder", "abcdefghij", "--top-left", "35:75:00,139:00:00",
                        "--bottom-right", "35:00:00,140:00:00", "--east-west", "auto", "--north-south", "auto",
                        "--dry-run"},
