@@ -29,10 +29,13 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
+#ifndef _WIN32
+// Names differ by case only where the file system tells them apart.
 std::string upperCase(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
+#endif
 
 // Where the file name starts: after the last separator of either kind.
 size_t nameStart(const std::string& path) {
