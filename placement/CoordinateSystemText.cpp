@@ -386,6 +386,56 @@ bool readProjString(const std::string& text, NamedSystem& system, std::string& w
     return true;
 }
 
+// --- ESRI's older keyword lines ------------------------------------------------------------
+
+// "Projection GEOGRAPHIC", "Datum WGS84", "Units DD", "Zone 54", one a line, as ArcView's
+// .prj files hold them.
+bool readEsriKeywords(const std::string& text, NamedSystem& system) {
+    std::string projection, datum, units, zone;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const size_t keyEnd = line.find_first_of(" \t");
+        if (keyEnd == std::string::npos) continue;
+        const size_t valueStart = line.find_first_not_of(" \t", keyEnd);
+        if (valueStart == std::string::npos) continue;
+        const std::string key = lowerCase(line.substr(0, keyEnd));
+        std::string value = lowerCase(line.substr(valueStart));
+        while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) value.pop_back();
+        if (key == "projection") projection = value;
+        else if (key == "datum") datum = value;
+        else if (key == "units") units = value;
+        else if (key == "zone") zone = value;
+    }
+    if (projection.empty()) return false;
+    static const std::pair<const char*, int> datums[] = {{"wgs84", 4326}, {"nad27", 4267}, {"nad83", 4269}, {"wgs72", 4322}};
+    int geographic = -1;
+    for (const auto& [name, code] : datums)
+        if (datum == name) geographic = code;
+    if (projection == "geographic") {
+        if (geographic < 0) {
+            system = {SystemKind::Geographic, "the ESRI system on datum " + datum};
+        } else {
+            system = systemOfEpsgCode(geographic);
+            if (!units.empty() && units != "dd") system.kind = SystemKind::Geographic;
+        }
+    } else if (projection == "utm" && !zone.empty()) {
+        const int number = codeNumber(zone[0] == '-' ? zone.substr(1) : zone);
+        const bool south = zone[0] == '-';
+        system = geographic == 4326 && number >= 1 && number <= 60
+                     ? systemOfEpsgCode((south ? 32700 : 32600) + number)
+                     : NamedSystem{SystemKind::Projected,
+                                   "UTM zone " + zone.substr(south ? 1 : 0) + (south ? "S" : "N")};
+        system.kind = SystemKind::Projected;
+    } else {
+        system = {SystemKind::Projected, "the ESRI projection " + projection};
+    }
+    return true;
+}
+
 }  // namespace
 
 NamedSystem systemOfEpsgCode(int code) {
@@ -411,7 +461,8 @@ bool readCoordinateSystem(const std::string& definition, NamedSystem& system, st
     if (readAuthorityName(text, system)) return true;
     if (text[0] == '+' || text.find("+proj=") != std::string::npos) return readProjString(text, system, why);
     if (text.find('[') != std::string::npos || text.find('(') != std::string::npos) return readWkt(text, system, why);
-    why = "it is neither an EPSG code, WKT nor a PROJ string";
+    if (readEsriKeywords(text, system)) return true;
+    why = "it is neither an EPSG code, WKT, a PROJ string nor ESRI's keyword lines";
     return false;
 }
 

@@ -7,7 +7,8 @@
 //
 // Read: EPSG codes (EPSG:4326, urn:ogc:def:crs:EPSG::4326, http://www.opengis.net/def/
 // crs/EPSG/0/4326), OGC:CRS84, CRS:84, WGS84, WKT 1 (ESRI's included) and WKT 2, and PROJ
-// strings (+proj=longlat +datum=WGS84).
+// strings (+proj=longlat +datum=WGS84), and ESRI's older keyword lines (Projection
+// GEOGRAPHIC, Datum WGS84, Units DD).
 
 #include <string>
 

@@ -311,6 +311,10 @@ TEST(PlainGeoreferencing, WorldFilesAndTheirSystemsPlaceThePictureAsGdalDoes) {
                     "PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433],AXIS[\"Lat\",NORTH],"
                     "AXIS[\"Long\",EAST]]"}},
          {}},
+        {"ESRI's keyword lines", "a.png", picture("PNG"),
+         {{"a.pgw", world}, {"a.prj", "Projection    GEOGRAPHIC\nDatum         WGS84\nSpheroid      WGS84\n"
+                                      "Units         DD\nZunits        NO\nParameters\n"}},
+         {}},
         {"an .aux.xml with GDAL's default grid", "a.png", picture("PNG"),
          {{"a.png.aux.xml", "<PAMDataset><GeoTransform>0, 1, 0, 0, 0, 1</GeoTransform></PAMDataset>\n"}}, {}},
     };
@@ -395,6 +399,12 @@ TEST(PlainGeoreferencing, WhatNeedsAWarpIsRefusedNamingItAndTheLinuxBuild) {
           {"a.prj", "GEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\",6378137.0,298.257223563]],"
                     "PRIMEM[\"Greenwich\",0.0],UNIT[\"Grad\",0.015707963267949]]"}},
          {}, "on another datum or in other units", ImportStatus::BadCoordinateSystem},
+        {"ESRI's keyword lines on NAD83", "a.png", picture("PNG"),
+         {{"a.pgw", world}, {"a.prj", "Projection    GEOGRAPHIC\nDatum         NAD83\nUnits         DD\n"}}, {},
+         "NAD83 (EPSG:4269) (from ", ImportStatus::BadCoordinateSystem},
+        {"ESRI's keyword lines in UTM", "a.png", picture("PNG"),
+         {{"a.pgw", worldFileFor(utm)}, {"a.prj", "Projection UTM\nZone 54\nDatum WGS84\nUnits METERS\n"}}, {},
+         "WGS 84 / UTM zone 54N (EPSG:32654) (from ", ImportStatus::BadCoordinateSystem},
         {"an .aux.xml with a grid", "a.png", picture("PNG"),
          {{"a.png.aux.xml", "<PAMDataset><GeoTransform>139.7, 0.001, 0, 35.7, 0, -0.001</GeoTransform></PAMDataset>"},
           {"a.prj", kWgs84Wkt}},
