@@ -83,6 +83,7 @@ double worldFileNumber(std::string text) {
     if (mark != std::string::npos && text[mark] == ',') std::replace(text.begin(), text.end(), ',', '.');
     const bool negative = text[0] == '-';
     const std::string unsigned_ = text.substr(negative || text[0] == '+' ? 1 : 0);
+    if (unsigned_.empty() || unsigned_[0] == '-' || unsigned_[0] == '+') return 0;
     if (unsigned_.rfind("1.#QNAN", 0) == 0 || unsigned_.rfind("1.#SNAN", 0) == 0 || unsigned_.rfind("1.#IND", 0) == 0)
         return std::numeric_limits<double>::quiet_NaN();
     if (unsigned_.rfind("1.#INF", 0) == 0) return negative ? -HUGE_VAL : HUGE_VAL;
