@@ -113,17 +113,8 @@ const ChannelTables& channelTables() {
 
 void quantizeRowPortable(const uint8_t* source, uint8_t* destination, int32_t pixelCount) {
     const ChannelTables& t = channelTables();
-    for (int32_t i = 0; i < pixelCount; ++i, source += 3) {
-        uint8_t blue = source[0], green = source[1], red = source[2];
-        unsigned index = t.red[red] + t.green[green] + t.blue[blue];
-        if (index == kDarkestSum) index = kDarkestIndex;
-        // The special colours are exactly those whose channels are all 0 or 128 with red
-        // and green different: 226, plus 2 for green 128, plus 1 for blue 128.
-        if (((red | green | blue) & 0x7F) == 0 && red != green)
-            index = 226u + ((green >> 6) & 2u) + (blue >> 7);
-        if (red == green && green == blue) index = t.grey[red];
-        destination[i] = static_cast<uint8_t>(index);
-    }
+    for (int32_t i = 0; i < pixelCount; ++i, source += 3)
+        destination[i] = quantizeByTables(t, source[0], source[1], source[2]);
 }
 
 const char* rowKernelName(RowKernel kernel) {

@@ -67,4 +67,15 @@ const ChannelTables& channelTables();
 inline constexpr uint8_t kDarkestSum = 215;
 inline constexpr uint8_t kDarkestIndex = 230;
 
+// One pixel by the tables: the index quantizePixel gives.
+inline uint8_t quantizeByTables(const ChannelTables& t, unsigned blue, unsigned green, unsigned red) {
+    unsigned index = t.red[red] + t.green[green] + t.blue[blue];
+    if (index == kDarkestSum) index = kDarkestIndex;
+    // The special colours are exactly those whose channels are all 0 or 128 with red
+    // and green different: 226, plus 2 for green 128, plus 1 for blue 128.
+    if (((red | green | blue) & 0x7F) == 0 && red != green) index = 226u + ((green >> 6) & 2u) + (blue >> 7);
+    if (red == green && green == blue) index = t.grey[red];
+    return static_cast<uint8_t>(index);
+}
+
 }  // namespace ColorQuantizer::detail

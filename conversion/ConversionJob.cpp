@@ -18,6 +18,7 @@ void resetJob(ConversionJob& job) {
     job.bottomRightLongitude = 0;
     job.eastWestDistance = 0;
     job.northSouthDistance = 0;
+    job.dither = 0;
 }
 
 void setJobGrid(ConversionJob& job, int32_t width, int32_t height) {

@@ -30,6 +30,9 @@ struct ConversionJob {
     uint32_t bottomRightLongitude = 0;
     uint32_t eastWestDistance = 0;      // tenths of a metre
     uint32_t northSouthDistance = 0;
+    // 1: Floyd-Steinberg error diffusion before the colour reduction (ErrorDiffusion.h);
+    // without it every pixel is reduced by its own colour alone. Stored nowhere in the map.
+    uint8_t dither = 0;
 };
 
 // The picture's size and the grid of tiles it makes: width and height in pixels,

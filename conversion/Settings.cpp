@@ -71,6 +71,7 @@ SettingsError applySettings(ConversionJob& job, const SettingsText& texts) {
         static_cast<uint32_t>(readInteger(cutText(texts.eastWestDistance, kDistanceMaxLength))) * 10u;
     values.northSouthDistance =
         static_cast<uint32_t>(readInteger(cutText(texts.northSouthDistance, kDistanceMaxLength))) * 10u;
+    values.dither = texts.dither;
     return applySettings(job, values);
 }
 
@@ -86,6 +87,7 @@ SettingsError checkNames(std::string_view mapNameText, std::string_view folderNa
 }
 
 SettingsError applySettings(ConversionJob& job, const SettingsValues& values) {
+    job.dither = values.dither ? 1 : 0;
     std::string_view mapName = cutText(values.mapName, kMapNameMaxLength);
     std::string_view folderName = cutText(values.folderName, kFolderNameMaxLength);
     SettingsError names = checkNames(values.mapName, values.folderName);

@@ -37,6 +37,7 @@ struct SettingsText {
     AngleText bottomRightLongitude;
     std::string eastWestDistance;   // whole metres
     std::string northSouthDistance;
+    bool dither = false;  // the job's dither, as chosen; the dialog leaves it off
 };
 
 // The same settings as numbers, for a caller that worked them out rather than typed them:
@@ -52,6 +53,7 @@ struct SettingsValues {
     uint32_t bottomRightLongitude = 0;
     uint32_t eastWestDistance = 0;
     uint32_t northSouthDistance = 0;
+    bool dither = false;  // the job's dither
 };
 
 enum class SettingsError {

@@ -9,6 +9,7 @@
 
 #include "Buffer.h"
 #include "ConversionJob.h"
+#include "ErrorDiffusion.h"
 #include "PixelSource.h"
 #include "TileFormat.h"
 
@@ -24,9 +25,10 @@ struct BatchPlan {
     int32_t columnCount = 0;
 };
 
-// Number of batches of a job, and batch n of them.
-int64_t batchCount(const ConversionJob& job);
-BatchPlan batchPlan(const ConversionJob& job, int64_t n);
+// Number of batches of a job, and batch n of them, with at most tilesPerBatch tiles each
+// (the writer's is kMaxTilesPerBatch; the tests take others).
+int64_t batchCount(const ConversionJob& job, int32_t tilesPerBatch = kMaxTilesPerBatch);
+BatchPlan batchPlan(const ConversionJob& job, int64_t n, int32_t tilesPerBatch = kMaxTilesPerBatch);
 
 struct TileBatch {
     BatchPlan plan;
@@ -43,4 +45,8 @@ struct TileBatch {
 };
 
 // Fills the pixels of the batch's tiles (everything after their headers) from the source.
-void fillBatch(PixelSource& source, const BatchPlan& plan, TileBatch& batch);
+// With error diffusion (the job's dither), the first batch of each row of tiles reads and
+// diffuses the whole strip, and every batch of the row takes its tiles' indices from it;
+// the batches must then come in writing order. A strip that could not be read whole gives
+// no complete tile, since the error of what is missing would reach every tile.
+void fillBatch(PixelSource& source, const BatchPlan& plan, TileBatch& batch, ErrorDiffusion* diffusion = nullptr);

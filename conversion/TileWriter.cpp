@@ -33,8 +33,9 @@ namespace {
 // the other. Each slot is owned by exactly one side at a time, handed over under the lock.
 class BatchPipeline {
 public:
-    BatchPipeline(const ConversionJob& job, PixelSource& source, TileBuffers& buffers)
-        : job_(job), source_(source), buffers_(buffers), count_(batchCount(job)) {}
+    BatchPipeline(const ConversionJob& job, PixelSource& source, TileBuffers& buffers, int32_t tilesPerBatch)
+        : job_(job), source_(source), buffers_(buffers), tilesPerBatch_(tilesPerBatch),
+          count_(batchCount(job, tilesPerBatch)) {}
 
     ~BatchPipeline() { stop(); }
 
@@ -83,7 +84,7 @@ private:
                 if (stopping_) return;
             }
             TileBatch& batch = buffers_.slots[n % 2];
-            fillBatch(source_, batchPlan(job_, n), batch);
+            fillBatch(source_, batchPlan(job_, n, tilesPerBatch_), batch, buffers_.diffusionFor(job_));
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 filled_[n % 2] = n + 1;
@@ -96,6 +97,7 @@ private:
     const ConversionJob& job_;
     PixelSource& source_;
     TileBuffers& buffers_;
+    const int32_t tilesPerBatch_;
     const int64_t count_;
     int64_t filled_[2] = {0, 0};  // 1 + number of the batch a slot holds, 0 when free
     bool stopping_ = false;
@@ -147,7 +149,7 @@ TileWriteResult TileWriter::writeBatch(const ConversionJob& job, TileBatch& batc
 }
 
 TileWriteResult TileWriter::writeTiles(const ConversionJob& job, UserFeedback& feedback) {
-    const int64_t count = batchCount(job);
+    const int64_t count = batchCount(job, tilesPerBatch_);
     TileWriteResult result = TileWriteResult::Written;
     tilesWritten_ = 0;
 
@@ -155,7 +157,7 @@ TileWriteResult TileWriter::writeTiles(const ConversionJob& job, UserFeedback& f
     // to the user; or everything on this one.
     bool pipelined = false;
     if (threadsToUse() >= 2 && count >= 2) {
-        BatchPipeline pipeline(job, source_, buffers_);
+        BatchPipeline pipeline(job, source_, buffers_, tilesPerBatch_);
         if (pipeline.start()) {
             pipelined = true;
             for (int64_t n = 0; n < count && result == TileWriteResult::Written; ++n) {
@@ -168,7 +170,7 @@ TileWriteResult TileWriter::writeTiles(const ConversionJob& job, UserFeedback& f
     if (!pipelined) {
         TileBatch& batch = buffers_.slots[0];
         for (int64_t n = 0; n < count && result == TileWriteResult::Written; ++n) {
-            fillBatch(source_, batchPlan(job, n), batch);
+            fillBatch(source_, batchPlan(job, n, tilesPerBatch_), batch, buffers_.diffusionFor(job));
             result = writeBatch(job, batch, feedback);
         }
     }

@@ -25,10 +25,17 @@ enum class TileWriteResult {
 // The warning shown for a result; null for Written and Interrupted.
 const char* tileWriteMessage(TileWriteResult result);
 
-// The two batches in flight, taken in the check step.
+// The two batches in flight, and the strip of error diffusion when the job dithers, taken
+// in the check step.
 struct TileBuffers {
     TileBatch slots[2];
-    bool allocate(const ConversionJob& job) { return slots[0].allocate(job) && slots[1].allocate(job); }
+    ErrorDiffusion diffusion;
+    bool allocate(const ConversionJob& job) {
+        return slots[0].allocate(job) && slots[1].allocate(job) &&
+               (job.dither == 0 || diffusion.allocate(job.tileColumns));
+    }
+    // What fillBatch diffuses with: nothing unless the job dithers.
+    ErrorDiffusion* diffusionFor(const ConversionJob& job) { return job.dither != 0 ? &diffusion : nullptr; }
 };
 
 class TileWriter {
@@ -41,6 +48,10 @@ public:
 
     // The run stops between two tiles once *flag is non-zero.
     void stopWhen(const volatile std::sig_atomic_t* flag) { stop_ = flag; }
+
+    // At most this many tiles a batch, 1 to kMaxTilesPerBatch (the default): for the tests,
+    // which cut rows of tiles into several batches without a picture 320 tiles wide.
+    void limitBatchTiles(int32_t tilesPerBatch) { tilesPerBatch_ = tilesPerBatch; }
 
     // Writes every tile of the job, row of tiles by row of tiles, west to east. Stops at
     // the first failure after showing its warning; tiles put in place before stay.
@@ -63,6 +74,7 @@ private:
     PixelSource& source_;
     TileBuffers& buffers_;
     int threadCount_;
+    int32_t tilesPerBatch_ = kMaxTilesPerBatch;
     const volatile std::sig_atomic_t* stop_ = nullptr;
     int32_t tilesWritten_ = 0;
     char failedPath_[1024] = {};  // an output path, or the bitmap's
