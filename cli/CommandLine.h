@@ -31,6 +31,7 @@ struct ConvertArguments {
     bool quiet = false;      // nothing printed but failures
     bool dryRun = false;     // every check, nothing written
     bool overwrite = false;  // an existing map of the folder name is replaced
+    bool dither = false;     // error diffusion before the colour reduction
 };
 
 struct ProbeArguments {
@@ -47,6 +48,7 @@ struct InspectionArguments {
     int32_t scale = 1;
     bool json = false;
     bool compare = false;
+    bool dither = false;  // preview of a picture: with error diffusion, as --dither converts
 };
 
 // Each command's operands and options, declared into its table (the commands' files).

@@ -54,6 +54,7 @@ SettingsText settingsTextFor(const ConvertArguments& args, const std::string& cp
     texts.bottomRightLongitude = args.bottomRight.longitude;
     texts.eastWestDistance = args.eastWest;
     texts.northSouthDistance = args.northSouth;
+    texts.dither = args.dither;
     return texts;
 }
 

@@ -60,6 +60,7 @@ void convertOptions(OptionTable& table, ConvertArguments& convert) {
         .help("replace an existing map of the same folder name: its index goes first, the new tiles are "
               "written, tiles and level folders outside the new grid are removed, and the new index comes "
               "last. If that run fails, neither map is whole; the next --overwrite run finishes the job");
+    table.flag("--dither", convert.dither).help(ditherHelp());
     table.flag("--dry-run", convert.dryRun).help("run every check, write nothing, and print what would be written");
     table.flag("--json", convert.json)
         .help("print one JSON object instead of the report: the grid, the files, the settings as stored "

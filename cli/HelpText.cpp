@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ColorQuantizer.h"
 #include "CommandOutput.h"
 #include "ExitCodes.h"
 #include "GridRule.h"
@@ -249,6 +250,14 @@ std::string convertExample() {
     return "  tessella convert tokyo.bmp --name \"Tokyo Bay\" --folder tokyo \\\n"
            "      --top-left 35:40:10,139:45:30 --bottom-right 35:38:40,139:47:20 \\\n"
            "      --east-west 2759 --north-south 2778\n";
+}
+
+std::string ditherHelp() {
+    return "spread each pixel's difference from the colour it becomes to the pixels after it (Floyd-Steinberg "
+           "error diffusion, serpentine: even rows west to east, odd rows east to west) before the reduction to "
+           "the " + std::to_string(ColorQuantizer::kHighestIndex + 1) +
+           " colours, so photographs keep their tones; flat palette colours stay exact. Off by default: each "
+           "pixel then becomes the colour of its own value";
 }
 
 std::string exitCodesText() {

@@ -41,6 +41,8 @@ std::string overviewClosing();
 // Texts that more than one help shows.
 std::string convertExample();
 std::string exitCodesText();
+// What --dither does (convert, import, preview).
+std::string ditherHelp();
 
 // Rows as help sets them: terms in a column, texts wrapped beside them.
 std::string formatRows(const std::vector<HelpRow>& rows);

@@ -137,6 +137,7 @@ int writeImportedMap(const ImportArguments& a, MapConversion& map, ImportSource&
     values.bottomRightLongitude = plan.corners.bottomRightLongitude;
     values.eastWestDistance = static_cast<uint32_t>(plan.extents.eastWestMetres) * 10u;
     values.northSouthDistance = static_cast<uint32_t>(plan.extents.northSouthMetres) * 10u;
+    values.dither = a.dither;
     map.explainReadFailure([&source, &a] {
         return source.readError().empty() ? std::string() : "cannot read " + ::quoted(a.source) + ": " + source.readError();
     });

@@ -33,6 +33,7 @@ struct ImportArguments {
     std::string eastWest = "auto", northSouth = "auto";
     bool overwrite = false, json = false, dryRun = false, quiet = false;
     bool replaceGeoreferencing = false;
+    bool dither = false;  // error diffusion before the colour reduction
     std::string windowText;                   // --window: two corners, as typed
     CornerArgument windowTopLeft, windowBottomRight;
     std::string stretchText;                  // --stretch MIN,MAX

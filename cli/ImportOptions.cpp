@@ -1,6 +1,7 @@
 // tessella import's entry in the command table: its options and help, apart from the
 // work (ImportCommand.cpp), so that reading and telling them need nothing of GDAL.
 
+#include "HelpText.h"
 #include "ImportCommand.h"
 
 #include <cstdlib>
@@ -129,6 +130,7 @@ void importOptions(OptionTable& table, ImportArguments& a) {
         .excludes("--bmp", "--bmp names its own file").help("write the map in DIR (made if missing)");
     table.flag("--overwrite", a.overwrite).excludes("--bmp", "--bmp never replaces a file")
         .help("replace an existing map of the folder name, as convert does");
+    table.flag("--dither", a.dither).excludes("--bmp", "--bmp keeps the picture's own colours").help(ditherHelp());
     table.flag("--dry-run", a.dryRun).help("every check and the settings, nothing written");
     table.flag("--json", a.json).excludes("--bmp", "--bmp reports in words")
         .help("one JSON object on standard output, as convert prints");

@@ -10,6 +10,7 @@
 #include "ColorQuantizer.h"
 #include "ExitCodes.h"
 #include "GridRule.h"
+#include "HelpText.h"
 #include "MapFiles.h"
 #include "JsonWriter.h"
 #include "MapPreview.h"
@@ -325,7 +326,7 @@ int previewBitmap(const InspectionArguments& args, const StopSignals& signals) {
         return kExitInternalError;
     }
     PreviewReport report = previewPicture(source, source.identity(), {job.tileColumns, job.tileRows},
-                                          pathFromUtf8(args.output), args.scale, args.compare, signals.flag());
+                                          pathFromUtf8(args.output), args.scale, args.compare, signals.flag(), args.dither);
     if (report.outcome == PreviewOutcome::Written) {
         writeStandardOutput("Wrote " + args.output + " (" + std::to_string(args.compare ? 2 * report.width : report.width) +
                             " x " + std::to_string(report.height) + ")\n");
@@ -349,6 +350,10 @@ int runPreview(const InspectionArguments& args) {
     if (fileKindOf(args.file) != FileKind::Index) return previewBitmap(args, signals);
     if (args.compare) {
         printError("--compare shows a picture beside its stored colours; a map has only the stored ones");
+        return kExitUsage;
+    }
+    if (args.dither) {
+        printError("--dither shows how a picture would be stored; a map's colours are stored already");
         return kExitUsage;
     }
     PreviewReport report = previewMap(pathFromUtf8(args.file), pathFromUtf8(args.output), args.scale, signals.flag());
@@ -425,6 +430,7 @@ void previewOptions(OptionTable& table, InspectionArguments& a) {
               "), keeping the top-left pixel of each N x N block");
     table.flag("--compare", a.compare)
         .help("(a bitmap) the original colours on the left, the stored ones on the right, in one 24-bit PNG");
+    table.flag("--dither", a.dither).help("(a bitmap) as convert --dither stores it: " + ditherHelp());
     table.footer("Exit codes as for 'tessella --help'.\n");
 }
 

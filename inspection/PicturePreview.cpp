@@ -4,6 +4,7 @@
 
 #include "ColorQuantizer.h"
 #include "ConversionJob.h"
+#include "ErrorDiffusion.h"
 #include "MapFiles.h"
 #include "PreviewFile.h"
 
@@ -36,6 +37,16 @@ public:
         }
     }
 
+    // The kept pixels of a strip the diffusion took.
+    void keep(const ErrorDiffusion& diffusion) {
+        for (int32_t r = 0; r < kTileSide; ++r) takeRow(r, diffusion.pixelRow(r));
+    }
+    // The diffused indices of kept row k.
+    void keptIndices(int32_t k, const ErrorDiffusion& diffusion, uint8_t* indices) const {
+        const uint8_t* row = diffusion.indexRow((firstKept_ + k) * scale_ - firstRow_);
+        for (int32_t x = 0; x < width_; ++x) indices[x] = row[static_cast<size_t>(x) * scale_];
+    }
+
     int32_t keptRows() const { return keptCount_; }
     const uint8_t* keptRow(int32_t k) const { return pixels_.data() + static_cast<size_t>(k) * width_ * 3; }
 
@@ -49,7 +60,7 @@ private:
 
 PreviewReport previewPicture(PixelSource& source, const FileIdentity& identity, const PictureShape& shape,
                              const fs::path& png, int32_t scale, bool compare,
-                             const volatile std::sig_atomic_t* stop) {
+                             const volatile std::sig_atomic_t* stop, bool dither) {
     PreviewReport report;
     report.width = scaledSide(shape.tileColumns * kTileSide, scale);
     report.height = scaledSide(shape.tileRows * kTileSide, scale);
@@ -66,18 +77,28 @@ PreviewReport previewPicture(PixelSource& source, const FileIdentity& identity, 
         return report;
     }
     KeptRows rows(report.width, scale);
+    ErrorDiffusion diffusion;
+    if (dither && !diffusion.allocate(shape.tileColumns)) {
+        report.outcome = PreviewOutcome::SourceUnusable;
+        report.failure = "not enough memory to diffuse a row of tiles";
+        return report;
+    }
     std::vector<uint8_t> indices(static_cast<size_t>(report.width));
     std::vector<uint8_t> out(static_cast<size_t>(layout.width) * (compare ? 3 : 1));
     for (int32_t row = 0; row < shape.tileRows; ++row) {
         rows.start(row);
-        if (source.readStrip(row, 0, shape.tileColumns, rows) != shape.tileColumns) {
+        const bool whole = dither ? diffusion.takeStrip(source, row)
+                                  : source.readStrip(row, 0, shape.tileColumns, rows) == shape.tileColumns;
+        if (dither) rows.keep(diffusion);
+        if (!whole) {
             report.outcome = PreviewOutcome::SourceUnusable;
             report.failure = "the picture could not be read whole";
             return report;
         }
         for (int32_t k = 0; k < rows.keptRows(); ++k) {
             const uint8_t* bgr = rows.keptRow(k);
-            ColorQuantizer::quantizePieces(bgr, 1, report.width, indices.data(), indices.size());
+            if (dither) rows.keptIndices(k, diffusion, indices.data());
+            else ColorQuantizer::quantizePieces(bgr, 1, report.width, indices.data(), indices.size());
             const uint8_t* line = indices.data();
             if (compare) {
                 uint8_t* original = out.data();

@@ -3,6 +3,8 @@
 // the conversion's quantizer, drawn in the colour of the index it becomes. Reads the
 // picture strip by strip from a PixelSource, as the tile writer does. With `compare`,
 // the original colours on the left and the stored ones on the right, in one 24-bit PNG.
+// With `dither`, the indices are those the tile writer stores with the job's dither: each
+// strip diffused at full resolution (ErrorDiffusion.h), then scaled.
 
 #include <cstdint>
 #include <filesystem>
@@ -19,4 +21,4 @@ struct PictureShape {
 // identity is the picture's file, which the preview must not replace.
 PreviewReport previewPicture(PixelSource& source, const FileIdentity& identity, const PictureShape& shape,
                              const std::filesystem::path& png, int32_t scale, bool compare,
-                             const volatile std::sig_atomic_t* stop = nullptr);
+                             const volatile std::sig_atomic_t* stop = nullptr, bool dither = false);
