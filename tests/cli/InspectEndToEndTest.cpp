@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 #include "IndexFormat.h"
@@ -206,6 +207,56 @@ TEST_F(InspectCommands, BitmapPreviewIsTheMapItBecomesBesideTheOriginal) {
     ProcessResult refused = run({"preview", "nothing.bmp", "-o", "none.png"});
     EXPECT_EQ(refused.exitCode, 3);
     EXPECT_FALSE(fs::exists(file("none.png")));
+}
+
+// --dither end to end: the map convert writes with it is the one preview --dither shows
+// of the bitmap, at full size and scaled; it keeps the tones the plain map loses; a map's
+// preview has nothing to dither.
+TEST_F(InspectCommands, ADitheredMapIsWhatThePreviewWithDitherShows) {
+    writeFile(file("tones.bmp").string(), makeBitmap(480, 480, [](int32_t x, int32_t y) {
+                  return Rgb{static_cast<uint8_t>(5 + x / 48), static_cast<uint8_t>(30 + y / 24),
+                             static_cast<uint8_t>(80 + (x + y) / 16)};
+              }));
+    std::vector<std::vector<uint8_t>> stored;  // the map's pixels as drawn, plain then dithered
+    for (const char* folder : {"plain", "dithered"}) {
+        std::vector<std::string> args = {"convert", "tones.bmp", "--name", "Tones", "--folder", folder,
+                                         "--top-left", "35:40:0,139:45:0", "--bottom-right", "35:39:0,139:46:0",
+                                         "--east-west", "1852", "--north-south", "926"};
+        if (std::string(folder) == "dithered") args.push_back("--dither");
+        ProcessResult converted = run(args);
+        ASSERT_EQ(converted.exitCode, 0) << converted.err;
+        ProcessResult drawn = run({"preview", std::string(folder) + ".vlm", "-o", std::string(folder) + ".png"});
+        ASSERT_EQ(drawn.exitCode, 0) << drawn.err;
+        stored.push_back(decodeRgb(file(std::string(folder) + ".png")).pixels);
+    }
+    ASSERT_EQ(stored[1].size(), 480u * 480u * 3u);
+    EXPECT_NE(stored[0], stored[1]);
+    auto colours = [](const std::vector<uint8_t>& rgb) {
+        std::set<uint32_t> seen;
+        for (size_t i = 0; i < rgb.size(); i += 3) seen.insert(rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2]);
+        return seen.size();
+    };
+    EXPECT_GE(colours(stored[1]), 3 * colours(stored[0]));
+
+    ProcessResult full = run({"preview", "tones.bmp", "-o", "full.png", "--dither"});
+    ASSERT_EQ(full.exitCode, 0) << full.err;
+    EXPECT_TRUE(decodeRgb(file("full.png")).pixels == stored[1]);
+    ProcessResult scaled = run({"preview", "tones.bmp", "-o", "half.png", "--dither", "--scale", "2"});
+    ASSERT_EQ(scaled.exitCode, 0) << scaled.err;
+    Rgb24 half = decodeRgb(file("half.png"));
+    ASSERT_EQ(half.width, 240u);
+    int mismatches = 0;
+    for (uint32_t y = 0; y < 240; ++y)
+        for (uint32_t x = 0; x < 240; ++x)
+            if (!std::equal(&half.pixels[3 * (y * 240 + x)], &half.pixels[3 * (y * 240 + x) + 3],
+                            &stored[1][3 * (2 * y * 480 + 2 * x)]))
+                ++mismatches;
+    EXPECT_EQ(mismatches, 0);
+
+    ProcessResult ofMap = run({"preview", "dithered.vlm", "-o", "again.png", "--dither"});
+    EXPECT_EQ(ofMap.exitCode, 2);
+    EXPECT_NE(ofMap.err.find("--dither"), std::string::npos) << ofMap.err;
+    EXPECT_FALSE(fs::exists(file("again.png")));
 }
 
 // A preview never takes the place of a file it is made from, nor of a folder, whatever

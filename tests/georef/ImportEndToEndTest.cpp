@@ -216,6 +216,7 @@ TEST(ImportEndToEnd, RefusalsSayWhatIsWrongWithTheirExitCode) {
         {"one corner", {"--bmp", "x.bmp", "--top-left", "35:00:00,139:00:00"}, 2, "go together"},
         {"unknown fit", {"--bmp", "x.bmp", "--fit", "stretch"}, 2, "\"stretch\" is not one of pad, crop, scale"},
         {"bad extent", {"--bmp", "x.bmp", "--east-west", "far"}, 2, "--east-west"},
+        {"dither into a bitmap", {"--bmp", "x.bmp", "--dither"}, 2, "--bmp keeps the picture's own colours"},
     };
     TempFolder folder;
     std::string png = folder.file("plain.png");
@@ -344,6 +345,7 @@ TEST(ImportEndToEnd, ConvertAndImportAgreeOnTheOptionsTheyShare) {
         {"existing map", {}, true, 5, "--overwrite replaces the map", false},
         {"existing map, dry run", {"--dry-run"}, true, 5, "--overwrite replaces the map", false},
         {"overwrite", {"--overwrite"}, true, 0, "Wrote tokyo.vlm", true},
+        {"dither", {"--dither"}, false, 0, "Wrote tokyo.vlm and 12 tile files", true},
         {"control character in the name", {}, false, 4, "the control character U+0007", false, "To\akyo"},
         {"folder name", {}, false, 4, "ERROR : Illegal Folder Name. you can use a..z and 0..9.", false, "Tokyo",
          "tokyo!"},
