@@ -51,8 +51,8 @@ inline bool parseArguments(int argc, char** argv, Arguments& args) {
     return true;
 }
 
-// The settings every benchmark converts with.
-inline SettingsText benchSettings(const std::string& folder) {
+// The settings every benchmark converts with; dither as asked.
+inline SettingsText benchSettings(const std::string& folder, bool dither = false) {
     SettingsText texts;
     texts.mapName = "BENCH MAP";
     texts.folderName = folder;
@@ -62,16 +62,17 @@ inline SettingsText benchSettings(const std::string& folder) {
     texts.bottomRightLongitude = {"139", "46", "0"};
     texts.eastWestDistance = "1852";
     texts.northSouthDistance = "926";
+    texts.dither = dither;
     return texts;
 }
 
 // Probes the bitmap and runs the check step, as CONVERT does before it writes.
-inline bool prepareJob(const Arguments& args, ConversionJob& job, CheckedConversion& checked) {
+inline bool prepareJob(const Arguments& args, ConversionJob& job, CheckedConversion& checked, bool dither = false) {
     PrintingFeedback feedback;
     if (BitmapProbe().probeBitmap(args.bitmap.c_str(), job, feedback) != BitmapProbeResult::Accepted) return false;
     std::snprintf(job.bitmapPath, sizeof job.bitmapPath, "%s", args.bitmap.c_str());
     job.bitmapAccepted = 1;
-    return checkConversion(job, benchSettings(args.folder), feedback, checked) == ConversionOutcome::Converted;
+    return checkConversion(job, benchSettings(args.folder, dither), feedback, checked) == ConversionOutcome::Converted;
 }
 
 // The write step into the current folder with the given threads.
