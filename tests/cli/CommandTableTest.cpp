@@ -80,7 +80,7 @@ TEST(CommandTable, HelpNamesEveryOptionWithinTheWidth) {
 TEST(CommandTable, UsageListsRequiredOptionsAndTheFormsAnOptionOpens) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"probe", {"Usage: tessella probe BITMAP [--json] [--quiet]"}},
-        {"preview", {"Usage: tessella preview FILE -o PNG [--scale N] [--compare]"}},
+        {"preview", {"Usage: tessella preview FILE -o PNG [--scale N] [--compare] [--dither]"}},
         {"help", {"Usage: tessella help [COMMAND]"}},
         // import's --name and --folder are required unless --bmp is given: two forms.
         {"import",
