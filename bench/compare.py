@@ -8,6 +8,7 @@ import datetime
 import json
 import os
 import platform
+import re
 import shutil
 import statistics
 import subprocess
@@ -327,16 +328,17 @@ def main():
         quantizer = quantizer_figures(args.quantizer)
     text = report(results, table, info, " ".join(f"{x:.2f}" for x in os.getloadavg()),
                   "bench/compare.sh " + " ".join(sys.argv[7:]), quantizer, readback)
-    # The import rows are bench/import_compare.py's section of the same file: kept as they are.
-    import_rows = ""
+    # The sections the other scripts write into the same file ("<!-- import rows: ... -->" to
+    # "<!-- end of import rows -->": bench/import_compare.py, bench/startup_compare.py) are kept
+    # as they are.
+    kept = ""
     if os.path.exists(args.results):
         with open(args.results) as f:
             old = f.read()
-        begin, end = old.find("<!-- import rows:"), old.find("<!-- end of import rows -->")
-        if begin >= 0 and end > begin:
-            import_rows = "\n" + old[begin:end + len("<!-- end of import rows -->")] + "\n"
+        for section in re.finditer(r"<!-- ([a-z -]+) rows: .*?<!-- end of \1 rows -->", old, re.S):
+            kept += "\n" + section.group(0) + "\n"
     with open(args.results, "w") as f:
-        f.write(text + import_rows)
+        f.write(text + kept)
     print()
     print(text)
 

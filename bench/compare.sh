@@ -3,6 +3,7 @@
 #
 #   bench/compare.sh [--runs N] [--big-runs N] [--sizes "4800 16000"] [--work DIR] [--no-peers]
 #                    [--import-runs N] [--import-big-runs N] [--import-only] [--no-gdal2tiles]
+#                    [--startup-only [--baseline NAME=TESSELLA]...]
 #
 # Builds the release programs (build/bench), draws synthetic map bitmaps of 4800 x 4800
 # and 16000 x 16000 pixels with bench/make_map, then times, interleaved round by round,
@@ -27,6 +28,9 @@
 # Then bench/import_compare.py times `tessella import` of a striped GeoTIFF and a JPEG
 # against `gdal_translate -of BMP` + `convert` and against gdal2tiles at one zoom level
 # (gdal-bin), and writes its own section of bench/RESULTS.md; --import-only runs just that.
+# --startup-only runs only bench/startup_compare.py: short commands of the everyday tessella
+# (start-up, the sample's dry run with typed and auto extents), with --baseline against
+# another build of tessella; it writes its own section too.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(dirname "$here")"
@@ -34,10 +38,12 @@ root="$(dirname "$here")"
 "$root/tools/install-missing.sh" compare.sh cmake g++ make libbenchmark-dev libvips-tools imagemagick time python3 \
     gdal-bin python3-gdal
 
-import_only=0 import_args=() compare_args=()
+import_only=0 startup_only=0 import_args=() compare_args=() startup_args=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --import-only) import_only=1 ;;
+        --startup-only) startup_only=1 ;;
+        --baseline) startup_args+=(--baseline "$2"); shift ;;
         --import-runs) import_args+=(--runs "$2"); shift ;;
         --import-big-runs) import_args+=(--big-runs "$2"); shift ;;
         --no-gdal2tiles) import_args+=(--no-gdal2tiles) ;;
@@ -50,7 +56,11 @@ done
 build="$root/build/bench"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSELLA_BUILD_TESTS=OFF \
       -DTESSELLA_BUILD_BENCH=ON >/dev/null
-if [ "$import_only" = 1 ]; then
+if [ "$startup_only" = 1 ]; then
+    cmake --build "$build" -j"$(nproc)" --target tessella >/dev/null
+    exec python3 "$here/startup_compare.py" --build "$build" --results "$here/RESULTS.md" \
+        --sample "$root/samples/east-asia.bmp" "${startup_args[@]}"
+elif [ "$import_only" = 1 ]; then
     cmake --build "$build" -j"$(nproc)" --target tessella make_map >/dev/null
 else
     cmake --build "$build" -j"$(nproc)" --target tessella make_map convert_driver io_floor literal_convert \
