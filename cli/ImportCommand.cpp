@@ -104,6 +104,8 @@ int openSource(const ImportArguments& a, std::unique_ptr<ImportSource>& source, 
     if (!a.stretchText.empty()) request.stretch = SampleStretch{a.stretchMin, a.stretchMax};
     if (!isAutoDistance(a.eastWest)) request.eastWestMetres = std::stoll(a.eastWest);
     if (!isAutoDistance(a.northSouth)) request.northSouthMetres = std::stoll(a.northSouth);
+    if (!a.resolutionText.empty()) request.size = OutputSize{a.resolutionLatitude, a.resolutionLongitude, 0, 0};
+    if (!a.sizeText.empty()) request.size = OutputSize{0, 0, a.sizeWidth, a.sizeHeight};
     request.fit = fitMode(a);
     request.resampling = resampling(a);
     std::string message;

@@ -38,6 +38,10 @@ struct ImportArguments {
     CornerArgument windowTopLeft, windowBottomRight;
     std::string stretchText;                  // --stretch MIN,MAX
     double stretchMin = 0, stretchMax = 255;
+    std::string resolutionText;               // --resolution SECONDS or LAT,LON
+    double resolutionLatitude = 0, resolutionLongitude = 0;
+    std::string sizeText;                     // --size WIDTHxHEIGHT
+    int32_t sizeWidth = 0, sizeHeight = 0;
 };
 
 void importOptions(OptionTable& table, ImportArguments& import);

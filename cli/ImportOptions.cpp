@@ -4,6 +4,8 @@
 #include "HelpText.h"
 #include "ImportCommand.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "Quoted.h"
@@ -84,6 +86,46 @@ OptionTable::Check readStretch(double& min, double& max) {
     };
 }
 
+// A positive, finite decimal number that takes all of text.
+bool readPositive(const std::string& text, double& value) {
+    const char* start = text.c_str();
+    char* end = nullptr;
+    value = std::strtod(start, &end);
+    return end != start && *end == '\0' && std::isfinite(value) && value > 0;
+}
+
+// --resolution SECONDS or LAT,LON: arc-seconds per pixel, one value for both axes or two.
+OptionTable::Check readResolution(double& latitude, double& longitude) {
+    return [&latitude, &longitude](const std::string& value, std::vector<std::string>&) {
+        const size_t comma = value.find(',');
+        double lat = 0, lon = 0;
+        const bool read = comma == std::string::npos
+                              ? readPositive(value, lat) && readPositive(value, lon)
+                              : readPositive(value.substr(0, comma), lat) && readPositive(value.substr(comma + 1), lon);
+        if (!read) return quoted(value) + " is not SECONDS or LAT,LON (positive arc-seconds per pixel)";
+        latitude = lat;
+        longitude = lon;
+        return std::string();
+    };
+}
+
+// --size WIDTHxHEIGHT: two whole numbers of pixels, each at least 1.
+OptionTable::Check readSize(int32_t& width, int32_t& height) {
+    return [&width, &height](const std::string& value, std::vector<std::string>&) {
+        const size_t x = value.find('x');
+        auto side = [](const std::string& text, int32_t& target) {
+            if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+            const unsigned long long number = std::strtoull(text.c_str(), nullptr, 10);
+            if (number < 1 || number > INT32_MAX) return false;
+            target = static_cast<int32_t>(number);
+            return true;
+        };
+        if (x == std::string::npos || !side(value.substr(0, x), width) || !side(value.substr(x + 1), height))
+            return quoted(value) + " is not WIDTHxHEIGHT (two whole numbers of pixels, 1 to 2147483647)";
+        return std::string();
+    };
+}
+
 }  // namespace
 
 void importOptions(OptionTable& table, ImportArguments& a) {
@@ -115,8 +157,17 @@ void importOptions(OptionTable& table, ImportArguments& a) {
               "south edges up to the next multiple of 160, at least 480, moving the bottom-right corner out by "
               "whole pixels; crop drops the remainder there, moving it in; scale resamples to the nearest "
               "multiple and keeps the corners");
+    table.value("--resolution", a.resolutionText).valueName("SECONDS")
+        .check(readResolution(a.resolutionLatitude, a.resolutionLongitude))
+        .excludes("--size", "each chooses the map's grid")
+        .help("resample the picture (after any warp and --window) to this many arc-seconds per pixel, as "
+              "gdalwarp -tr does: the top-left corner stays, each side rounded to whole pixels; LAT,LON for "
+              "two values, e.g. 1.5,2.25; then --fit fits it to the tiles");
+    table.value("--size", a.sizeText).valueName("WIDTHxHEIGHT").check(readSize(a.sizeWidth, a.sizeHeight))
+        .help("resample the picture (after any warp and --window) to WIDTH x HEIGHT pixels over the same "
+              "corners, as gdalwarp -ts does, e.g. 1600x960; then --fit fits it to the tiles");
     table.value("--resample", a.resampleText).valueName("METHOD").check(readChoice(a.resampling, kResampleNames))
-        .help("nearest (default), bilinear or cubic, for warping and --fit scale; nearest keeps a map's flat "
+        .help("nearest (default), bilinear or cubic, for warping, --resolution, --size and --fit scale; nearest keeps a map's flat "
               "colours exact");
     table.value("--east-west", a.eastWest).valueName("METRES").check(readDistanceOrAuto())
         .help("the east-west extent; auto (the default) works it out as above");

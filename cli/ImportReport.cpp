@@ -65,6 +65,11 @@ std::string importReport(const ImportPlan& plan, FitMode fit, const ReportNames&
     } else if (f.scaled) {
         text += ", scaled from " + std::to_string(f.keptWidth) + " x " + std::to_string(f.keptHeight);
     }
+    if (plan.unsizedWidth > 0) {
+        text += "; the picture" + std::string(plan.warped ? ", warped" : "") + (plan.window ? ", in its window" : "") +
+                ", was " + std::to_string(plan.unsizedWidth) + " x " + std::to_string(plan.unsizedHeight) +
+                " pixels before --resolution or --size";
+    }
     text += "\n";
     text += "Top-left:     " + dmsText(c.topLeftLatitude) + " N, " + dmsText(c.topLeftLongitude) + " E\n";
     text += "Bottom-right: " + dmsText(c.bottomRightLatitude) + " N, " + dmsText(c.bottomRightLongitude) + " E\n";

@@ -60,6 +60,12 @@ ImportStatus warpToLatLon(GDALDataset& raster, const SourceGeoreferencing& found
 ImportStatus warpRegionToSize(WarpedRaster& warped, const LatLonGrid& region, int width, int height,
                               std::string& message);
 
+// Warps the source again to the grid --resolution or --size asks for, as gdalwarp -tr or -ts
+// makes it: over the first warp's extent, or over region (of the first warp's grid) when a
+// window was cut.
+ImportStatus warpToOutputSize(WarpedRaster& warped, const LatLonGrid* region, const OutputSize& size,
+                              std::string& message);
+
 // The EXIF orientation a JPEG's camera recorded, 2 to 8; 1 for none or upright.
 int exifOrientation(GDALDataset& raster);
 

@@ -14,6 +14,7 @@
 #include "FileServices.h"
 #include "GdalRaster.h"
 #include "MapLimits.h"
+#include "OutputSize.h"
 #include "WholeDecode.h"
 
 namespace {
@@ -166,6 +167,13 @@ ImportStatus filesRead(GDALDataset& raster, FileReading& files, std::vector<std:
     return ImportStatus::Ready;
 }
 
+struct SourceRun {
+    int32_t first = 0;  // the first map pixel and how many
+    int32_t count = 0;
+    double offset = 0;  // their window on the source, in source pixels from the window's corner
+    double size = 0;
+};
+
 GDALRIOResampleAlg rasterIoResampling(Resampling resampling) {
     switch (resampling) {
         case Resampling::Nearest: return GRIORA_NearestNeighbour;
@@ -188,6 +196,24 @@ void sizeBlockCache(GDALDataset& raster) {
     GDALSetCacheMax64(wanted);
 }
 
+// Map pixels first to first + count along one axis as windows of the source, in source
+// pixels: one run at the exact ratio while the windows lie on the source; then the last
+// pixel, whose window crosses the source's far edge while its centre lies on it, narrowed
+// about that centre (a nearest pick is then the one a warp makes). Returns the runs made.
+int sourceRuns(int32_t first, int32_t count, double perPixel, int32_t sourceSide, SourceRun runs[2]) {
+    const int64_t whole = static_cast<int64_t>(std::floor(sourceSide / perPixel + 1e-9));
+    const int32_t inside = static_cast<int32_t>(std::clamp<int64_t>(whole - first, 0, count));
+    int made = 0;
+    if (inside > 0)
+        runs[made++] = {first, inside, first * perPixel, std::min(inside * perPixel, sourceSide - first * perPixel)};
+    if (inside < count) {
+        const double centre = (first + inside + 0.5) * perPixel;
+        const double half = std::clamp(sourceSide - centre, 1e-6, perPixel / 2);
+        runs[made++] = {first + inside, 1, centre - half, 2 * half};
+    }
+    return made;
+}
+
 std::string mebibytes(int64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MiB"; }
 
 }  // namespace
@@ -201,6 +227,15 @@ struct GeoSource::Gdal {
     Resampling resampling = Resampling::Nearest;
     int32_t offsetX = 0;  // the window's first column and row in pixels
     int32_t offsetY = 0;
+    // How the map's pixels fall on those of the window: source columns and rows per map
+    // pixel, the window's size in source pixels, and the map's columns and rows that show
+    // it (their centres on it); the rest is white.
+    double columnsPerPixel = 1;
+    double rowsPerPixel = 1;
+    int32_t sourceColumns = 0;
+    int32_t sourceRows = 0;
+    int32_t shownColumns = 0;
+    int32_t shownRows = 0;
     // The files read and what each was when the source was opened: compared again once
     // the map is written.
     std::vector<std::pair<std::string, FileIdentity>> watched;
@@ -339,21 +374,62 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
                                 {grid.north - grid.height * grid.latitudeStep,
                                  grid.west + grid.width * grid.longitudeStep}};
     }
+    // The picture so far, as the map's pixels read it when nothing resamples it.
+    LatLonGrid window = grid;
+    if (request.size) {
+        LatLonGrid sized;
+        status = sizedGrid(grid, *request.size, request.fit, sized, message);
+        if (status != ImportStatus::Ready) return refuse(status, message);
+        plan.unsizedWidth = grid.width;
+        plan.unsizedHeight = grid.height;
+        if (plan.warped) {
+            // Warped straight to the grid asked for, as gdalwarp -tr or -ts would.
+            status = warpToOutputSize(g.warp, request.window ? &grid : nullptr, *request.size, message);
+            if (status != ImportStatus::Ready) return refuse(status, message);
+            g.pixels = g.warp.warped.get();
+            grid = window = g.warp.grid;
+            g.offsetX = g.offsetY = 0;
+        } else {
+            grid = sized;
+        }
+    }
     if (plan.warped && request.fit == FitMode::Scale) {
         // Warped straight to the fitted size, so the pixels are resampled once.
         status = warpRegionToSize(g.warp, grid, scaledSide(grid.width), scaledSide(grid.height), message);
         if (status != ImportStatus::Ready) return refuse(status, message);
         g.pixels = g.warp.warped.get();
-        grid = g.warp.grid;
+        grid = window = g.warp.grid;
         g.offsetX = g.offsetY = 0;
     }
 
     status = planMap(grid, request, plan, message);
     if (status != ImportStatus::Ready) return refuse(status, message);
+    source->placeOnWindow(window, grid);
     g.resampling = request.resampling;
     sizeBlockCache(*g.pixels);
     result = std::move(source);
     return ImportStatus::Ready;
+}
+
+void GeoSource::placeOnWindow(const LatLonGrid& window, const LatLonGrid& grid) {
+    Gdal& g = *gdal_;
+    const FittedGrid& f = plan_.fitted;
+    const bool sized = grid.width != window.width || grid.height != window.height ||
+                       grid.longitudeStep != window.longitudeStep || grid.latitudeStep != window.latitudeStep;
+    g.columnsPerPixel = sized ? grid.longitudeStep / window.longitudeStep : 1.0;
+    g.rowsPerPixel = sized ? grid.latitudeStep / window.latitudeStep : 1.0;
+    if (f.scaled) {
+        g.columnsPerPixel *= static_cast<double>(f.keptWidth) / f.width;
+        g.rowsPerPixel *= static_cast<double>(f.keptHeight) / f.height;
+    }
+    g.sourceColumns = window.width;
+    g.sourceRows = window.height;
+    // A map pixel shows the source when its centre lies on it, as a warp decides.
+    auto shown = [](int32_t limit, int32_t side, double perPixel) {
+        return static_cast<int32_t>(std::clamp<double>(std::ceil(side / perPixel - 0.5 - 1e-9), 0, limit));
+    };
+    g.shownColumns = shown(f.scaled ? f.width : f.keptWidth, window.width, g.columnsPerPixel);
+    g.shownRows = shown(f.scaled ? f.height : f.keptHeight, window.height, g.rowsPerPixel);
 }
 
 int32_t GeoSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCount, RowSink& sink) {
@@ -365,8 +441,8 @@ int32_t GeoSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCou
         return 0;
     }
     // The part of the strip that shows source pixels; the rest is white padding.
-    const int32_t shownWidth = fitted.scaled ? width : std::clamp(fitted.keptWidth - x0, 0, width);
-    const int32_t shownHeight = fitted.scaled ? kTileSide : std::clamp(fitted.keptHeight - y0, 0, kTileSide);
+    const int32_t shownWidth = std::clamp(g.shownColumns - x0, 0, width);
+    const int32_t shownHeight = std::clamp(g.shownRows - y0, 0, kTileSide);
     const int spp = g.bands.layout.samplesPerPixel();
     const int bytes = GDALGetDataTypeSizeBytes(g.bands.type);
     g.samples.resize(static_cast<size_t>(shownWidth) * kRowsPerRead * spp * bytes);
@@ -402,42 +478,49 @@ int32_t GeoSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCou
 
 bool GeoSource::readSamples(int32_t x0, int32_t y0, int32_t width, int32_t rows) {
     Gdal& g = *gdal_;
-    const FittedGrid& fitted = plan_.fitted;
     const int spp = g.bands.layout.samplesPerPixel();
     const int bytes = GDALGetDataTypeSizeBytes(g.bands.type);
-    GDALRasterIOExtraArg extra;
-    INIT_RASTERIO_EXTRA_ARG(extra);
-    int xOff = x0 + g.offsetX, yOff = y0 + g.offsetY, xSize = width, ySize = rows;
-    if (fitted.scaled) {
-        // Output pixels (x0, y0) to (x0 + width, y0 + rows) cover this window of the source.
-        const double sx = static_cast<double>(fitted.keptWidth) / fitted.width;
-        const double sy = static_cast<double>(fitted.keptHeight) / fitted.height;
-        extra.eResampleAlg = rasterIoResampling(g.resampling);
-        extra.bFloatingPointWindowValidity = TRUE;
-        extra.dfXOff = x0 * sx;
-        extra.dfYOff = y0 * sy;
-        extra.dfXSize = std::min(width * sx, fitted.keptWidth - extra.dfXOff);
-        extra.dfYSize = std::min(rows * sy, fitted.keptHeight - extra.dfYOff);
-        xOff = static_cast<int>(std::floor(extra.dfXOff));
-        yOff = static_cast<int>(std::floor(extra.dfYOff));
-        xSize = std::clamp(static_cast<int>(std::ceil(extra.dfXOff + extra.dfXSize - 1e-9)) - xOff, 1,
-                           fitted.keptWidth - xOff);
-        ySize = std::clamp(static_cast<int>(std::ceil(extra.dfYOff + extra.dfYSize - 1e-9)) - yOff, 1,
-                           fitted.keptHeight - yOff);
-        // Within the window, when one was cut.
-        extra.dfXOff += g.offsetX;
-        extra.dfYOff += g.offsetY;
-        xOff += g.offsetX;
-        yOff += g.offsetY;
-    }
+    const bool resampled = g.columnsPerPixel != 1.0 || g.rowsPerPixel != 1.0;
+    SourceRun columns[2], lines[2];
+    const int columnRuns = sourceRuns(x0, width, g.columnsPerPixel, g.sourceColumns, columns);
+    const int lineRuns = sourceRuns(y0, rows, g.rowsPerPixel, g.sourceRows, lines);
+    const GSpacing pixelSpace = static_cast<GSpacing>(spp) * bytes, lineSpace = pixelSpace * width;
     CPLErrorReset();
-    CPLErr error = g.pixels->RasterIO(GF_Read, xOff, yOff, xSize, ySize, g.samples.data(), width, rows,
-                                      g.bands.type, static_cast<int>(g.bands.bands.size()), g.bands.bands.data(),
-                                      static_cast<GSpacing>(spp) * bytes,
-                                      static_cast<GSpacing>(spp) * bytes * width, bytes, &extra);
-    if (error == CE_None && g.bands.mask) {
-        error = g.bands.mask->RasterIO(GF_Read, xOff, yOff, xSize, ySize, g.maskSamples.data(), width, rows, GDT_Byte,
-                                       1, static_cast<GSpacing>(width), &extra);
+    CPLErr error = CE_None;
+    for (int l = 0; l < lineRuns && error == CE_None; ++l) {
+        for (int c = 0; c < columnRuns && error == CE_None; ++c) {
+            const SourceRun& across = columns[c];
+            const SourceRun& down = lines[l];
+            GDALRasterIOExtraArg extra;
+            INIT_RASTERIO_EXTRA_ARG(extra);
+            // The whole source pixels the run's window touches.
+            const int xOff = static_cast<int>(std::floor(across.offset));
+            const int yOff = static_cast<int>(std::floor(down.offset));
+            const int xSize = std::clamp(static_cast<int>(std::ceil(across.offset + across.size - 1e-9)) - xOff, 1,
+                                         g.sourceColumns - xOff);
+            const int ySize = std::clamp(static_cast<int>(std::ceil(down.offset + down.size - 1e-9)) - yOff, 1,
+                                         g.sourceRows - yOff);
+            if (resampled) {
+                extra.eResampleAlg = rasterIoResampling(g.resampling);
+                extra.bFloatingPointWindowValidity = TRUE;
+                extra.dfXOff = across.offset + g.offsetX;
+                extra.dfYOff = down.offset + g.offsetY;
+                extra.dfXSize = across.size;
+                extra.dfYSize = down.size;
+            }
+            const size_t firstColumn = static_cast<size_t>(across.first - x0);
+            const size_t firstLine = static_cast<size_t>(down.first - y0);
+            error = g.pixels->RasterIO(GF_Read, xOff + g.offsetX, yOff + g.offsetY, xSize, ySize,
+                                       g.samples.data() + firstLine * lineSpace + firstColumn * pixelSpace,
+                                       across.count, down.count, g.bands.type,
+                                       static_cast<int>(g.bands.bands.size()), g.bands.bands.data(), pixelSpace,
+                                       lineSpace, bytes, &extra);
+            if (error == CE_None && g.bands.mask) {
+                error = g.bands.mask->RasterIO(GF_Read, xOff + g.offsetX, yOff + g.offsetY, xSize, ySize,
+                                               g.maskSamples.data() + firstLine * width + firstColumn, across.count,
+                                               down.count, GDT_Byte, 1, static_cast<GSpacing>(width), &extra);
+            }
+        }
     }
     if (error != CE_None) {
         readError_ = gdalMessage("GDAL could not read the pixels");

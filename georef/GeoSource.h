@@ -27,6 +27,9 @@ public:
 private:
     struct Gdal;
     GeoSource();
+    // How the map's pixels, fitted from grid, fall on window: the pixels of the picture
+    // (after any warp) from the window's corner, that grid resamples or equals.
+    void placeOnWindow(const LatLonGrid& window, const LatLonGrid& grid);
     // Reads the samples of fitted-picture pixels (x0, y0) to (x0 + width, y0 + rows).
     bool readSamples(int32_t x0, int32_t y0, int32_t width, int32_t rows);
 

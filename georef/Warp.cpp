@@ -117,18 +117,23 @@ ImportStatus warpToLatLon(GDALDataset& raster, const SourceGeoreferencing& found
     return ImportStatus::Ready;
 }
 
-ImportStatus warpRegionToSize(WarpedRaster& out, const LatLonGrid& region, int width, int height,
-                              std::string& message) {
-    OptionList sized;
-    sized.items = out.options;
+namespace {
+
+// -te of region, as gdalwarp takes it: west, south, east, north.
+std::vector<std::string> extentOptions(const LatLonGrid& region) {
     const double south = region.north - region.height * region.latitudeStep;
     const double east = region.west + region.width * region.longitudeStep;
-    sized.items.insert(sized.items.end(),
-                       {"-ts", std::to_string(width), std::to_string(height), "-te",
-                        CPLSPrintf("%.17g", region.west), CPLSPrintf("%.17g", south), CPLSPrintf("%.17g", east),
-                        CPLSPrintf("%.17g", region.north)});
+    return {"-te", CPLSPrintf("%.17g", region.west), CPLSPrintf("%.17g", south), CPLSPrintf("%.17g", east),
+            CPLSPrintf("%.17g", region.north)};
+}
+
+// The source warped again with the first warp's options and these.
+ImportStatus warpAgain(WarpedRaster& out, const std::vector<std::string>& grid, std::string& message) {
+    OptionList options;
+    options.items = out.options;
+    options.items.insert(options.items.end(), grid.begin(), grid.end());
     CPLErrorReset();
-    GDALDatasetUniquePtr warped = runWarp(*out.expanded, sized);
+    GDALDatasetUniquePtr warped = runWarp(*out.expanded, options);
     if (!warped) {
         message = "it could not be warped to WGS84 latitude/longitude: " + gdalMessage("GDAL gave no reason");
         return ImportStatus::WarpFailed;
@@ -138,6 +143,29 @@ ImportStatus warpRegionToSize(WarpedRaster& out, const LatLonGrid& region, int w
     out.warped = std::move(warped);
     out.grid = {gt[3], gt[0], -gt[5], gt[1], out.warped->GetRasterXSize(), out.warped->GetRasterYSize()};
     return ImportStatus::Ready;
+}
+
+}  // namespace
+
+ImportStatus warpRegionToSize(WarpedRaster& out, const LatLonGrid& region, int width, int height,
+                              std::string& message) {
+    std::vector<std::string> grid = {"-ts", std::to_string(width), std::to_string(height)};
+    for (std::string& item : extentOptions(region)) grid.push_back(std::move(item));
+    return warpAgain(out, grid, message);
+}
+
+ImportStatus warpToOutputSize(WarpedRaster& out, const LatLonGrid* region, const OutputSize& size,
+                              std::string& message) {
+    std::vector<std::string> grid;
+    if (size.byResolution()) {
+        grid = {"-tr", CPLSPrintf("%.17g", size.longitudeSeconds / 3600.0),
+                CPLSPrintf("%.17g", size.latitudeSeconds / 3600.0)};
+    } else {
+        grid = {"-ts", std::to_string(size.width), std::to_string(size.height)};
+    }
+    if (region)
+        for (std::string& item : extentOptions(*region)) grid.push_back(std::move(item));
+    return warpAgain(out, grid, message);
 }
 
 int exifOrientation(GDALDataset& raster) {

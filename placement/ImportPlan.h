@@ -23,6 +23,17 @@ struct GeoWindow {
     GeoPoint bottomRight;
 };
 
+// The grid the picture is resampled to before the fit, as gdalwarp -tr or -ts chooses it:
+// a step in arc-seconds per pixel (the top-left corner kept, the sides rounded to whole
+// pixels), or a size in pixels (the corners kept). One of the two is given.
+struct OutputSize {
+    double latitudeSeconds = 0;  // --resolution; 0 when --size is given
+    double longitudeSeconds = 0;
+    int32_t width = 0;           // --size; 0 when --resolution is given
+    int32_t height = 0;
+    bool byResolution() const { return latitudeSeconds > 0; }
+};
+
 struct ImportRequest {
     std::string sourcePath;
     std::string srs;                       // --srs: the system of a world file; "" when not given
@@ -35,6 +46,8 @@ struct ImportRequest {
     // whole pixels.
     std::optional<GeoWindow> window;
     std::optional<SampleStretch> stretch;
+    // The grid the picture (after any warp and window) is resampled to, once, before the fit.
+    std::optional<OutputSize> size;
     // Extents typed by the user, in metres, used in place of those measured.
     std::optional<int64_t> eastWestMetres;
     std::optional<int64_t> northSouthMetres;
@@ -84,6 +97,10 @@ struct ImportPlan {
     bool northSouthTyped = false;
     // The window asked for, snapped outward to whole pixels of the picture.
     std::optional<GeoWindow> window;
+    // The picture's size (after any warp and window) before --resolution or --size
+    // resampled it; 0 when neither was given.
+    int32_t unsizedWidth = 0;
+    int32_t unsizedHeight = 0;
     int exifOrientation = 1;  // the EXIF orientation applied (1: none)
     std::vector<ControlPointFit> controlPoints;  // a picture placed by control points
     // Things the user should know that do not stop the import, one sentence each.

@@ -1,6 +1,7 @@
 #include "MapLimits.h"
 
 #include "ImportSource.h"
+#include "OutputSize.h"
 
 #include <algorithm>
 #include <cmath>
@@ -270,5 +271,6 @@ ImportStatus planMap(const LatLonGrid& grid, const ImportRequest& request, Impor
             return ImportStatus::ExtentRefused;
         }
     }
+    if (std::string note = paddingNote(grid, plan.fitted, request.fit); !note.empty()) plan.warnings.push_back(note);
     return ImportStatus::Ready;
 }
