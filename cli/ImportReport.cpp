@@ -71,6 +71,7 @@ std::string importReport(const ImportPlan& plan, FitMode fit, const ReportNames&
                 " pixels before --resolution or --size";
     }
     text += "\n";
+    if (!plan.paddingNote.empty()) text += "Note: " + plan.paddingNote + "\n";
     text += "Top-left:     " + dmsText(c.topLeftLatitude) + " N, " + dmsText(c.topLeftLongitude) + " E\n";
     text += "Bottom-right: " + dmsText(c.bottomRightLatitude) + " N, " + dmsText(c.bottomRightLongitude) + " E\n";
     if (plan.window) {

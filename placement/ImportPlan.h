@@ -103,6 +103,9 @@ struct ImportPlan {
     int32_t unsizedHeight = 0;
     int exifOrientation = 1;  // the EXIF orientation applied (1: none)
     std::vector<ControlPointFit> controlPoints;  // a picture placed by control points
+    // When --fit pad makes more than a quarter of the map white: how much, and the
+    // arguments that fill the tiles; "" otherwise.
+    std::string paddingNote;
     // Things the user should know that do not stop the import, one sentence each.
     std::vector<std::string> warnings;
 };

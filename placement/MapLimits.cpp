@@ -271,6 +271,6 @@ ImportStatus planMap(const LatLonGrid& grid, const ImportRequest& request, Impor
             return ImportStatus::ExtentRefused;
         }
     }
-    if (std::string note = paddingNote(grid, plan.fitted, request.fit); !note.empty()) plan.warnings.push_back(note);
+    plan.paddingNote = paddingNote(grid, plan.fitted, request.fit);
     return ImportStatus::Ready;
 }

@@ -175,6 +175,15 @@ TEST(CommandLine, MistakesAreRefusedWithAReason) {
         {{"import", "a.png", "--bmp", "x.bmp", "--fit", "stretch"}, "--fit: \"stretch\" is not one of pad, crop, scale",
          "import"},
         {{"import", "a.png", "--bmp", "x.bmp", "--srs="}, "--srs: the value is empty", "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--resolution", "1", "--size", "800x600"},
+         "--resolution does not go with --size: each chooses the map's grid", "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--resolution", "0"}, "\"0\" is not SECONDS or LAT,LON", "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--resolution", "1,nan"}, "\"1,nan\" is not SECONDS or LAT,LON",
+         "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--resolution", "1,2,3"}, "is not SECONDS or LAT,LON", "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--size", "800"}, "\"800\" is not WIDTHxHEIGHT", "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--size", "800x-6"}, "is not WIDTHxHEIGHT", "import"},
+        {{"import", "a.png", "--bmp", "x.bmp", "--size", "2147483648x480"}, "is not WIDTHxHEIGHT", "import"},
     };
     for (const ErrorCase& c : cases) {
         ParseResult result = parseCommandLine(c.args);

@@ -2,9 +2,12 @@
 // same bytes as convert, the prepared bitmap and the settings it prints, and refusals.
 
 #include <cpl_vsi.h>
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -441,3 +444,66 @@ TEST(ImportEndToEnd, TypedValuesBesideThePicturesOwnAreRefusedOrTakenAsAsked) {
 }
 
 }  // namespace
+
+// --resolution through the real binary: the prepared bitmap holds gdalwarp -tr's pixels on
+// its grid, the printed corner is its corner, and the two ways of choosing the grid
+// exclude each other.
+TEST(ImportEndToEnd, ResolutionGivesGdalwarpTrsGridAndPixels) {
+    TempFolder folder;
+    const std::string tif = folder.file("utm.tif"), bmp = folder.file("prepared.bmp"), vrt = folder.file("want.vrt");
+    RasterRecipe recipe;
+    recipe.width = 400;
+    recipe.height = 300;
+    recipe.geoTransform = {380000, 20, 0, 3950000, 0, -20};
+    recipe.srs = "EPSG:32654";
+    makeRaster(tif, recipe);
+    ProcessResult prepared = tessella({"import", tif, "--name", "Kanto", "--folder", "kanto", "--resolution", "0.9",
+                                       "--bmp", bmp},
+                                      folder.path().string());
+    ASSERT_EQ(0, prepared.exitCode) << prepared.err;
+    EXPECT_NE(std::string::npos, prepared.out.find("before --resolution or --size")) << prepared.out;
+    ASSERT_EQ(0, run("gdalwarp -q -of VRT -t_srs EPSG:4326 -dstalpha -r near -tr 0.00025 0.00025 '" + tif + "' '" +
+                     vrt + "'"));
+    startGdal();
+    GDALDatasetUniquePtr want(GDALDataset::Open(vrt.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    ASSERT_TRUE(want);
+    double gt[6];
+    want->GetGeoTransform(gt);
+    const int width = want->GetRasterXSize(), height = want->GetRasterYSize();
+    want.reset();
+    char corner[64];
+    auto toMs = [](double degrees) { return std::llround(degrees * 3600000) / 3600000.0; };
+    std::snprintf(corner, sizeof corner, "--top-left %.9f,%.9f", toMs(gt[3]), toMs(gt[0]));
+    EXPECT_NE(std::string::npos, prepared.out.find(corner)) << corner << "\n" << prepared.out;
+
+    std::vector<double> bands[4];
+    for (int b = 0; b < 4; ++b) bands[b] = readBand(vrt, b + 1);
+    std::vector<double> got[3];
+    for (int b = 0; b < 3; ++b) got[b] = readBand(bmp, b + 1);
+    GDALDatasetUniquePtr prepared24(GDALDataset::Open(bmp.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    ASSERT_TRUE(prepared24);
+    const size_t bmpWidth = static_cast<size_t>(prepared24->GetRasterXSize());
+    ASSERT_GE(bmpWidth, static_cast<size_t>(width));
+    int apart = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const size_t at = static_cast<size_t>(y) * width + x;
+            for (int b = 0; b < 3; ++b) {
+                const double alpha = bands[3][at];
+                const double expected = (bands[b][at] * alpha + 255 * (255 - alpha)) / 255;
+                if (std::fabs(got[b][static_cast<size_t>(y) * bmpWidth + x] - expected) > 0.5) ++apart;
+            }
+        }
+    }
+    EXPECT_EQ(0, apart);
+
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--resolution", "0.9", "--size", "800x600"},
+          std::vector<std::string>{"--size", "0x600"}, std::vector<std::string>{"--resolution", "-1"},
+          std::vector<std::string>{"--resolution", "0.9,"}}) {
+        std::vector<std::string> args = {"import", tif, "--name", "K", "--folder", "k", "--dry-run"};
+        args.insert(args.end(), wrong.begin(), wrong.end());
+        ProcessResult refused = tessella(args, folder.path().string());
+        EXPECT_EQ(2, refused.exitCode) << wrong[1] << refused.err;
+    }
+}
