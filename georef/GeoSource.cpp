@@ -296,7 +296,9 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
     CPLErrorReset();
     // An uncompressed GeoTIFF read at its own size then goes from the file straight into
     // the caller's buffer, past GDAL's block cache (GDAL takes this when the file opens).
-    CPLSetThreadLocalConfigOption("GTIFF_DIRECT_IO", "YES");
+    // Not when the reads may resample it (--resolution, --size, --fit scale): direct I/O
+    // subsamples whole-pixel windows, where RasterIO's nearest pick is the warper's.
+    if (!request.size && request.fit != FitMode::Scale) CPLSetThreadLocalConfigOption("GTIFF_DIRECT_IO", "YES");
     g.source.reset(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
     CPLSetThreadLocalConfigOption("GTIFF_DIRECT_IO", nullptr);
     if (!g.source) {
