@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <ogr_spatialref.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -103,6 +104,41 @@ std::vector<uint8_t> readPicture(GeoSource& source) {
         EXPECT_EQ(grid.width / 160, source.readStrip(row, 0, grid.width / 160, sink)) << source.readError();
     }
     return picture;
+}
+
+Warped gdalwarp(const std::string& path, const std::string& arguments, const std::string& out) {
+    std::remove(out.c_str());
+    EXPECT_EQ(0, run("gdalwarp -q -of VRT -t_srs EPSG:4326 -dstalpha " + arguments + " '" + path + "' '" + out + "'"));
+    Warped warped;
+    GDALDatasetUniquePtr raster(GDALDataset::Open(out.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    EXPECT_TRUE(raster);
+    if (!raster) return warped;
+    double gt[6];
+    raster->GetGeoTransform(gt);
+    warped.grid = {gt[3], gt[0], -gt[5], gt[1], raster->GetRasterXSize(), raster->GetRasterYSize()};
+    raster.reset();
+    for (int b = 0; b < 4; ++b) warped.bands[b] = readBand(out, b + 1);
+    return warped;
+}
+
+int pixelsApart(const std::vector<uint8_t>& picture, int32_t width, const Warped& want, int tolerance) {
+    int apart = 0;
+    for (int32_t y = 0; y < want.grid.height; ++y) {
+        for (int32_t x = 0; x < want.grid.width; ++x) {
+            const size_t at = static_cast<size_t>(y) * want.grid.width + x;
+            const double alpha = want.bands[3][at];
+            const uint8_t* got = &picture[(static_cast<size_t>(y) * width + x) * 3];
+            for (int b = 0; b < 3; ++b) {
+                const double expected = (want.bands[b][at] * alpha + 255 * (255 - alpha)) / 255;
+                if (std::fabs(got[2 - b] - expected) > tolerance + 0.5) {
+                    if (++apart <= 3) ADD_FAILURE() << "pixel " << x << "," << y << " band " << b + 1 << ": "
+                                                   << int(got[2 - b]) << ", gdalwarp " << expected;
+                    break;
+                }
+            }
+        }
+    }
+    return apart;
 }
 
 std::vector<uint8_t> bmpPixelBytes(const std::string& path) {

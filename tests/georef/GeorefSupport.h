@@ -42,6 +42,21 @@ void makeRaster(const std::string& path, const RasterRecipe& recipe, const Sampl
 // Every pixel of the source, top row first, 3 bytes (blue, green, red) each.
 std::vector<uint8_t> readPicture(GeoSource& source);
 
+// gdalwarp's grid and pixels for the picture at path (-t_srs EPSG:4326 -dstalpha and
+// arguments), written to out, a VRT, which the import reads through too: GDAL's warper places
+// pixels by a transformation interpolated over each chunk it warps, and a VRT's chunks are
+// its blocks whoever reads it. Bands red, green, blue and alpha.
+struct Warped {
+    LatLonGrid grid;
+    std::vector<double> bands[4];
+};
+Warped gdalwarp(const std::string& path, const std::string& arguments, const std::string& out);
+
+// Pixels of a picture (rows of width blue-green-red pixels, top row first), within want's
+// grid, further than tolerance from what gdalwarp made, over white where its alpha is below
+// full; the first few are reported as failures.
+int pixelsApart(const std::vector<uint8_t>& picture, int32_t width, const Warped& want, int tolerance);
+
 
 // The pixel bytes of a 24-bit bottom-up BMP file as stored, after its headers.
 std::vector<uint8_t> bmpPixelBytes(const std::string& path);

@@ -37,56 +37,10 @@ int smoothSample(int x, int y, int band) {
     return static_cast<int>(127.5 + 120 * std::sin(x / 37.0 + band) * std::cos(y / 29.0 - band));
 }
 
-// gdalwarp's grid and pixels for the same picture, with an alpha band. As a VRT, which the
-// import reads through too: GDAL's warper places pixels by a transformation interpolated
-// over each chunk it warps, and a VRT's chunks are its blocks whoever reads it.
-struct Warped {
-    LatLonGrid grid;
-    std::vector<double> bands[4];
-};
-
-Warped gdalwarp(const std::string& path, const std::string& arguments, const TempFolder& folder) {
-    const std::string out = folder.file("gdalwarp.vrt");
-    std::remove(out.c_str());
-    EXPECT_EQ(0, run("gdalwarp -q -of VRT -t_srs EPSG:4326 -dstalpha " + arguments + " '" + path + "' '" + out + "'"));
-    Warped warped;
-    GDALDatasetUniquePtr raster(GDALDataset::Open(out.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
-    EXPECT_TRUE(raster);
-    if (!raster) return warped;
-    double gt[6];
-    raster->GetGeoTransform(gt);
-    warped.grid = {gt[3], gt[0], -gt[5], gt[1], raster->GetRasterXSize(), raster->GetRasterYSize()};
-    raster.reset();
-    for (int b = 0; b < 4; ++b) warped.bands[b] = readBand(out, b + 1);
-    return warped;
-}
-
 std::string degrees(double value) {
     char text[40];
     std::snprintf(text, sizeof text, "%.17g", value);
     return text;
-}
-
-// Pixels of the map picture, within gdalwarp's grid, further than tolerance from what
-// gdalwarp made (over white where its alpha is below full); the first few are reported.
-int pixelsApart(const std::vector<uint8_t>& map, int32_t mapWidth, const Warped& want, int tolerance) {
-    int apart = 0;
-    for (int32_t y = 0; y < want.grid.height; ++y) {
-        for (int32_t x = 0; x < want.grid.width; ++x) {
-            const size_t at = static_cast<size_t>(y) * want.grid.width + x;
-            const double alpha = want.bands[3][at];
-            const uint8_t* got = &map[(static_cast<size_t>(y) * mapWidth + x) * 3];
-            for (int b = 0; b < 3; ++b) {
-                const double expected = (want.bands[b][at] * alpha + 255 * (255 - alpha)) / 255;
-                if (std::fabs(got[2 - b] - expected) > tolerance + 0.5) {
-                    if (++apart <= 3) ADD_FAILURE() << "pixel " << x << "," << y << " band " << b + 1 << ": "
-                                                   << int(got[2 - b]) << ", gdalwarp " << expected;
-                    break;
-                }
-            }
-        }
-    }
-    return apart;
 }
 
 struct SizeCase {
@@ -148,7 +102,7 @@ TEST(OutputSize, GridCornersAndPixelsAreGdalwarpsTrAndTs) {
             arguments += " -te " + degrees(w.topLeft.longitude) + " " + degrees(w.bottomRight.latitude) + " " +
                          degrees(w.bottomRight.longitude) + " " + degrees(w.topLeft.latitude);
         }
-        const Warped want = gdalwarp(path, arguments, folder);
+        const Warped want = gdalwarp(path, arguments, folder.file("gdalwarp.vrt"));
         // The grid: its size, its top-left corner and its steps.
         const FittedGrid& f = plan.fitted;
         EXPECT_EQ(want.grid.width, f.keptWidth);
