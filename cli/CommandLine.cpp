@@ -108,8 +108,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
 
 int runTessella(const std::vector<std::string>& args) {
     if (args.empty()) {
-        // A first try without arguments gets the overview rather than a bare error.
+        // A first try without arguments gets the overview rather than a bare error; a
+        // double click in Explorer also gets how to open a command prompt, and time to read.
         writeStandardError(helpText(""));
+        if (waitsBeforeClosing(consoleFacts())) {
+            writeStandardError(startedAloneNote());
+            waitForKeyPress();
+        }
         return kExitUsage;
     }
     // A command that needs GDAL is the other program's from the first word on, so that

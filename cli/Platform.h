@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ConsoleStart.h"
 #include "FileServices.h"  // systemErrorText, the words for its error codes
 
 // The arguments after the program name, as UTF-8. On Windows they are read from the
@@ -19,6 +20,11 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 bool writeStandardOutput(std::string_view utf8);
 void writeStandardError(std::string_view utf8);
 bool standardErrorIsTerminal();
+
+// What this process's console is (Windows); no console on other systems.
+ConsoleFacts consoleFacts();
+// Waits for a key on the console (Windows); returns at once on other systems.
+void waitForKeyPress();
 
 // The bitmap's full path as the conversion takes it, resolved as the system resolves it
 // (links and ".." as the system follows them, never as text), in the encoding of the

@@ -29,6 +29,10 @@ void writeStandardError(std::string_view utf8) {
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
+ConsoleFacts consoleFacts() { return ConsoleFacts{}; }
+
+void waitForKeyPress() {}
+
 bool conversionBitmapPath(const std::string& utf8Path, std::string& path, std::string& reason) {
     // realpath resolves each name as the system does: "link/../map.bmp" is the map.bmp
     // beside the link's target, and a path through a folder that is not there is refused.

@@ -78,6 +78,36 @@ bool standardErrorIsTerminal() {
 
 namespace {
 
+bool isConsole(DWORD which) {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+}
+
+}  // namespace
+
+ConsoleFacts consoleFacts() {
+    ConsoleFacts facts;
+    // A list of two is enough to tell one process from more: the call returns how many
+    // there are even when they do not fit.
+    DWORD processes[2];
+    facts.processesOnConsole = GetConsoleProcessList(processes, 2);
+    facts.inputIsConsole = isConsole(STD_INPUT_HANDLE);
+    facts.outputIsConsole = isConsole(STD_OUTPUT_HANDLE);
+    facts.errorIsConsole = isConsole(STD_ERROR_HANDLE);
+    return facts;
+}
+
+void waitForKeyPress() {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    FlushConsoleInputBuffer(input);
+    INPUT_RECORD record;
+    DWORD read = 0;
+    while (ReadConsoleInputW(input, &record, 1, &read) && read == 1)
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
+}
+
+namespace {
+
 bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 // A folder's path as the system reads it with a separator at its end: a last name such
