@@ -247,9 +247,16 @@ std::string overviewClosing() {
 }
 
 std::string convertExample() {
+#ifdef _WIN32
+    // As typed in cmd, which continues a line with ^, ready to paste.
+    return "  tessella-cli convert tokyo.bmp --name \"Tokyo Bay\" --folder tokyo ^\n"
+           "      --top-left 35:40:10,139:45:30 --bottom-right 35:38:40,139:47:20 ^\n"
+           "      --east-west 2759 --north-south 2778\n";
+#else
     return "  tessella convert tokyo.bmp --name \"Tokyo Bay\" --folder tokyo \\\n"
            "      --top-left 35:40:10,139:45:30 --bottom-right 35:38:40,139:47:20 \\\n"
            "      --east-west 2759 --north-south 2778\n";
+#endif
 }
 
 std::string ditherHelp() {
