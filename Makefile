@@ -6,7 +6,8 @@
 # Installing and packaging (a Release build of the command line in $(DIST)):
 #   make install [PREFIX=/usr/local] [DESTDIR=/abs/root]   tessella, tessella.1, bash completion
 #   make package            the Debian package $(DIST)/tessella_VERSION-1_ARCH.deb
-#   make package-windows    the zip of tessella-cli.exe, Tessella.exe and the README, in build/mingw
+#   make package-windows    the zip of tessella-cli.exe, Tessella.exe, the Windows page, the README
+#                           and the sample, in build/mingw
 
 JOBS ?= 2
 SAMPLE_OUT := sample-output

@@ -8,7 +8,8 @@
 # a folder that holds east-asia.bmp (the bundled sample) and earth.jpg (a 2048 x 1024
 # stand-in for the picture the README prepares); the README shows that folder as
 # /home/me/maps. `tessella` is the built one. The command line's usage block must be the
-# usage that tessella --help prints.
+# usage that tessella --help prints, and so must the usage block of the Windows page
+# (packaging/windows/README-Windows.html.in, <pre class="usage">), as tessella-cli.
 #
 # Usage: readme-examples.sh SOURCE_DIR TESSELLA_DIR WORK_DIR
 set -eu
@@ -68,6 +69,17 @@ awk '/^<!-- checked: tessella --help usage -->$/ { armed = 1; next }
 "$bin_dir/tessella" --help | sed -n '/^Usage:$/,/^$/{/^Usage:$/d; /^$/d; s/^  //; p}' > "$work/usage-help.txt"
 if ! diff -u "$work/usage-readme.txt" "$work/usage-help.txt"; then
     echo "FAIL: README.md's usage block is not that of tessella --help (- README, + tessella)" >&2
+    exit 1
+fi
+
+# The Windows page's usage is the same, with tessella-cli for tessella.
+awk '/<pre class="usage">/ { inside = 1; next }
+     inside && /<\/pre>/ { inside = 0 }
+     inside' "$src/packaging/windows/README-Windows.html.in" | tr -d '\r' > "$work/usage-windows.txt"
+[ -s "$work/usage-windows.txt" ] || { echo "FAIL: the Windows page has no usage block" >&2; exit 1; }
+sed -e 's/^tessella /tessella-cli /' -e 's/^ /    &/' "$work/usage-help.txt" > "$work/usage-help-windows.txt"
+if ! diff -u "$work/usage-windows.txt" "$work/usage-help-windows.txt"; then
+    echo "FAIL: the Windows page's usage block is not that of tessella --help (- page, + tessella)" >&2
     exit 1
 fi
 
