@@ -29,18 +29,62 @@ struct RasterBands {
 ImportStatus readBandLayout(GDALDataset& raster, const std::optional<SampleStretch>& stretch, RasterBands& bands,
                             std::vector<std::string>& warnings, std::string& message);
 
+// A control point: a place on the picture in pixels, and where it lies (x east, y north).
+struct PlacedPoint {
+    std::string id;
+    double pixel = 0, line = 0, x = 0, y = 0;
+};
+
 struct SourceGeoreferencing {
     bool latLonGrid = false;  // grid holds the picture; otherwise it needs warping
     LatLonGrid grid;
     std::string srsWkt;       // the source's system, for the warp
     std::string description;
-    bool controlPoints = false;             // placed by its GCPs: warped with a first-order fit
-    std::vector<ControlPointFit> fits;      // each GCP's residual under that fit
+    bool controlPoints = false;             // placed by control points: warped through their fit
+    GcpTransform transform = GcpTransform::Poly1;
+    // Control points given beside the picture (typed, or a .points file), in the system of
+    // srsWkt (x east, y north); empty when the picture's own GCPs place it.
+    std::vector<PlacedPoint> givenPoints;
+    std::string pointsFile;                 // the .points file read, "" if none
+    std::vector<ControlPointFit> fits;      // each point's residual under that fit
     std::vector<std::string> warnings;
 };
 
 ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& request,
                                 SourceGeoreferencing& found, std::string& message);
+
+// The text of a small file: a path through the file services (regular files only), one of
+// GDAL's /vsi names through GDAL. False when it cannot be read or is larger than
+// kLargestSmallTextFile.
+bool readSmallFile(const std::string& path, std::string& text);
+
+// The control points a QGIS georeferencer saves beside a picture, as <picture>.points:
+// "path" when such a file is there, else "".
+std::string pointsFileOf(const std::string& sourcePath);
+
+struct PointsFile {
+    std::vector<PlacedPoint> points;  // the enabled ones, ids counted over every point
+    int disabled = 0;                 // points whose enable column is 0, left out
+    std::string srsDefinition;        // its #CRS line, "" when it has none
+};
+
+// Reads a .points file as QGIS writes it: an optional "#CRS: <definition>" line, a header
+// naming mapX, mapY, sourceX (pixelX), sourceY (pixelY) and enable, then one point a line.
+// Source coordinates are pixels with the line negative, or, for a picture with a grid of
+// its own (pictureGrid, its six terms), coordinates on that grid.
+ImportStatus readPointsFile(const std::string& path, const double* pictureGrid, PointsFile& read,
+                            std::string& message);
+
+// Refuses points the transform cannot use: fewer than it needs (3, 6, 10 for polynomials
+// of order 1 to 3, 3 for a thin plate spline), all on one line on the picture or on the
+// map, or, when mustLieInside, one outside the picture of width x height pixels.
+ImportStatus checkControlPoints(const std::vector<PlacedPoint>& points, GcpTransform transform, int width,
+                                int height, bool mustLieInside, std::string& message);
+
+// The transform fitted to the points as GDAL's warper fits it, and how far it leaves each,
+// in pixels (from where the point is to where its coordinates go back to on the picture).
+ImportStatus fitControlPoints(const std::vector<PlacedPoint>& points, GcpTransform transform,
+                              std::vector<ControlPointFit>& fits, std::string& message);
 
 struct WarpedRaster {
     GDALDatasetUniquePtr expanded;  // the bands warped (a palette expanded to RGBA)
@@ -50,7 +94,7 @@ struct WarpedRaster {
 };
 
 // Warps to north-up WGS84 latitude/longitude at GDAL's suggested resolution (through the
-// GCPs with a first-order polynomial when the picture is placed by them). bands becomes
+// control points' transform when the picture is placed by them). bands becomes
 // the warped raster's layout.
 ImportStatus warpToLatLon(GDALDataset& raster, const SourceGeoreferencing& found, Resampling resampling,
                           RasterBands& bands, WarpedRaster& warped, std::string& message);

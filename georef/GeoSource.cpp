@@ -326,9 +326,11 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
     GDALDataset* base = g.source.get();
     if (const int orientation = exifOrientation(*g.source); orientation != 1) {
         double grid[6];
-        if (g.source->GetGeoTransform(grid) == CE_None || g.source->GetGCPCount() > 0) {
+        if (g.source->GetGeoTransform(grid) == CE_None || g.source->GetGCPCount() > 0 ||
+            !request.controlPoints.empty() || !pointsFileOf(path).empty()) {
             plan.warnings.push_back("its EXIF orientation (" + std::to_string(orientation) +
-                                    ") is not applied: its georeferencing places the pixels as they are stored");
+                                    ") is not applied: its georeferencing or control points place the pixels as "
+                                    "they are stored");
         } else {
             status = orientUpright(*g.source, orientation, g.oriented, message);
             if (status != ImportStatus::Ready) return refuse(status, message);
@@ -355,6 +357,9 @@ ImportStatus GeoSource::open(const ImportRequest& request, std::unique_ptr<GeoSo
     if (status != ImportStatus::Ready) return refuse(status, message);
     plan.georeferencing = found.description;
     plan.controlPoints = found.fits;
+    plan.transform = found.transform;
+    if (FileIdentity identity; !found.pointsFile.empty() && identityOf(found.pointsFile, files, identity))
+        g.watched.emplace_back(found.pointsFile, identity);
     plan.warnings.insert(plan.warnings.end(), found.warnings.begin(), found.warnings.end());
     LatLonGrid grid = found.grid;
     g.pixels = base;

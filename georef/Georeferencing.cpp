@@ -38,21 +38,6 @@ std::string companionFile(GDALDataset& raster, const std::vector<std::string>& e
     return found;
 }
 
-// The text of a small file: a path through the file services (a regular file only, so a
-// named pipe never holds the import), one of GDAL's /vsi names through GDAL.
-bool readSmallFile(const std::string& path, std::string& text) {
-    if (path.rfind("/vsi", 0) == 0) {
-        if (path.rfind("/vsistdin", 0) == 0) return false;
-        GByte* bytes = nullptr;
-        vsi_l_offset size = 0;
-        bool read = VSIIngestFile(nullptr, path.c_str(), &bytes, &size, kLargestSmallTextFile) != 0;
-        if (read) text.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
-        VSIFree(bytes);
-        return read;
-    }
-    return readSmallTextFile(platformFileReading(), path, text);
-}
-
 enum class PrjFound { None, Read, Unreadable };
 
 // A .prj beside the source (same name, extension replaced), read as GDAL reads one: WKT
@@ -125,41 +110,123 @@ std::string srsName(const OGRSpatialReference& given) {
     return text;
 }
 
-// The first-order fit through the GCPs, and how far it leaves each of them, in pixels.
-bool fitControlPoints(GDALDataset& raster, std::vector<ControlPointFit>& fits, std::string& message) {
-    const int count = raster.GetGCPCount();
-    const GDAL_GCP* gcps = raster.GetGCPs();
-    void* transformer = GDALCreateGCPTransformer(count, gcps, 1, FALSE);
-    if (!transformer) {
-        message = "its " + std::to_string(count) + " control points (GCPs) do not fit a first-order polynomial: " +
-                  gdalMessage("at least 3 not on one line are needed");
-        return false;
-    }
-    for (int i = 0; i < count; ++i) {
-        double x = gcps[i].dfGCPX, y = gcps[i].dfGCPY, z = 0;
-        int ok = 0;
-        GDALGCPTransform(transformer, TRUE, 1, &x, &y, &z, &ok);
-        ControlPointFit fit;
-        fit.id = gcps[i].pszId && *gcps[i].pszId ? gcps[i].pszId : std::to_string(i + 1);
-        fit.pixel = gcps[i].dfGCPPixel;
-        fit.line = gcps[i].dfGCPLine;
-        fit.residualPixels = ok ? std::hypot(x - fit.pixel, y - fit.line) : HUGE_VAL;
-        fits.push_back(fit);
-    }
-    GDALDestroyGCPTransformer(transformer);
-    return true;
-}
-
 std::string pixelsText(double pixels) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f", pixels);
     return text;
 }
 
+std::string wktOf(const OGRSpatialReference& srs) {
+    char* wkt = nullptr;
+    const char* options[] = {"FORMAT=WKT2_2019", nullptr};
+    std::string text = srs.exportToWkt(&wkt, options) == OGRERR_NONE && wkt ? wkt : "";
+    CPLFree(wkt);
+    return text;
+}
+
+// The fit through the points and each one's residual, a warning for each more than a
+// pixel off.
+ImportStatus fitAndWarn(const std::vector<PlacedPoint>& points, GcpTransform transform, SourceGeoreferencing& found,
+                        std::string& message) {
+    ImportStatus status = fitControlPoints(points, transform, found.fits, message);
+    if (status != ImportStatus::Ready) return status;
+    for (const ControlPointFit& fit : found.fits) {
+        if (fit.residualPixels > 1.0)
+            found.warnings.push_back("control point " + fit.id + " (pixel " + pixelsText(fit.pixel) + ", line " +
+                                     pixelsText(fit.line) + ") lies " + pixelsText(fit.residualPixels) +
+                                     " pixels from where " + transformDescription(transform) +
+                                     " through all the points puts it");
+    }
+    found.controlPoints = true;
+    found.transform = transform;
+    return ImportStatus::Ready;
+}
+
+// Places the picture of width x height pixels by control points given beside it, in srs.
+ImportStatus placeByPoints(const std::vector<PlacedPoint>& points, const OGRSpatialReference& srs,
+                           const ImportRequest& request, int width, int height, const std::string& from,
+                           SourceGeoreferencing& found, std::string& message) {
+    const GcpTransform transform = request.transform.value_or(GcpTransform::Poly1);
+    ImportStatus status = checkControlPoints(points, transform, width, height, true, message);
+    if (status == ImportStatus::Ready) status = fitAndWarn(points, transform, found, message);
+    if (status != ImportStatus::Ready) return status;
+    found.srsWkt = wktOf(srs);
+    if (found.srsWkt.empty()) {
+        message = "the control points' coordinate system cannot be written out for the warp";
+        return ImportStatus::BadCoordinateSystem;
+    }
+    found.latLonGrid = false;
+    found.givenPoints = points;
+    found.description = from + ", warped to north-up WGS84 latitude/longitude with " + transformDescription(transform);
+    return ImportStatus::Ready;
+}
+
+// A QGIS georeferencer's .points file beside the picture (pointsPath), whose source side
+// is in pixels, or on the picture's own grid when it has one (gt).
+ImportStatus placeByPointsFile(const std::string& pointsPath, const double* gt, const OGRSpatialReference& wgs84,
+                               const ImportRequest& request, int width, int height, const std::string& replaced,
+                               SourceGeoreferencing& found, std::string& message) {
+    PointsFile read;
+    ImportStatus status = readPointsFile(pointsPath, gt, read, message);
+    if (status != ImportStatus::Ready) return status;
+    OGRSpatialReference srs(wgs84);
+    std::string system = "WGS84";
+    if (!read.srsDefinition.empty() && !request.srs.empty() && !request.replaceGeoreferencing) {
+        message = pointsPath + " names its coordinate system, which --srs " + request.srs +
+                  " would silently replace: leave --srs out to use it, or add --replace-georeferencing";
+        return ImportStatus::GeoreferencingConflict;
+    }
+    const std::string definition = !request.srs.empty() ? request.srs : read.srsDefinition;
+    if (!definition.empty()) {
+        if (srs.SetFromUserInput(definition.c_str()) != OGRERR_NONE) {
+            message = (request.srs.empty() ? "the #CRS line of " + pointsPath : "--srs " + request.srs) +
+                      " is not a coordinate system GDAL knows";
+            return ImportStatus::BadCoordinateSystem;
+        }
+        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        system = srsName(srs);
+    }
+    found.pointsFile = pointsPath;
+    std::string said = "the " + std::to_string(read.points.size()) + " control points of " + pointsPath +
+                       " (QGIS georeferencer) in " + system;
+    if (read.disabled > 0) said += " (" + std::to_string(read.disabled) + " disabled, left out)";
+    if (!replaced.empty()) said += ", in place of " + replaced;
+    return placeByPoints(read.points, srs, request, width, height, said, found, message);
+}
+
+ImportStatus placePicture(GDALDataset& raster, const ImportRequest& request, SourceGeoreferencing& found,
+                          std::string& message);
+
 }  // namespace
+
+bool readSmallFile(const std::string& path, std::string& text) {
+    if (path.rfind("/vsi", 0) == 0) {
+        if (path.rfind("/vsistdin", 0) == 0) return false;
+        GByte* bytes = nullptr;
+        vsi_l_offset size = 0;
+        bool read = VSIIngestFile(nullptr, path.c_str(), &bytes, &size, kLargestSmallTextFile) != 0;
+        if (read) text.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+        VSIFree(bytes);
+        return read;
+    }
+    return readSmallTextFile(platformFileReading(), path, text);
+}
 
 ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& request, SourceGeoreferencing& found,
                                 std::string& message) {
+    ImportStatus status = placePicture(raster, request, found, message);
+    if (status == ImportStatus::Ready && request.transform && !found.controlPoints) {
+        message = "--transform is for a picture placed by control points (--gcp, a .points file beside it, or its "
+                  "own GCPs), and this one's corners come from " + found.description + ": leave --transform out";
+        return ImportStatus::TransformUnused;
+    }
+    return status;
+}
+
+namespace {
+
+ImportStatus placePicture(GDALDataset& raster, const ImportRequest& request, SourceGeoreferencing& found,
+                          std::string& message) {
     const int width = raster.GetRasterXSize(), height = raster.GetRasterYSize();
     double gt[6];
     const bool hasGrid = raster.GetGeoTransform(gt) == CE_None && !isGdalsDefaultGrid(gt);
@@ -174,6 +241,37 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
         worldFile = bmpWorldFile.path;
     std::string auxFile = companionFile(raster, {".xml"});
     std::string from = ownGeoreferencingSource(worldFile, auxFile, hasGcps ? raster.GetGCPCount() : 0);
+
+    const bool georeferenced = hasGrid || hasGcps;
+    const std::string pointsPath = pointsFileOf(request.sourcePath);
+    OGRSpatialReference wgs84;
+    wgs84.importFromEPSG(4326);
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    if (!request.controlPoints.empty()) {
+        if (georeferenced && !request.replaceGeoreferencing) {
+            message = typedConflictMessage(from, "the typed control points");
+            return ImportStatus::GeoreferencingConflict;
+        }
+        std::vector<PlacedPoint> points;
+        for (const ControlPoint& typed : request.controlPoints)
+            points.push_back({std::to_string(points.size() + 1), typed.pixel, typed.line, typed.at.longitude,
+                              typed.at.latitude});
+        if (!pointsPath.empty())
+            found.warnings.push_back("the control points in " + pointsPath + " are not used: those typed with --gcp are");
+        return placeByPoints(points, wgs84, request, width, height,
+                             "the " + std::to_string(points.size()) + " control points typed with --gcp (WGS84)" +
+                                 (georeferenced ? ", in place of " + from : ""),
+                             found, message);
+    }
+    if (!pointsPath.empty() && (request.topLeft || request.bottomRight)) {
+        found.warnings.push_back("the control points in " + pointsPath + " are not used: the typed corners are");
+    } else if (!pointsPath.empty() && georeferenced && !request.replaceGeoreferencing) {
+        found.warnings.push_back("the control points in " + pointsPath + " are not used: the picture's own "
+                                 "georeferencing is; add --replace-georeferencing to place it by the points instead");
+    } else if (!pointsPath.empty()) {
+        return placeByPointsFile(pointsPath, hasGrid ? gt : nullptr, wgs84, request, width, height,
+                                 georeferenced ? from : "", found, message);
+    }
 
     if (request.topLeft || request.bottomRight) {
         const ImportStatus status = placeByTypedCorners(request, width, height, hasGrid || hasGcps ? from : "",
@@ -229,13 +327,17 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
 
     if (hasGcps) {
-        found.controlPoints = true;
-        if (!fitControlPoints(raster, found.fits, message)) return ImportStatus::NoGeoreferencing;
-        for (const ControlPointFit& fit : found.fits) {
-            if (fit.residualPixels > 1.0)
-                found.warnings.push_back("control point " + fit.id + " (pixel " + pixelsText(fit.pixel) + ", line " +
-                                         pixelsText(fit.line) + ") lies " + pixelsText(fit.residualPixels) +
-                                         " pixels from where the first-order fit through all the points puts it");
+        std::vector<PlacedPoint> points;
+        const GDAL_GCP* gcps = raster.GetGCPs();
+        for (int i = 0; i < raster.GetGCPCount(); ++i)
+            points.push_back({gcps[i].pszId && *gcps[i].pszId ? gcps[i].pszId : std::to_string(i + 1),
+                              gcps[i].dfGCPPixel, gcps[i].dfGCPLine, gcps[i].dfGCPX, gcps[i].dfGCPY});
+        const GcpTransform transform = request.transform.value_or(GcpTransform::Poly1);
+        ImportStatus status = checkControlPoints(points, transform, width, height, false, message);
+        if (status == ImportStatus::Ready) status = fitAndWarn(points, transform, found, message);
+        if (status != ImportStatus::Ready) {
+            message = "its own GCPs cannot place it: " + message;
+            return status;
         }
     } else if (isNorthUpGrid(gt) && sameAsWgs84(srs, gt, width, height)) {
         found.latLonGrid = true;
@@ -243,17 +345,15 @@ ImportStatus findGeoreferencing(GDALDataset& raster, const ImportRequest& reques
         found.description = from;
         return ImportStatus::Ready;
     }
-    char* wkt = nullptr;
-    const char* options[] = {"FORMAT=WKT2_2019", nullptr};
-    if (srs.exportToWkt(&wkt, options) != OGRERR_NONE || !wkt) {
-        CPLFree(wkt);
+    found.srsWkt = wktOf(srs);
+    if (found.srsWkt.empty()) {
         message = "its coordinate system cannot be written out for the warp";
         return ImportStatus::BadCoordinateSystem;
     }
     found.latLonGrid = false;
-    found.srsWkt = wkt;
-    CPLFree(wkt);
     found.description = from + ", warped to north-up WGS84 latitude/longitude" +
-                        (hasGcps ? " with a first-order polynomial" : "");
+                        (hasGcps ? std::string(" with ") + transformDescription(found.transform) : "");
     return ImportStatus::Ready;
 }
+
+}  // namespace

@@ -1,3 +1,4 @@
+#include <cpl_string.h>
 #include <gdal_utils.h>
 
 #include <algorithm>
@@ -65,6 +66,12 @@ ImportStatus warpToLatLon(GDALDataset& raster, const SourceGeoreferencing& found
         if (bands.layout.kind == SampleLayout::Kind::Bgr) std::reverse(order.begin(), order.end());
         for (int band : order) select.items.insert(select.items.end(), {"-b", std::to_string(band)});
     }
+    // Control points given beside the picture are set on it here, as gdal_translate -gcp
+    // sets them, in place of any georeferencing of its own.
+    for (const PlacedPoint& point : found.givenPoints)
+        select.items.insert(select.items.end(), {"-gcp", CPLSPrintf("%.17g", point.pixel),
+                                                 CPLSPrintf("%.17g", point.line), CPLSPrintf("%.17g", point.x),
+                                                 CPLSPrintf("%.17g", point.y)});
     const bool hasAlpha = palette || bands.layout.kind == SampleLayout::Kind::Rgba ||
                           bands.layout.kind == SampleLayout::Kind::GreyAlpha;
     {
@@ -87,7 +94,9 @@ ImportStatus warpToLatLon(GDALDataset& raster, const SourceGeoreferencing& found
     options.items = {"-of", "VRT", "-s_srs", found.srsWkt, "-t_srs", "EPSG:4326", "-r", resamplingName(resampling),
                      "-dstalpha", "-wm", "16", "-wo", "INIT_DEST=0",
                      "-wo", "DST_ALPHA_MAX=" + std::to_string(palette ? 255u : bands.layout.maxValue)};
-    if (found.controlPoints) options.items.insert(options.items.end(), {"-order", "1"});
+    if (found.controlPoints && found.transform == GcpTransform::ThinPlateSpline) options.items.push_back("-tps");
+    else if (found.controlPoints)
+        options.items.insert(options.items.end(), {"-order", std::to_string(static_cast<int>(found.transform) + 1)});
     options.items.push_back(hasAlpha ? "-srcalpha" : "-nosrcalpha");
     if (palette) {
         bands.layout.maxValue = 255;

@@ -22,6 +22,13 @@ std::string ownGeoreferencingSource(const std::string& worldFile, const std::str
                               : kOwnGeoreferencing;
 }
 
+std::string typedConflictMessage(const std::string& from, const std::string& typed) {
+    // "its own georeferencing" says it already; a named file is said in brackets.
+    return (from == kOwnGeoreferencing ? std::string("it has georeferencing of its own")
+                                       : "it has georeferencing of its own (" + from + ")") +
+           ", which " + typed + " would silently replace: " + kTwoChoices;
+}
+
 ImportStatus placeByTypedCorners(const ImportRequest& request, int32_t width, int32_t height, const std::string& from,
                                  LatLonGrid& grid, std::string& description, std::string& message) {
     if (!request.topLeft || !request.bottomRight) {
@@ -29,10 +36,7 @@ ImportStatus placeByTypedCorners(const ImportRequest& request, int32_t width, in
         return ImportStatus::NoGeoreferencing;
     }
     if (!from.empty() && !request.replaceGeoreferencing) {
-        // "its own georeferencing" says it already; a named file is said in brackets.
-        message = (from == kOwnGeoreferencing ? std::string("it has georeferencing of its own")
-                                              : "it has georeferencing of its own (" + from + ")") +
-                  ", which the typed corners would silently replace: " + kTwoChoices;
+        message = typedConflictMessage(from, "the typed corners");
         return ImportStatus::GeoreferencingConflict;
     }
     const GeoPoint& tl = *request.topLeft;
@@ -50,7 +54,8 @@ ImportStatus placeByTypedCorners(const ImportRequest& request, int32_t width, in
 
 std::string noGeoreferencingMessage() {
     return "it has no georeferencing (no GeoTIFF tags, .aux.xml, control points or world file "
-           ".tfw/.pgw/.jgw/.wld); give its corners with --top-left and --bottom-right";
+           ".tfw/.pgw/.jgw/.wld); give its corners with --top-left and --bottom-right, or three or more "
+           "control points with --gcp PIXEL,LINE,LAT,LON";
 }
 
 bool isGdalsDefaultGrid(const double grid[6]) {

@@ -18,6 +18,10 @@ std::string ownGeoreferencingSource(const std::string& worldFile, const std::str
 ImportStatus placeByTypedCorners(const ImportRequest& request, int32_t width, int32_t height, const std::string& from,
                                  LatLonGrid& grid, std::string& description, std::string& message);
 
+// What is typed (typed: "the typed corners", "the typed control points") would replace the
+// picture's own georeferencing (from), without --replace-georeferencing.
+std::string typedConflictMessage(const std::string& from, const std::string& typed);
+
 // The refusal of a picture that carries nothing that places it.
 std::string noGeoreferencingMessage();
 

@@ -23,6 +23,30 @@ struct GeoWindow {
     GeoPoint bottomRight;
 };
 
+// How control points place a picture: a polynomial of order 1 to 3 fitted to them by least
+// squares (gdalwarp -order N), or a thin plate spline through every one (gdalwarp -tps).
+enum class GcpTransform { Poly1, Poly2, Poly3, ThinPlateSpline };
+
+// "a first-order polynomial", "a thin plate spline": the fit, as the report names it.
+inline const char* transformDescription(GcpTransform transform) {
+    switch (transform) {
+        case GcpTransform::Poly1: return "a first-order polynomial";
+        case GcpTransform::Poly2: return "a second-order polynomial";
+        case GcpTransform::Poly3: return "a third-order polynomial";
+        case GcpTransform::ThinPlateSpline: return "a thin plate spline";
+    }
+    return "a first-order polynomial";
+}
+
+// A control point typed by the user: a place on the picture, counted in pixels from its
+// top-left corner as GDAL counts them (pixel 0.5, line 0.5 is the first pixel's centre),
+// and where it lies, in WGS84 degrees.
+struct ControlPoint {
+    double pixel = 0;
+    double line = 0;
+    GeoPoint at;
+};
+
 // The grid the picture is resampled to before the fit, as gdalwarp -tr or -ts chooses it:
 // a step in arc-seconds per pixel (the top-left corner kept, the sides rounded to whole
 // pixels), or a size in pixels (the corners kept). One of the two is given.
@@ -42,6 +66,13 @@ struct ImportRequest {
     // Typed corners and --srs take the place of the picture's own georeferencing and
     // system; without this, a picture that has its own is refused with them.
     bool replaceGeoreferencing = false;
+    // Control points typed with --gcp, which place a picture without georeferencing of its
+    // own; a QGIS georeferencer's <picture>.points beside it is read when none are typed.
+    std::vector<ControlPoint> controlPoints;
+    // The fit through control points (typed, from a .points file or the picture's own);
+    // unset means first order, and a transform given for a picture placed otherwise is
+    // refused.
+    std::optional<GcpTransform> transform;
     // The region of the picture (after any warp) the map is made of, snapped outward to
     // whole pixels.
     std::optional<GeoWindow> window;
@@ -73,9 +104,14 @@ enum class ImportStatus {
     // Typed corners or --srs given for a picture that has its own georeferencing or
     // system, without replaceGeoreferencing: a usage error (exit 2).
     GeoreferencingConflict,
+    // Too few control points for the transform, all on one line, outside the picture, or
+    // a .points file that cannot be read.
+    ControlPointsRefused,
+    // --transform for a picture not placed by control points: a usage error (exit 2).
+    TransformUnused,
 };
 
-// A ground control point and how far the first-order fit through all of them leaves it.
+// A ground control point and how far the fit through all of them leaves it.
 struct ControlPointFit {
     std::string id;
     double pixel = 0;          // where the point is on the source picture
@@ -106,6 +142,7 @@ struct ImportPlan {
     // When --fit pad makes more than a quarter of the map white: how much, and the
     // arguments that fill the tiles; "" otherwise.
     std::string paddingNote;
+    GcpTransform transform = GcpTransform::Poly1;  // their fit
     // Things the user should know that do not stop the import, one sentence each.
     std::vector<std::string> warnings;
 };

@@ -102,6 +102,10 @@ ImportStatus findPlainGeoreferencing(const ImportRequest& request, int32_t width
         message = "its .aux.xml " + auxPath + " holds georeferencing, which only GDAL reads" + std::string(kLinuxHandlesIt);
         return ImportStatus::NoGeoreferencing;
     }
+    if (!request.controlPoints.empty()) {
+        message = needsWarp("it is placed by the control points typed with --gcp");
+        return ImportStatus::NoGeoreferencing;
+    }
     if (request.topLeft || request.bottomRight)
         return placeByTypedCorners(request, width, height, hasGrid || controlPoints > 0 ? from : "", found.grid,
                                    found.description, message);

@@ -164,6 +164,13 @@ ImportRequest withCorners(std::optional<GeoPoint> topLeft, std::optional<GeoPoin
     return request;
 }
 
+// Three control points over the 64 x 48 picture, as --gcp gives them.
+ImportRequest withControlPoints() {
+    ImportRequest request;
+    request.controlPoints = {{0, 0, {35.7, 139.7}}, {64, 0, {35.7, 139.8}}, {0, 48, {35.6, 139.7}}};
+    return request;
+}
+
 struct PlacementCase {
     const char* name;
     const char* file;
@@ -308,6 +315,8 @@ TEST(PlainGeoreferencing, WorldFilesAndTheirSystemsPlaceThePictureAsGdalDoes) {
          withSrs("EPSG:4326")},
         {"an empty .prj", "a.png", picture("PNG"), {{"a.pgw", world}, {"a.prj", " \r\n"}}, {}},
         {"no georeferencing at all", "a.png", picture("PNG"), {}, {}},
+        {"typed control points", "a.png", picture("PNG"), {}, withControlPoints(),
+         "control points typed with --gcp and needs a warp", ImportStatus::NoGeoreferencing},
         {"a BMP's world file in upper case", "a.bmp", picture("BMP"), {{"a.BPW", world}}, withSrs("EPSG:6668")},
         {"WKT 1 with latitude first under another name", "a.png", picture("PNG"),
          {{"a.pgw", world},
