@@ -20,6 +20,13 @@ OptionTable::Option& OptionTable::value(std::string name, std::string& target) {
     return option;
 }
 
+OptionTable::Option& OptionTable::values(std::string name, std::vector<std::string>& target) {
+    Option& option = options_.emplace_back();
+    option.name_ = std::move(name);
+    option.values_ = &target;
+    return option;
+}
+
 OptionTable::Option& OptionTable::flag(std::string name, bool& target) {
     Option& option = options_.emplace_back();
     option.name_ = std::move(name);
@@ -101,17 +108,19 @@ OptionTable::Reading OptionTable::read(const std::vector<std::string>& args, siz
             fail("unknown option " + quoted(name));
             continue;
         }
-        if (option->seen_) fail(name + " is given more than once");
+        if (option->seen_ && option->values_ == nullptr) fail(name + " is given more than once");
         option->seen_ = true;
+        std::string* value = option->value_;
+        if (option->values_ != nullptr) value = &option->values_->emplace_back();
         if (option->flag_ != nullptr) {
             if (equals != std::string::npos) fail(name + " takes no value");
             *option->flag_ = true;
         } else if (equals != std::string::npos) {
-            *option->value_ = arg.substr(equals + 1);
+            *value = arg.substr(equals + 1);
         } else if (i + 1 >= args.size() || looksLikeForgottenValue(args[i + 1])) {
             fail(name + " needs a value");
         } else {
-            *option->value_ = args[++i];
+            *value = args[++i];
         }
     }
     if (helpAsked) {
@@ -147,15 +156,19 @@ OptionTable::Reading OptionTable::read(const std::vector<std::string>& args, siz
     }
     for (const Option& o : options_) {
         if (!error.empty()) break;
-        if (!o.seen_ || o.value_ == nullptr) continue;
-        for (const Check& check : o.checks_) {
-            std::vector<std::string> warnings;
-            std::string reason = check(*o.value_, warnings);
-            for (const std::string& warning : warnings) reading.warnings.push_back(o.name_ + ": " + warning);
-            if (!reason.empty()) {
-                fail(o.name_ + ": " + reason);
-                break;
+        if (!o.seen_ || !o.takesValue()) continue;
+        const std::vector<std::string> given = o.values_ != nullptr ? *o.values_ : std::vector<std::string>{*o.value_};
+        for (const std::string& value : given) {
+            for (const Check& check : o.checks_) {
+                std::vector<std::string> warnings;
+                std::string reason = check(value, warnings);
+                for (const std::string& warning : warnings) reading.warnings.push_back(o.name_ + ": " + warning);
+                if (!reason.empty()) {
+                    fail(o.name_ + ": " + reason);
+                    break;
+                }
             }
+            if (!error.empty()) break;
         }
     }
     if (!error.empty()) {

@@ -71,7 +71,8 @@ public:
         }
 
         const std::string& name() const { return name_; }
-        bool takesValue() const { return value_ != nullptr; }
+        bool takesValue() const { return value_ != nullptr || values_ != nullptr; }
+        bool isRepeatable() const { return values_ != nullptr; }
         const std::string& placeholder() const { return valueName_; }
         const std::string& helpText() const { return help_; }
         bool isRequired() const { return required_; }
@@ -83,6 +84,7 @@ public:
         friend class OptionTable;
         std::string name_;
         std::string* value_ = nullptr;  // options that take a value
+        std::vector<std::string>* values_ = nullptr;  // options given any number of times
         bool* flag_ = nullptr;          // options that take none
         bool required_ = false;
         bool seen_ = false;
@@ -131,6 +133,9 @@ public:
 
     // An option that takes a value, stored as typed.
     Option& value(std::string name, std::string& target);
+    // An option that takes a value and may be given more than once: each value is added
+    // to target, in the order given, and the checks run on each in turn.
+    Option& values(std::string name, std::vector<std::string>& target);
     // An option that takes no value; target becomes true when it is given.
     Option& flag(std::string name, bool& target);
     // The next positional argument; one not made optional is required and not empty.

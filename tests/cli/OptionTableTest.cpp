@@ -98,6 +98,47 @@ TEST(OptionTable, ChecksRunOnlyForOptionsGiven) {
     EXPECT_EQ(command.checksRun, 1);  // --size's; --count was not given
 }
 
+// An option given any number of times: every value kept in order, each checked, a
+// forgotten value still told.
+TEST(OptionTable, RepeatedOptionKeepsEveryValueAndChecksEach) {
+    struct {
+        std::vector<std::string> args;
+        std::string error;
+        std::vector<std::string> values;
+        int checks;
+    } const cases[] = {
+        {{"in"}, "", {}, 0},
+        {{"in", "--point", "a", "--point=b", "--point", "c"}, "", {"a", "b", "c"}, 3},
+        {{"in", "--point", "a", "--point", "bad", "--point", "bad"}, "--point: \"bad\" is refused", {}, 2},
+        {{"in", "--point", "a", "--point"}, "--point needs a value", {}, 0},
+        {{"in", "--point", "a", "--only", "1", "--only", "2"}, "--only is given more than once", {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.size());
+        std::string input, only;
+        std::vector<std::string> points;
+        int checks = 0;
+        OptionTable table;
+        table.positional("IN", "the input", input);
+        table.values("--point", points).valueName("P").check([&checks](const std::string& value,
+                                                                       std::vector<std::string>&) {
+            ++checks;
+            return value == "bad" ? std::string("\"bad\" is refused") : std::string();
+        });
+        table.value("--only", only);
+        std::vector<std::string> args = {"cmd"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        OptionTable::Reading reading = table.read(args, 1);
+        EXPECT_EQ(reading.error, c.error);
+        EXPECT_EQ(checks, c.checks);
+        EXPECT_TRUE(table.options().front().isRepeatable());
+        EXPECT_TRUE(table.options().front().takesValue());
+        if (c.error.empty()) {
+            EXPECT_EQ(points, c.values);
+        }
+    }
+}
+
 // Options that need or exclude one another, and an optional operand with a check.
 struct Related {
     std::string topic, a, b, c, d, e, f, mode;
