@@ -45,7 +45,9 @@ int importExitCode(ImportStatus status) {
         case ImportStatus::FitRefused:
         case ImportStatus::CornersRefused:
         case ImportStatus::ExtentRefused: return kExitSettingsRefused;
-        case ImportStatus::GeoreferencingConflict: return kExitUsage;
+        case ImportStatus::ControlPointsRefused: return kExitSettingsRefused;
+        case ImportStatus::GeoreferencingConflict:
+        case ImportStatus::TransformUnused: return kExitUsage;
     }
     return kExitInternalError;
 }
@@ -100,6 +102,8 @@ int openSource(const ImportArguments& a, std::unique_ptr<ImportSource>& source, 
         request.bottomRight = pointOf(a.bottomRight);
     }
     request.replaceGeoreferencing = a.replaceGeoreferencing;
+    for (const GcpArgument& gcp : a.gcps) request.controlPoints.push_back({gcp.pixel, gcp.line, pointOf(gcp.at)});
+    if (!a.transformText.empty()) request.transform = static_cast<GcpTransform>(a.transform);
     if (!a.windowText.empty()) request.window = GeoWindow{pointOf(a.windowTopLeft), pointOf(a.windowBottomRight)};
     if (!a.stretchText.empty()) request.stretch = SampleStretch{a.stretchMin, a.stretchMax};
     if (!isAutoDistance(a.eastWest)) request.eastWestMetres = std::stoll(a.eastWest);

@@ -17,6 +17,15 @@
 // (placement/MapGrid.h), which the import's arguments hold their indices in.
 inline const std::vector<std::string> kFitNames = {"pad", "crop", "scale"};
 inline const std::vector<std::string> kResampleNames = {"nearest", "bilinear", "cubic"};
+// The names --transform takes, in the order of GcpTransform (placement/ImportPlan.h).
+inline const std::vector<std::string> kTransformNames = {"poly1", "poly2", "poly3", "tps"};
+
+// One --gcp PIXEL,LINE,LAT,LON: a place on the picture, and where it lies.
+struct GcpArgument {
+    double pixel = 0;
+    double line = 0;
+    CornerArgument at;
+};
 
 struct ImportArguments {
     std::string source;
@@ -42,6 +51,10 @@ struct ImportArguments {
     double resolutionLatitude = 0, resolutionLongitude = 0;
     std::string sizeText;                     // --size WIDTHxHEIGHT
     int32_t sizeWidth = 0, sizeHeight = 0;
+    std::vector<std::string> gcpTexts;        // --gcp, as typed, once for each
+    std::vector<GcpArgument> gcps;
+    std::string transformText;                // --transform
+    size_t transform = 0;                     // in kTransformNames
 };
 
 void importOptions(OptionTable& table, ImportArguments& import);

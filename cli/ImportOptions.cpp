@@ -42,7 +42,8 @@ constexpr const char* kDescription =
     "  without one. A picture in another system (UTM, a national grid) or turned\n"
     "  against the meridians is warped to north-up WGS84 latitude/longitude.\n"
     "  Corners typed with --top-left and --bottom-right, as for convert, are used\n"
-    "  instead when given.\n"
+    "  instead when given. A scanned map without georeferencing is placed by control\n"
+    "  points: --gcp, or the .points file QGIS's georeferencer saves beside it.\n"
     "Latitudes and longitudes are WGS84 (JGD2000 and JGD2011 lie within a metre of\n"
     "it in Japan), north of the equator and east of Greenwich.\n"
     "\n"
@@ -126,6 +127,28 @@ OptionTable::Check readSize(int32_t& width, int32_t& height) {
     };
 }
 
+// --gcp PIXEL,LINE,LAT,LON: two decimal numbers, then a corner as --top-left takes one;
+// each given adds one point.
+OptionTable::Check readGcp(std::vector<GcpArgument>& gcps) {
+    return [&gcps](const std::string& value, std::vector<std::string>& warnings) {
+        const std::string form = " is not PIXEL,LINE,LAT,LON (pixel and line on the picture, then where it lies)";
+        GcpArgument gcp;
+        const char* text = value.c_str();
+        char* end = nullptr;
+        gcp.pixel = std::strtod(text, &end);
+        if (end == text || *end != ',' || !std::isfinite(gcp.pixel)) return quoted(value) + form;
+        const char* rest = end + 1;
+        gcp.line = std::strtod(rest, &end);
+        if (end == rest || *end != ',' || !std::isfinite(gcp.line)) return quoted(value) + form;
+        std::string error;
+        std::optional<CornerArgument> at = parseCorner(std::string(end + 1), error, warnings);
+        if (!at) return quoted(value) + ": " + error;
+        gcp.at = *at;
+        gcps.push_back(gcp);
+        return std::string();
+    };
+}
+
 }  // namespace
 
 void importOptions(OptionTable& table, ImportArguments& a) {
@@ -140,9 +163,23 @@ void importOptions(OptionTable& table, ImportArguments& a) {
         .check(readCorner(a.topLeft)).help("the top-left corner of the picture's outer edges, as for convert");
     table.value("--bottom-right", a.bottomRightText).valueName("LAT,LON").requiresOption("--top-left")
         .check(readCorner(a.bottomRight)).help("the bottom-right corner, as for convert");
+    table.values("--gcp", a.gcpTexts).valueName("PIXEL,LINE,LAT,LON").check(readGcp(a.gcps))
+        .excludes("--top-left", "the control points and the corners would both place the picture")
+        .excludes("--srs", "the control points are WGS84 latitudes and longitudes")
+        .help("a control point, given three or more times for a picture without georeferencing (a scanned "
+              "map): PIXEL,LINE on the picture in pixels from its top-left corner, as GDAL counts them (0.5,0.5 "
+              "is the first pixel's centre), then where it lies, as the corners are written; the picture is "
+              "warped through them as gdal_translate -gcp then gdalwarp would. Without --gcp, a QGIS "
+              "georeferencer's SOURCE.points beside the picture is read (its #CRS line, else WGS84)");
+    table.value("--transform", a.transformText).valueName("FIT").check(readChoice(a.transform, kTransformNames))
+        .help("how control points place the picture: poly1 (the default; 3 points or more), poly2 (6 or more), "
+              "poly3 (10 or more), polynomials fitted by least squares as gdalwarp -order 1 to 3; tps, a thin "
+              "plate spline through every point, as gdalwarp -tps. The report gives each point's residual in "
+              "pixels");
     table.flag("--replace-georeferencing", a.replaceGeoreferencing)
-        .help("take --top-left/--bottom-right or --srs in place of the picture's own georeferencing or "
-              "coordinate system; without it, giving them for a picture that has its own is a usage error");
+        .help("take --top-left/--bottom-right, --gcp, a .points file or --srs in place of the picture's own "
+              "georeferencing or coordinate system; without it, giving them for a picture that has its own is a "
+              "usage error (a .points file is then left unused, with a warning)");
     table.value("--window", a.windowText).valueName("LAT,LON,LAT,LON")
         .check(readWindow(a.windowTopLeft, a.windowBottomRight))
         .help("make the map of this region only: the north-west corner's latitude,longitude, then the "

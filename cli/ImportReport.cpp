@@ -85,7 +85,7 @@ std::string importReport(const ImportPlan& plan, FitMode fit, const ReportNames&
     // Each control point, where it is on the picture and how far the fit leaves it.
     if (!plan.controlPoints.empty()) {
         text += "Control points: " + std::to_string(plan.controlPoints.size()) +
-                ", fitted by a first-order polynomial; residuals in pixels:\n";
+                ", fitted by " + transformDescription(plan.transform) + "; residuals in pixels:\n";
         for (const ControlPointFit& point : plan.controlPoints) {
             char line[160];
             std::snprintf(line, sizeof line, "  %-12s at pixel %.1f, line %.1f: %.2f%s\n",
