@@ -4,6 +4,7 @@
 #include "HelpText.h"
 #include "ImportCommand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -132,6 +133,7 @@ OptionTable::Check readSize(int32_t& width, int32_t& height) {
 OptionTable::Check readGcp(std::vector<GcpArgument>& gcps) {
     return [&gcps](const std::string& value, std::vector<std::string>& warnings) {
         const std::string form = " is not PIXEL,LINE,LAT,LON (pixel and line on the picture, then where it lies)";
+        if (std::count(value.begin(), value.end(), ',') != 3) return quoted(value) + form;
         GcpArgument gcp;
         const char* text = value.c_str();
         char* end = nullptr;

@@ -176,6 +176,26 @@ TEST(ControlPoints, TypedPointsWarpAsGdalwarpWithEachTransform) {
     }
 }
 
+// GCPs the picture holds itself (gdal_translate -gcp) take --transform as typed ones do.
+TEST(ControlPoints, ThePicturesOwnGcpsTakeTheTransformAsked) {
+    const std::vector<ControlPoint> points = sheetPoints(8);
+    TempFolder folder;
+    const std::string path = folder.file("own.tif");
+    RasterRecipe picture = scan("GTiff", 600, 500, 3);
+    picture.srs = "EPSG:4326";
+    for (const ControlPoint& p : points) picture.gcps.push_back({p.pixel, p.line, p.at.longitude, p.at.latitude});
+    makeRaster(path, picture);
+    for (GcpTransform transform : {GcpTransform::Poly2, GcpTransform::ThinPlateSpline}) {
+        SCOPED_TRACE(transformDescription(transform));
+        std::unique_ptr<GeoSource> source;
+        std::string message;
+        ASSERT_EQ(ImportStatus::Ready, openWith(path, {}, transform, source, message)) << message;
+        EXPECT_EQ(transform, source->plan().transform);
+        EXPECT_NE(std::string::npos, source->plan().georeferencing.find("its 8 control points (GCPs)"));
+        expectAsGdalwarp(*source, gdalwarpByPoints(path, points, transform, folder));
+    }
+}
+
 // A real picture: a 480 x 480 cut of xplanet-images' whole earth (NASA's Visible Earth),
 // made by gdal_translate with no georeferencing, placed by its four corners, whose places
 // are known exactly: each pixel is 360/2048 degrees, the cut from 61.875 E, 85.78125 N.

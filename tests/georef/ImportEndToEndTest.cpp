@@ -443,6 +443,57 @@ TEST(ImportEndToEnd, TypedValuesBesideThePicturesOwnAreRefusedOrTakenAsAsked) {
     EXPECT_FALSE(fs::exists(folder.file("deep.tif.aux.xml")));
 }
 
+// Control points typed on the command line, end to end: read, refused with the exit code
+// of their kind, and reported with each residual.
+TEST(ImportEndToEnd, TypedControlPointsAreReadRefusedAndReported) {
+    TempFolder folder;
+    RasterRecipe scan;
+    scan.driver = "PNG";
+    makeRaster(folder.file("scan.png"), scan);
+    RasterRecipe placed;
+    placed.geoTransform = kTokyo;
+    placed.srs = "EPSG:4326";
+    makeRaster(folder.file("placed.tif"), placed);
+    const std::vector<std::string> four = {"--gcp", "0,0,35.7,139.7", "--gcp", "480,0,35.7,139.8", "--gcp",
+                                           "0,480,35.6,139.7", "--gcp", "480,480,35.6,139.8"};
+    const struct {
+        const char* name;
+        const char* source;
+        std::vector<std::string> options;
+        int exitCode;
+        std::vector<const char*> says;
+    } cases[] = {
+        {"four corners", "scan.png", four, 0,
+         {"corners from the 4 control points typed with --gcp (WGS84), warped to north-up WGS84 latitude/longitude "
+          "with a first-order polynomial",
+          "Control points: 4, fitted by a first-order polynomial; residuals in pixels:\n  1            at pixel 0.0, "
+          "line 0.0: 0.00\n",
+          "Top-left:     35:42:00 N, 139:42:00 E"}},
+        {"a spline", "scan.png", {"--gcp", "0,0,35.7,139.7", "--gcp", "480,0,35.7,139.8", "--gcp",
+                                  "0,480,35.6,139.7", "--transform", "tps"}, 0,
+         {"fitted by a thin plate spline"}},
+        {"two points", "scan.png", {"--gcp", "0,0,35.7,139.7", "--gcp", "480,0,35.7,139.8"}, 4,
+         {"needs at least 3 control points; 2 are given"}},
+        {"not four numbers", "scan.png", {"--gcp", "0,0,35.7"}, 2, {"--gcp: \"0,0,35.7\" is not PIXEL,LINE,LAT,LON"}},
+        {"south of the equator", "scan.png", {"--gcp", "0,0,35.7S,139.7"}, 2, {"--gcp: \"0,0,35.7S,139.7\": "}},
+        {"beside corners", "scan.png", {"--gcp", "0,0,35.7,139.7", "--top-left", "35.7,139.7", "--bottom-right",
+                                        "35.6,139.8"}, 2, {"--gcp does not go with --top-left"}},
+        {"an unknown transform", "scan.png", {"--transform", "poly4"}, 2,
+         {"\"poly4\" is not one of poly1, poly2, poly3, tps"}},
+        {"over its own georeferencing", "placed.tif", four, 2, {"typed control points", "--replace-georeferencing"}},
+        {"a transform with nothing to fit", "placed.tif", {"--transform", "poly2"}, 2, {"leave --transform out"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"import", c.source, "--name", "Scan", "--folder", "scan", "--dry-run"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ProcessResult result = tessella(args, folder.path().string());
+        EXPECT_EQ(c.exitCode, result.exitCode) << result.err;
+        for (const char* part : c.says)
+            EXPECT_NE(std::string::npos, (result.out + result.err).find(part)) << result.out << result.err;
+    }
+}
+
 }  // namespace
 
 // --resolution through the real binary: the prepared bitmap holds gdalwarp -tr's pixels on
