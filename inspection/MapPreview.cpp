@@ -14,6 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+double degreesOf(uint32_t millisecondsOfArc) { return millisecondsOfArc / 3600000.0; }
+
 // One row of tiles at the preview's scale: the kept picture rows, each the width of the
 // preview.
 class ScaledStrip {
@@ -92,6 +94,10 @@ PreviewReport previewMap(const fs::path& indexFile, const fs::path& png, int32_t
         report.failure = file.failure();
         return report;
     }
+    file.placeAt(scaledBy(placementOf(degreesOf(index.topLeftLongitude), degreesOf(index.topLeftLatitude),
+                                      degreesOf(index.bottomRightLongitude), degreesOf(index.bottomRightLatitude),
+                                      columns * kTileSide, rows * kTileSide),
+                          scale));
     fs::path root = mapFolderOf(indexFile);
     ScaledStrip strip(report.width, scale);
     std::vector<uint8_t> tile(kTileFileSize);

@@ -58,9 +58,9 @@ private:
 
 }  // namespace
 
-PreviewReport previewPicture(PixelSource& source, const FileIdentity& identity, const PictureShape& shape,
-                             const fs::path& png, int32_t scale, bool compare,
-                             const volatile std::sig_atomic_t* stop, bool dither) {
+PreviewReport previewPicture(PixelSource& source, const std::vector<FileIdentity>& inputs, const PictureShape& shape,
+                             const fs::path& png, int32_t scale, bool compare, const volatile std::sig_atomic_t* stop,
+                             bool dither, const std::optional<PicturePlacement>& placement) {
     PreviewReport report;
     report.width = scaledSide(shape.tileColumns * kTileSide, scale);
     report.height = scaledSide(shape.tileRows * kTileSide, scale);
@@ -71,11 +71,14 @@ PreviewReport previewPicture(PixelSource& source, const FileIdentity& identity, 
     }
     PreviewFile file;
     file.stopWhen(stop);
-    if (!file.open(png, layout) || !file.readsFrom(identity)) {
+    bool opened = file.open(png, layout);
+    for (size_t i = 0; opened && i < inputs.size(); ++i) opened = file.readsFrom(inputs[i]);
+    if (!opened) {
         report.outcome = PreviewOutcome::ImageFailed;
         report.failure = file.failure();
         return report;
     }
+    if (placement) file.placeAt(scaledBy(*placement, scale));
     KeptRows rows(report.width, scale);
     ErrorDiffusion diffusion;
     if (dither && !diffusion.allocate(shape.tileColumns)) {

@@ -8,17 +8,22 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "FileServices.h"
 #include "MapPreview.h"
 #include "PixelSource.h"
+#include "WorldFile.h"
 
 struct PictureShape {
     int32_t tileColumns = 0;
     int32_t tileRows = 0;
 };
 
-// identity is the picture's file, which the preview must not replace.
-PreviewReport previewPicture(PixelSource& source, const FileIdentity& identity, const PictureShape& shape,
+// inputs are the picture's files, which the preview must not replace. With placement (of
+// the picture at scale 1), the preview's world file and .aux.xml are written beside it.
+PreviewReport previewPicture(PixelSource& source, const std::vector<FileIdentity>& inputs, const PictureShape& shape,
                              const std::filesystem::path& png, int32_t scale, bool compare,
-                             const volatile std::sig_atomic_t* stop = nullptr, bool dither = false);
+                             const volatile std::sig_atomic_t* stop = nullptr, bool dither = false,
+                             const std::optional<PicturePlacement>& placement = std::nullopt);

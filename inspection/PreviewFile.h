@@ -4,10 +4,16 @@
 // a link there, never a folder, never what a link leads to). A failed or interrupted
 // preview leaves no picture that looks whole, and a preview never takes the place of a
 // file it was made from.
+//
+// A preview that knows where it lies on the ground also writes its world file and its
+// .aux.xml (WorldFile.h) through the same writer, in the same commit: all three are
+// written whole first, then put in place, the PNG last; when one cannot be, those already
+// placed are removed, so none of the three stands unless all do.
 
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +21,7 @@
 #include "ImageWriter.h"
 #include "MapPreview.h"
 #include "OutputFile.h"
+#include "WorldFile.h"
 
 class PreviewFile {
 public:
@@ -31,7 +38,9 @@ public:
     // Rows and the commit fail once *flag is non-zero, and failedOutcome() says so.
     void stopWhen(const volatile std::sig_atomic_t* flag) { stop_ = flag; }
     bool writeRow(const uint8_t* row);
-    // Completes the file and puts it in place.
+    // The commit also writes the world file and the .aux.xml that lay the PNG there.
+    void placeAt(const PicturePlacement& placement) { placement_ = placement; }
+    // Completes the file (and the files that place it) and puts it in place.
     bool commit();
     const std::string& failure() const { return failure_; }
     // What a preview that failed here reports: Interrupted after a stop, else ImageFailed.
@@ -40,8 +49,12 @@ public:
     }
 
 private:
-    bool standsOnInput();
+    bool standsOnInput(const std::string& name);
     bool stopping();
+    // The world file and the .aux.xml, written whole under temporary names.
+    bool writeBesides(std::vector<std::unique_ptr<OutputFile>>& besides);
+    // Puts the besides and then the PNG in place; removes what it placed when one fails.
+    bool placeAll(std::vector<std::unique_ptr<OutputFile>>& besides);
 
     std::filesystem::path final_;
     OutputTarget target_;
@@ -53,6 +66,7 @@ private:
     std::string failure_;
     const volatile std::sig_atomic_t* stop_ = nullptr;
     bool interrupted_ = false;
+    std::optional<PicturePlacement> placement_;
 };
 
 // The 231 colours of the tile palette, and a 232nd, transparent, for what has no colour.

@@ -108,14 +108,14 @@ TEST(PreviewPicture, StoredColoursAndTheComparison) {
     TempFolder folder;
     PatternSource source;
     fs::path png = folder.path() / "preview.png";
-    PreviewReport report = previewPicture(source, FileIdentity{}, {4, 3}, png, 1, false);
+    PreviewReport report = previewPicture(source, {FileIdentity{}}, {4, 3}, png, 1, false);
     ASSERT_EQ(report.outcome, PreviewOutcome::Written) << report.failure;
     DecodedPng plain = decodePng(png);
     EXPECT_TRUE(plain.palette);
     EXPECT_EQ(plain.width, 640u);
     expectPixels(plain, 1, 0, 640, stored);
 
-    report = previewPicture(source, FileIdentity{}, {4, 3}, png, 2, true);
+    report = previewPicture(source, {FileIdentity{}}, {4, 3}, png, 2, true);
     ASSERT_EQ(report.outcome, PreviewOutcome::Written) << report.failure;
     DecodedPng compared = decodePng(png);
     EXPECT_FALSE(compared.palette);
@@ -133,7 +133,7 @@ TEST(PreviewPicture, ASourceThatFailsLeavesNoPicture) {
     PatternSource source;
     source.failAtRow = 1;
     fs::path png = folder.path() / "preview.png";
-    EXPECT_EQ(previewPicture(source, FileIdentity{}, {3, 3}, png, 1, false).outcome, PreviewOutcome::SourceUnusable);
+    EXPECT_EQ(previewPicture(source, {FileIdentity{}}, {3, 3}, png, 1, false).outcome, PreviewOutcome::SourceUnusable);
     EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
