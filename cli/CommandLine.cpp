@@ -103,6 +103,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     result.command = command;
     result.run = std::move(run);
     result.warnings = std::move(reading.warnings);
+    result.needsGdal = std::move(reading.needsGdal);
     return result;
 }
 
@@ -141,6 +142,16 @@ int runTessella(const std::vector<std::string>& args) {
         CommandOutput out(false);
         out.report(versionText());
         return out.finish(kExitSuccess);
+    }
+    // An option or an operand that asks for GDAL (probe of a picture other than a bitmap)
+    // hands over once the line is read, before its warnings are printed: the other
+    // program prints them.
+    if (!parsed.needsGdal.empty()) {
+        GdalHandover handover = handOverToGdal(args);
+        if (!handover.here) {
+            printError(parsed.needsGdal + " needs " + handover.reason);
+            return handover.exitCode;
+        }
     }
     return parsed.run(parsed.warnings);
 }

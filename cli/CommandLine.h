@@ -13,6 +13,7 @@
 #include "Angles.h"
 #include "CommandTable.h"
 #include "OptionTable.h"
+#include "PictureArguments.h"
 #include "Quoted.h"
 #include "Settings.h"
 
@@ -35,7 +36,8 @@ struct ConvertArguments {
 };
 
 struct ProbeArguments {
-    std::string bitmap;
+    std::string bitmap;  // or, in the Linux build, any picture GDAL reads
+    PictureArguments picture;
     bool json = false;   // one JSON object on standard output instead of the report
     bool quiet = false;  // nothing printed but failures
 };
@@ -49,6 +51,7 @@ struct InspectionArguments {
     bool json = false;
     bool compare = false;
     bool dither = false;  // preview of a picture: with error diffusion, as --dither converts
+    PictureArguments picture;  // preview's, as import reads a picture
 };
 
 // Each command's operands and options, declared into its table (the commands' files).
@@ -66,6 +69,7 @@ struct ParseResult {
     std::string helpTopic;             // Help: "" for the overview, else a command's name
     CommandRun run;                    // Run: the command with what was read
     std::vector<std::string> warnings; // about values taken as they are, one line each
+    std::string needsGdal;             // Run: what asks for GDAL ("--window"), or ""
     std::string error;                 // one line, when !ok
     std::string errorCommand;          // the command whose usage the error concerns, or ""
 };

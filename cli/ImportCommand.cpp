@@ -24,32 +24,12 @@
 namespace {
 
 // The enums of placement/, from the indices the options read (ImportCommand.h).
-FitMode fitMode(const ImportArguments& a) { return static_cast<FitMode>(a.fit); }
-Resampling resampling(const ImportArguments& a) { return static_cast<Resampling>(a.resampling); }
+FitMode fitMode(const PictureArguments& a) { return static_cast<FitMode>(a.fit); }
+Resampling resampling(const PictureArguments& a) { return static_cast<Resampling>(a.resampling); }
 
 GeoPoint pointOf(const CornerArgument& corner) {
     return {angleFromText(corner.latitude, kLatitudeDegreesMaxLength) / 3600000.0,
             angleFromText(corner.longitude, kLongitudeDegreesMaxLength) / 3600000.0};
-}
-
-int importExitCode(ImportStatus status) {
-    switch (status) {
-        case ImportStatus::Ready: return kExitSuccess;
-        case ImportStatus::SourceUnreadable:
-        case ImportStatus::DecodedWhole:
-        case ImportStatus::UnsupportedPixels:
-        case ImportStatus::WarpFailed: return kExitBitmapRefused;
-        case ImportStatus::NoGeoreferencing:
-        case ImportStatus::NoCoordinateSystem:
-        case ImportStatus::BadCoordinateSystem:
-        case ImportStatus::FitRefused:
-        case ImportStatus::CornersRefused:
-        case ImportStatus::ExtentRefused: return kExitSettingsRefused;
-        case ImportStatus::ControlPointsRefused: return kExitSettingsRefused;
-        case ImportStatus::GeoreferencingConflict:
-        case ImportStatus::TransformUnused: return kExitUsage;
-    }
-    return kExitInternalError;
 }
 
 int writePreparedBitmap(const ImportArguments& a, ImportSource& source, const StopSignals& signals) {
@@ -94,24 +74,9 @@ int writePreparedBitmap(const ImportArguments& a, ImportSource& source, const St
 // Opens the picture and works out the plan; kExitSuccess, or the refusal's exit code once
 // it was said (through out when given, else on standard error).
 int openSource(const ImportArguments& a, std::unique_ptr<ImportSource>& source, CommandOutput* out = nullptr) {
-    ImportRequest request;
-    request.sourcePath = a.source;
-    request.srs = a.srs;
-    if (!a.topLeftText.empty()) {
-        request.topLeft = pointOf(a.topLeft);
-        request.bottomRight = pointOf(a.bottomRight);
-    }
-    request.replaceGeoreferencing = a.replaceGeoreferencing;
-    for (const GcpArgument& gcp : a.gcps) request.controlPoints.push_back({gcp.pixel, gcp.line, pointOf(gcp.at)});
-    if (!a.transformText.empty()) request.transform = static_cast<GcpTransform>(a.transform);
-    if (!a.windowText.empty()) request.window = GeoWindow{pointOf(a.windowTopLeft), pointOf(a.windowBottomRight)};
-    if (!a.stretchText.empty()) request.stretch = SampleStretch{a.stretchMin, a.stretchMax};
+    ImportRequest request = pictureRequest(a.source, a);
     if (!isAutoDistance(a.eastWest)) request.eastWestMetres = std::stoll(a.eastWest);
     if (!isAutoDistance(a.northSouth)) request.northSouthMetres = std::stoll(a.northSouth);
-    if (!a.resolutionText.empty()) request.size = OutputSize{a.resolutionLatitude, a.resolutionLongitude, 0, 0};
-    if (!a.sizeText.empty()) request.size = OutputSize{0, 0, a.sizeWidth, a.sizeHeight};
-    request.fit = fitMode(a);
-    request.resampling = resampling(a);
     std::string message;
     ImportStatus status = openImportSource(request, source, message);
     if (status == ImportStatus::Ready) return kExitSuccess;
@@ -121,11 +86,10 @@ int openSource(const ImportArguments& a, std::unique_ptr<ImportSource>& source, 
 }
 
 ReportNames reportNames(const ImportArguments& a) {
-    ReportNames names;
-    names.source = a.source;
-    names.bitmap = a.bmp.empty() ? std::filesystem::path(a.source).replace_extension(".bmp").string() : a.bmp;
-    names.mapName = a.name.empty() ? "NAME" : a.name;
-    names.folder = a.folder.empty() ? "FOLDER" : a.folder;
+    ReportNames names = defaultReportNames(a.source);
+    if (!a.bmp.empty()) names.bitmap = a.bmp;
+    if (!a.name.empty()) names.mapName = a.name;
+    if (!a.folder.empty()) names.folder = a.folder;
     return names;
 }
 
@@ -153,6 +117,46 @@ int writeImportedMap(const ImportArguments& a, MapConversion& map, ImportSource&
 }
 
 }  // namespace
+
+ImportRequest pictureRequest(const std::string& source, const PictureArguments& a) {
+    ImportRequest request;
+    request.sourcePath = source;
+    request.srs = a.srs;
+    if (!a.topLeftText.empty()) {
+        request.topLeft = pointOf(a.topLeft);
+        request.bottomRight = pointOf(a.bottomRight);
+    }
+    request.replaceGeoreferencing = a.replaceGeoreferencing;
+    for (const GcpArgument& gcp : a.gcps) request.controlPoints.push_back({gcp.pixel, gcp.line, pointOf(gcp.at)});
+    if (!a.transformText.empty()) request.transform = static_cast<GcpTransform>(a.transform);
+    if (!a.windowText.empty()) request.window = GeoWindow{pointOf(a.windowTopLeft), pointOf(a.windowBottomRight)};
+    if (!a.stretchText.empty()) request.stretch = SampleStretch{a.stretchMin, a.stretchMax};
+    if (!a.resolutionText.empty()) request.size = OutputSize{a.resolutionLatitude, a.resolutionLongitude, 0, 0};
+    if (!a.sizeText.empty()) request.size = OutputSize{0, 0, a.sizeWidth, a.sizeHeight};
+    request.fit = fitMode(a);
+    request.resampling = resampling(a);
+    return request;
+}
+
+int importExitCode(ImportStatus status) {
+    switch (status) {
+        case ImportStatus::Ready: return kExitSuccess;
+        case ImportStatus::SourceUnreadable:
+        case ImportStatus::DecodedWhole:
+        case ImportStatus::UnsupportedPixels:
+        case ImportStatus::WarpFailed: return kExitBitmapRefused;
+        case ImportStatus::NoGeoreferencing:
+        case ImportStatus::NoCoordinateSystem:
+        case ImportStatus::BadCoordinateSystem:
+        case ImportStatus::FitRefused:
+        case ImportStatus::CornersRefused:
+        case ImportStatus::ExtentRefused: return kExitSettingsRefused;
+        case ImportStatus::ControlPointsRefused: return kExitSettingsRefused;
+        case ImportStatus::GeoreferencingConflict:
+        case ImportStatus::TransformUnused: return kExitUsage;
+    }
+    return kExitInternalError;
+}
 
 int runImport(const ImportArguments& a) {
     if (!a.bmp.empty()) {

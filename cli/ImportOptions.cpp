@@ -153,45 +153,49 @@ OptionTable::Check readGcp(std::vector<GcpArgument>& gcps) {
 
 }  // namespace
 
-void importOptions(OptionTable& table, ImportArguments& a) {
-    table.description(kDescription);
-    table.positional("SOURCE", "the map picture to read", a.source).help("the map picture");
-    table.value("--name", a.name).valueName("NAME").requiredUnless("--bmp").help("map name, as for convert");
-    table.value("--folder", a.folder).valueName("FOLDER").requiredUnless("--bmp").help("folder name, as for convert");
+void pictureOptions(OptionTable& table, PictureArguments& a) {
     table.value("--srs", a.srs).valueName("SRS").check(refuseEmpty("the value is empty"))
+        .needsGdalWhenGiven()
         .help("the coordinate system of a world file, e.g. EPSG:4326 or EPSG:32654 (anything GDAL reads as a "
               "system)");
     table.value("--top-left", a.topLeftText).valueName("LAT,LON").requiresOption("--bottom-right")
-        .check(readCorner(a.topLeft)).help("the top-left corner of the picture's outer edges, as for convert");
+        .check(readCorner(a.topLeft)).needsGdalWhenGiven()
+        .help("the top-left corner of the picture's outer edges, as for convert");
     table.value("--bottom-right", a.bottomRightText).valueName("LAT,LON").requiresOption("--top-left")
-        .check(readCorner(a.bottomRight)).help("the bottom-right corner, as for convert");
+        .check(readCorner(a.bottomRight)).needsGdalWhenGiven().help("the bottom-right corner, as for convert");
     table.values("--gcp", a.gcpTexts).valueName("PIXEL,LINE,LAT,LON").check(readGcp(a.gcps))
         .excludes("--top-left", "the control points and the corners would both place the picture")
         .excludes("--srs", "the control points are WGS84 latitudes and longitudes")
+        .needsGdalWhenGiven()
         .help("a control point, given three or more times for a picture without georeferencing (a scanned "
               "map): PIXEL,LINE on the picture in pixels from its top-left corner, as GDAL counts them (0.5,0.5 "
               "is the first pixel's centre), then where it lies, as the corners are written; the picture is "
               "warped through them as gdal_translate -gcp then gdalwarp would. Without --gcp, a QGIS "
               "georeferencer's SOURCE.points beside the picture is read (its #CRS line, else WGS84)");
     table.value("--transform", a.transformText).valueName("FIT").check(readChoice(a.transform, kTransformNames))
+        .needsGdalWhenGiven()
         .help("how control points place the picture: poly1 (the default; 3 points or more), poly2 (6 or more), "
               "poly3 (10 or more), polynomials fitted by least squares as gdalwarp -order 1 to 3; tps, a thin "
               "plate spline through every point, as gdalwarp -tps. The report gives each point's residual in "
               "pixels");
     table.flag("--replace-georeferencing", a.replaceGeoreferencing)
+        .needsGdalWhenGiven()
         .help("take --top-left/--bottom-right, --gcp, a .points file or --srs in place of the picture's own "
               "georeferencing or coordinate system; without it, giving them for a picture that has its own is a "
               "usage error (a .points file is then left unused, with a warning)");
     table.value("--window", a.windowText).valueName("LAT,LON,LAT,LON")
         .check(readWindow(a.windowTopLeft, a.windowBottomRight))
+        .needsGdalWhenGiven()
         .help("make the map of this region only: the north-west corner's latitude,longitude, then the "
               "south-east corner's, as the corners are written; snapped outward to whole pixels of the "
               "picture (after any warp)");
     table.value("--stretch", a.stretchText).valueName("MIN,MAX").check(readStretch(a.stretchMin, a.stretchMax))
+        .needsGdalWhenGiven()
         .help("map sample values MIN..MAX of the colour bands onto 0..255, as gdal_translate -scale MIN MAX 0 "
               "255 does (values outside are clamped); needed for floating-point pictures and for 16-bit "
               "pictures that use part of their range, e.g. --stretch 0,4095 for 12-bit samples");
     table.value("--fit", a.fitText).valueName("MODE").check(readChoice(a.fit, kFitNames))
+        .needsGdalWhenGiven()
         .help("how the picture is fitted to tiles of 160x160 pixels: pad (default) adds white on the east and "
               "south edges up to the next multiple of 160, at least 480, moving the bottom-right corner out by "
               "whole pixels; crop drops the remainder there, moving it in; scale resamples to the nearest "
@@ -199,15 +203,26 @@ void importOptions(OptionTable& table, ImportArguments& a) {
     table.value("--resolution", a.resolutionText).valueName("SECONDS")
         .check(readResolution(a.resolutionLatitude, a.resolutionLongitude))
         .excludes("--size", "each chooses the map's grid")
+        .needsGdalWhenGiven()
         .help("resample the picture (after any warp and --window) to this many arc-seconds per pixel, as "
               "gdalwarp -tr does: the top-left corner stays, each side rounded to whole pixels; LAT,LON for "
               "two values, e.g. 1.5,2.25; then --fit fits it to the tiles");
     table.value("--size", a.sizeText).valueName("WIDTHxHEIGHT").check(readSize(a.sizeWidth, a.sizeHeight))
+        .needsGdalWhenGiven()
         .help("resample the picture (after any warp and --window) to WIDTH x HEIGHT pixels over the same "
               "corners, as gdalwarp -ts does, e.g. 1600x960; then --fit fits it to the tiles");
     table.value("--resample", a.resampleText).valueName("METHOD").check(readChoice(a.resampling, kResampleNames))
+        .needsGdalWhenGiven()
         .help("nearest (default), bilinear or cubic, for warping, --resolution, --size and --fit scale; nearest keeps a map's flat "
               "colours exact");
+}
+
+void importOptions(OptionTable& table, ImportArguments& a) {
+    table.description(kDescription);
+    table.positional("SOURCE", "the map picture to read", a.source).help("the map picture");
+    table.value("--name", a.name).valueName("NAME").requiredUnless("--bmp").help("map name, as for convert");
+    table.value("--folder", a.folder).valueName("FOLDER").requiredUnless("--bmp").help("folder name, as for convert");
+    pictureOptions(table, a);
     table.value("--east-west", a.eastWest).valueName("METRES").check(readDistanceOrAuto())
         .help("the east-west extent; auto (the default) works it out as above");
     table.value("--north-south", a.northSouth).valueName("METRES").check(readDistanceOrAuto())

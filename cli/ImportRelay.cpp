@@ -44,5 +44,7 @@ GdalHandover handOverToGdal(const std::vector<std::string>& args) {
     return {false, kExitInternalError, "tessella-georef, which cannot be run: " + helper + ": " + std::strerror(errno)};
 }
 
-// runTessella hands it over before it is reached.
+// runTessella hands these over before they are reached.
 int runImport(const ImportArguments&) { return kExitInternalError; }
+int probeThroughGdal(const ProbeArguments&) { return kExitInternalError; }
+int previewThroughGdal(const InspectionArguments&, const StopSignals&) { return kExitInternalError; }

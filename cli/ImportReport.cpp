@@ -1,6 +1,7 @@
 #include "ImportReport.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "ConversionJob.h"
 #include "ShellWord.h"
@@ -27,6 +28,10 @@ std::string metresText(double metres) {
 }
 
 }  // namespace
+
+ReportNames defaultReportNames(const std::string& source) {
+    return {source, std::filesystem::path(source).replace_extension(".bmp").string(), "NAME", "FOLDER"};
+}
 
 std::string dmsText(uint32_t ms) {
     char text[40];

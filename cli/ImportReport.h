@@ -14,6 +14,10 @@ struct ReportNames {
     std::string folder;
 };
 
+// The names a report of source gives when nothing else is named: the bitmap beside the
+// source (its extension .bmp), NAME and FOLDER.
+ReportNames defaultReportNames(const std::string& source);
+
 // "35:42:00" for whole seconds, "35:42:00.250" otherwise.
 std::string dmsText(uint32_t millisecondsOfArc);
 // A corner argument convert reads back to the same millisecond: D:M:S when both angles

@@ -13,3 +13,11 @@ GdalHandover handOverToGdal(const std::vector<std::string>&) { return {false, kE
 
 // runTessella refuses it before it is reached.
 int runImport(const ImportArguments&) { return kExitUsage; }
+
+// Bitmaps only: any other picture is refused as the bitmap reader refuses it, with a hint
+// that the Linux build reads it (ProbeCommand.cpp).
+std::string pictureNeedsGdal(const std::string&) { return ""; }
+
+// runTessella refuses the picture options before these are reached.
+int probeThroughGdal(const ProbeArguments&) { return kExitUsage; }
+int previewThroughGdal(const InspectionArguments&, const StopSignals&) { return kExitUsage; }

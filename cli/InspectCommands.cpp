@@ -5,6 +5,7 @@
 
 #include "CommandOutput.h"
 #include "BitmapChoice.h"
+#include "BitmapFacts.h"
 #include "BitmapSource.h"
 #include "Encoding.h"
 #include "ColorQuantizer.h"
@@ -17,18 +18,21 @@
 #include "MapRecords.h"
 #include "MapVerifier.h"
 #include "PicturePreview.h"
+#include "ProbeCommand.h"
+#include "ImportCommand.h"
 #include "IndexFormat.h"
 #include "Platform.h"
 #include "Quoted.h"
 #include "StopSignals.h"
 #include "TerminalFeedback.h"
 #include "TileFormat.h"
+#include "WorldFile.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
 fs::path pathFromUtf8(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+namespace {
 
 
 // What a file to inspect is taken for: by its extension, after a ".part" an interrupted
@@ -293,11 +297,6 @@ int runVerify(const InspectionArguments& args) {
     return report.sound() ? kExitSuccess : kExitMapUnsound;
 }
 
-namespace {
-
-// The bitmap as convert would take it: the same probe and checks, then its pixels through
-// the same reader, strip by strip.
-// What a preview that did not finish says; the exit code.
 int previewFailed(const PreviewReport& report, int sourceExitCode, const StopSignals& signals) {
     if (report.outcome == PreviewOutcome::Interrupted) {
         // As convert says it: what was stopped, and what it left.
@@ -308,12 +307,26 @@ int previewFailed(const PreviewReport& report, int sourceExitCode, const StopSig
     return report.outcome == PreviewOutcome::SourceUnusable ? sourceExitCode : kExitOutputFailed;
 }
 
+std::string previewWritten(const std::string& png, int32_t width, int32_t height, bool placed) {
+    std::string line = "Wrote " + png + " (" + std::to_string(width) + " x " + std::to_string(height) + ")";
+    if (placed) line += ", placed on WGS84 by " + worldFileName(png) + " and " + auxFileName(png);
+    return line + "\n";
+}
+
+namespace {
+
+// The bitmap as convert would take it: the same probe and checks, then its pixels through
+// the same reader, strip by strip.
 int previewBitmap(const InspectionArguments& args, const StopSignals& signals) {
     TerminalFeedback feedback(writeStandardError, false);
     ConversionJob job;
     std::string path, reason;
     if (!conversionBitmapPath(args.file, path, reason)) path = args.file;
-    if (chooseBitmap(path.c_str(), job, feedback) != BitmapChoice::Accepted) return kExitBitmapRefused;
+    if (chooseBitmap(path.c_str(), job, feedback) != BitmapChoice::Accepted) {
+        if (readBitmapFacts(path.c_str(), platformFileReading()).reading == HeaderReading::NotBitmap)
+            writeStandardError(std::string("tessella: hint: ") + kOtherPicturesHint + "\n");
+        return kExitBitmapRefused;
+    }
     BitmapSource source(platformFileReading());
     BitmapData data = source.open(job);
     if (data != BitmapData::Complete) {
@@ -325,11 +338,12 @@ int previewBitmap(const InspectionArguments& args, const StopSignals& signals) {
         printError("not enough memory to read the bitmap");
         return kExitInternalError;
     }
-    PreviewReport report = previewPicture(source, source.identity(), {job.tileColumns, job.tileRows},
-                                          pathFromUtf8(args.output), args.scale, args.compare, signals.flag(), args.dither);
+    PreviewReport report = previewPicture(source, {source.identity()}, {job.tileColumns, job.tileRows},
+                                          pathFromUtf8(args.output), args.scale, args.compare, signals.flag(),
+                                          args.dither);
     if (report.outcome == PreviewOutcome::Written) {
-        writeStandardOutput("Wrote " + args.output + " (" + std::to_string(args.compare ? 2 * report.width : report.width) +
-                            " x " + std::to_string(report.height) + ")\n");
+        writeStandardOutput(
+            previewWritten(args.output, args.compare ? 2 * report.width : report.width, report.height, false));
         return kExitSuccess;
     }
     if (report.outcome == PreviewOutcome::SourceUnusable)
@@ -347,7 +361,15 @@ int runPreview(const InspectionArguments& args) {
     }
     // From the start: a stop at any moment removes what the preview made, and says so.
     StopSignals signals;
-    if (fileKindOf(args.file) != FileKind::Index) return previewBitmap(args, signals);
+    if (fileKindOf(args.file) != FileKind::Index) {
+        // Any other picture, or import's options, are read as import reads them.
+        if (args.picture.given() || !pictureNeedsGdal(args.file).empty()) return previewThroughGdal(args, signals);
+        return previewBitmap(args, signals);
+    }
+    if (args.picture.given()) {
+        printError("the picture options (--fit, --window, ...) are for a picture; a map's index has its own grid");
+        return kExitUsage;
+    }
     if (args.compare) {
         printError("--compare shows a picture beside its stored colours; a map has only the stored ones");
         return kExitUsage;
@@ -364,8 +386,7 @@ int runPreview(const InspectionArguments& args) {
     if (report.pixelsAbove230 > 0)
         printWarning(std::to_string(report.pixelsAbove230) + " pixels hold an index above 230; drawn transparent");
     if (report.outcome == PreviewOutcome::Written) {
-        writeStandardOutput("Wrote " + args.output + " (" + std::to_string(report.width) + " x " +
-                            std::to_string(report.height) + ")\n");
+        writeStandardOutput(previewWritten(args.output, report.width, report.height, true));
         return report.gaps.count > 0 || report.pixelsAbove230 > 0 ? kExitMapUnsound : kExitSuccess;
     }
     return previewFailed(report, kExitMapUnsound, signals);
@@ -420,17 +441,30 @@ void previewOptions(OptionTable& table, InspectionArguments& a) {
         "With a bitmap, shows the picture as the tile files would store it, without\n"
         "writing a map: every pixel through the conversion's colour reduction, drawn\n"
         "in the colour of the index it becomes. The bitmap is checked as convert\n"
-        "checks it.\n");
+        "checks it.\n"
+        "\n"
+        "In the Linux build, any other picture GDAL reads, or any picture given with\n"
+        "import's options below, is read as 'tessella import' reads it and shown as\n"
+        "the map import would make: fitted to the tiles, in the stored colours.\n"
+        "\n"
+        "The preview of a map, and of a picture import places, is placed on the ground\n"
+        "too: beside x.png a world file x.pgw and x.png.aux.xml naming WGS84\n"
+        "latitude/longitude, so that QGIS and GDAL lay it over the source.\n");
     table.positional("FILE", "a map's index file FOLDER.vlm, or a bitmap", a.file)
-        .help("a map's index file FOLDER.vlm, or a bitmap as convert takes it");
+        .help("a map's index file FOLDER.vlm, or a bitmap as convert takes it; in the Linux build any picture "
+              "GDAL reads, as import reads it")
+        .needsGdalWhen([](const std::string& file) {
+            return fileKindOf(file) == FileKind::Index ? std::string() : pictureNeedsGdal(file);
+        });
     table.value("-o", a.output).valueName("PNG").required().check(refuseEmpty("the file name is empty"))
         .help("the picture to write (replaced if it exists)");
     table.value("--scale", a.scaleText).valueName("N").check(readScale(a.scale))
         .help("shrink by N (1 to " + std::to_string(kMaxPreviewScale) +
               "), keeping the top-left pixel of each N x N block");
     table.flag("--compare", a.compare)
-        .help("(a bitmap) the original colours on the left, the stored ones on the right, in one 24-bit PNG");
-    table.flag("--dither", a.dither).help("(a bitmap) as convert --dither stores it: " + ditherHelp());
+        .help("(a picture) the original colours on the left, the stored ones on the right, in one 24-bit PNG");
+    table.flag("--dither", a.dither).help("(a picture) as convert --dither stores it: " + ditherHelp());
+    pictureOptions(table, a.picture);
     table.footer("Exit codes as for 'tessella --help'.\n");
 }
 

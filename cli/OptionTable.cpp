@@ -156,6 +156,7 @@ OptionTable::Reading OptionTable::read(const std::vector<std::string>& args, siz
     }
     for (const Option& o : options_) {
         if (!error.empty()) break;
+        if (o.seen_ && o.gdalAlways_ && reading.needsGdal.empty()) reading.needsGdal = o.name_;
         if (!o.seen_ || !o.takesValue()) continue;
         const std::vector<std::string> given = o.values_ != nullptr ? *o.values_ : std::vector<std::string>{*o.value_};
         for (const std::string& value : given) {
@@ -170,6 +171,10 @@ OptionTable::Reading OptionTable::read(const std::vector<std::string>& args, siz
             }
             if (!error.empty()) break;
         }
+    }
+    for (const Positional& p : positionals_) {
+        if (!error.empty() || !reading.needsGdal.empty()) break;
+        if (p.seen_ && p.gdalWhen_) reading.needsGdal = p.gdalWhen_(*p.target_);
     }
     if (!error.empty()) {
         reading.error = std::move(error);

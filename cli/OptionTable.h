@@ -69,6 +69,11 @@ public:
             valueName_ = std::move(name);
             return *this;
         }
+        // Given at all, this option asks for work done with GDAL (probe's --window).
+        Option& needsGdalWhenGiven() {
+            gdalAlways_ = true;
+            return *this;
+        }
 
         const std::string& name() const { return name_; }
         bool takesValue() const { return value_ != nullptr || values_ != nullptr; }
@@ -94,6 +99,7 @@ public:
         std::vector<Check> checks_;
         std::string help_;
         std::string valueName_;
+        bool gdalAlways_ = false;
     };
 
     class Positional {
@@ -113,6 +119,12 @@ public:
             checks_.push_back(std::move(check));
             return *this;
         }
+        // Whether the operand asks for work done with GDAL: what does ("x.tif, not a
+        // bitmap"), or "". Asked once the line was read without a mistake.
+        Positional& needsGdalWhen(std::function<std::string(const std::string& value)> when) {
+            gdalWhen_ = std::move(when);
+            return *this;
+        }
 
         const std::string& name() const { return name_; }
         const std::string& description() const { return description_; }
@@ -129,6 +141,7 @@ public:
         bool optional_ = false;
         bool seen_ = false;
         std::vector<Check> checks_;
+        std::function<std::string(const std::string&)> gdalWhen_;
     };
 
     // An option that takes a value, stored as typed.
@@ -155,6 +168,9 @@ public:
         Outcome outcome = Outcome::Refused;
         std::string error;                  // one line, when Refused
         std::vector<std::string> warnings;  // from the checks, when Read
+        // when Read: what asks for GDAL ("--window"), or "": the options first, in the
+        // order of the table, then the operands
+        std::string needsGdal;
     };
 
     // Reads args[first], args[first + 1], ... (the words after the command's name).

@@ -4,6 +4,7 @@
 #include "BitmapFacts.h"
 #include "BitmapSource.h"
 #include "ExitCodes.h"
+#include "ImportCommand.h"
 #include "FileServices.h"
 #include "JsonWriter.h"
 #include "Platform.h"
@@ -87,6 +88,8 @@ void explainRefusedBitmap(const std::string& utf8Path, CommandOutput& out) {
 }
 
 int runProbe(const ProbeArguments& args) {
+    // Any other picture, or import's options, are read as import reads them.
+    if (args.picture.given() || !pictureNeedsGdal(args.bitmap).empty()) return probeThroughGdal(args);
     CommandOutput out(args.quiet);
     TerminalFeedback feedback = out.makeFeedback(false);
     Probe probe;
@@ -111,6 +114,7 @@ int runProbe(const ProbeArguments& args) {
     }
     std::vector<std::string> hints;
     if (!probe.headersAccepted) hints = bitmapHints(probe.facts, args.bitmap);
+    if (probe.facts.opened && probe.facts.reading == HeaderReading::NotBitmap) hints.push_back(kOtherPicturesHint);
     for (const std::string& hint : hints) out.hint(hint);
 
     int exitCode = probe.accepted() ? kExitSuccess : kExitBitmapRefused;
@@ -145,8 +149,17 @@ void probeOptions(OptionTable& table, ProbeArguments& probe) {
         "refused bitmap it prints \"verdict: refused\", what it could read, the reason on\n"
         "standard error, and what would make the bitmap one Tessella converts: the\n"
         "nearest accepted sizes, or the ImageMagick command that writes a 24-bit\n"
-        "uncompressed bottom-up bitmap.\n");
-    table.positional("BITMAP", "the bitmap file to read", probe.bitmap);
+        "uncompressed bottom-up bitmap.\n"
+        "\n"
+        "In the Linux build, any other picture GDAL reads (GeoTIFF, PNG, JPEG...), or\n"
+        "any picture given with import's options below, is read as 'tessella import'\n"
+        "reads it: the probe prints what import would do (the picture's size, the map's\n"
+        "size and fit, its corners and extents, the same settings for convert), or\n"
+        "refuses it as import does, with the same exit code.\n");
+    table.positional("BITMAP", "the bitmap file to read", probe.bitmap)
+        .help("the bitmap; in the Linux build any picture GDAL reads, as import reads it")
+        .needsGdalWhen(pictureNeedsGdal);
+    pictureOptions(table, probe.picture);
     table.flag("--json", probe.json)
         .help("print one JSON object instead: what was found, the verdict, the grid, the hints, the messages "
               "shown and the exit code");

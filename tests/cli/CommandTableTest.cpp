@@ -79,8 +79,10 @@ TEST(CommandTable, HelpNamesEveryOptionWithinTheWidth) {
 
 TEST(CommandTable, UsageListsRequiredOptionsAndTheFormsAnOptionOpens) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"probe", {"Usage: tessella probe BITMAP [--json] [--quiet]"}},
-        {"preview", {"Usage: tessella preview FILE -o PNG [--scale N] [--compare] [--dither]"}},
+        // A command of many options says [options].
+        {"probe", {"Usage: tessella probe BITMAP [options]"}},
+        {"preview", {"Usage: tessella preview FILE -o PNG [options]"}},
+        {"verify", {"Usage: tessella verify INDEX [--json]"}},
         {"help", {"Usage: tessella help [COMMAND]"}},
         // import's --name and --folder are required unless --bmp is given: two forms.
         {"import",
