@@ -13,7 +13,7 @@
 
 namespace fs = std::filesystem;
 
-MadeMap::MadeMap(int32_t width, int32_t height) : width_(width), height_(height) {
+MadeMap::MadeMap(int32_t width, int32_t height, const SettingsText& settings) : width_(width), height_(height) {
     std::string bitmap = (folder_.path() / "map.bmp").string();
     writeFile(bitmap, makeBitmap(width, height, patternPixel));
     ConversionJob job;
@@ -21,7 +21,7 @@ MadeMap::MadeMap(int32_t width, int32_t height) : width_(width), height_(height)
     EXPECT_EQ(BitmapProbe().probeBitmap(bitmap.c_str(), job, feedback), BitmapProbeResult::Accepted);
     std::strcpy(job.bitmapPath, bitmap.c_str());
     job.bitmapAccepted = 1;
-    EXPECT_EQ(runConversion(job, workedExampleSettings(), feedback, folder_.path().string().c_str()),
+    EXPECT_EQ(runConversion(job, settings, feedback, folder_.path().string().c_str()),
               ConversionOutcome::Converted);
 }
 

@@ -9,12 +9,13 @@
 
 #include "TempFolder.h"
 #include "TestBitmap.h"
+#include "WorkedExample.h"
 
 // Converts a width x height bitmap of patternPixel in a fresh folder with the worked
-// example's settings (folder area01).
+// example's settings (folder area01), or others of folder area01.
 class MadeMap {
 public:
-    MadeMap(int32_t width, int32_t height);
+    MadeMap(int32_t width, int32_t height, const SettingsText& settings = workedExampleSettings());
     std::filesystem::path index() const { return folder_.path() / "area01.vlm"; }
     std::filesystem::path file(const std::string& relative) const { return folder_.path() / relative; }
     // The path of tile (column, row), relative to the map's folder.
