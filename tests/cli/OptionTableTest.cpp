@@ -139,17 +139,18 @@ TEST(OptionTable, RepeatedOptionKeepsEveryValueAndChecksEach) {
     }
 }
 
-// Options that need or exclude one another, and an optional operand with a check.
+// Options that need or exclude one another, an optional operand with a check, and what
+// asks for GDAL.
 struct Related {
-    std::string topic, a, b, c, d, e, f, mode;
-    bool g = false;
+    std::string topic, a, b, c, d, e, f, mode, picture;
+    bool g = false, raw = false;
     OptionTable table;
 
     Related() {
         table.positional("TOPIC", "the topic", topic).optional().check([](const std::string& value,
                                                                           std::vector<std::string>&) {
             return value == "bad" ? std::string("no topic \"bad\"") : std::string();
-        });
+        }).needsGdalWhen([](const std::string& value) { return value == "tif" ? "the topic tif" : std::string(); });
         table.value("--a", a).requiresOption("--b");
         table.value("--b", b).requiresOption("--a");
         table.value("--c", c).requiresOption("--a");
@@ -160,12 +161,15 @@ struct Related {
         table.value("--mode", mode).check([](const std::string& value, std::vector<std::string>&) {
             return value == "bad" ? std::string("not a mode") : std::string();
         });
+        table.value("--picture", picture).needsGdalWhenGiven();
+        table.flag("--raw", raw).needsGdalWhenGiven();
     }
 };
 
 struct RelationCase {
     std::vector<std::string> args;  // after the command's name
     std::string error;              // "" when read
+    std::string needsGdal = "";
 };
 
 TEST(OptionTable, OptionsNeedOrExcludeOneAnother) {
@@ -184,6 +188,15 @@ TEST(OptionTable, OptionsNeedOrExcludeOneAnother) {
         {{"bad", "--e", "1", "--mode", "bad"}, "no topic \"bad\""},
         {{"--e", "1", "--mode", "bad"}, "--mode: not a mode"},
         {{"--e", "1", "--mode=auto"}, ""},
+        // Options that ask for GDAL whatever their value, and an operand that may: the
+        // options are told first, and nothing is told of a line refused.
+        {{"--e", "1", "--picture", "x"}, "", "--picture"},
+        {{"--e", "1", "--raw"}, "", "--raw"},
+        {{"tif", "--e", "1"}, "", "the topic tif"},
+        {{"png", "--e", "1"}, "", ""},
+        {{"tif", "--e", "1", "--picture", "x"}, "", "--picture"},
+        {{"tif", "--raw"}, "--e is required (unless --f is given)"},
+        {{"--e", "1", "--raw", "--mode", "bad"}, "--mode: not a mode"},
         // Relations are told before checks, and help still wins over both.
         {{"--a", "1", "--mode", "bad"}, "--e is required (unless --f is given)"},
     };
@@ -197,6 +210,7 @@ TEST(OptionTable, OptionsNeedOrExcludeOneAnother) {
         OptionTable::Reading reading = command.table.read(args, 1);
         EXPECT_EQ(reading.outcome, c.error.empty() ? Outcome::Read : Outcome::Refused);
         EXPECT_EQ(reading.error, c.error);
+        EXPECT_EQ(reading.needsGdal, c.needsGdal);
         args.push_back("--help");
         EXPECT_EQ(Related().table.read(args, 1).outcome, Outcome::HelpAsked);
     }

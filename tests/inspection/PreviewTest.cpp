@@ -9,6 +9,7 @@
 #include "MapPreview.h"
 #include "Palette.h"
 #include "PicturePreview.h"
+#include "WorldFile.h"
 
 namespace fs = std::filesystem;
 
@@ -135,6 +136,21 @@ TEST(PreviewPicture, ASourceThatFailsLeavesNoPicture) {
     fs::path png = folder.path() / "preview.png";
     EXPECT_EQ(previewPicture(source, {FileIdentity{}}, {3, 3}, png, 1, false).outcome, PreviewOutcome::SourceUnusable);
     EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+}  // namespace
+
+namespace {
+
+// The world file's name where GDAL looks for it beside the picture.
+TEST(WorldFile, IsNamedWhereGdalLooksForIt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"map.png", "map.pgw"},       {"MAP.PNG", "MAP.PGW"},           {"maps/east.asia.png", "maps/east.asia.pgw"},
+        {"map.jpeg", "map.jgw"},      {"map", "map.wld"},               {"map.p", "map.p.wld"},
+        {"maps.d/map", "maps.d/map.wld"},
+    };
+    for (const auto& [picture, world] : cases) EXPECT_EQ(worldFileName(picture), world) << picture;
+    EXPECT_EQ(auxFileName("maps/x.png"), "maps/x.png.aux.xml");
 }
 
 }  // namespace
