@@ -1,6 +1,7 @@
 #include "BitmapFacts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
 #include "GridRule.h"
@@ -152,4 +153,12 @@ std::vector<std::string> bitmapHints(const BitmapFacts& f, const std::string& bi
     hints.push_back("both keep the top-left corner and move the bottom-right one with the picture's edge: "
                     "give the corners and distances of the new picture");
     return hints;
+}
+
+bool takenForBitmap(const std::string& path, FileReading& files) {
+    std::string end = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
+    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (end == ".bmp") return true;
+    BitmapFacts facts = readBitmapFacts(path.c_str(), files);
+    return !facts.opened || facts.reading != HeaderReading::NotBitmap;
 }

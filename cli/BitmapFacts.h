@@ -29,6 +29,12 @@ struct BitmapFacts {
 
 BitmapFacts readBitmapFacts(const char* path, FileReading& files);
 
+// Whether the file at path is the bitmap reader's to take or refuse: a name that ends in
+// ".bmp" (whatever it holds), a file that starts with "BM", or a path that leads to no
+// file that opens, which the bitmap reader names as such. Any other picture is for GDAL,
+// where the build has it.
+bool takenForBitmap(const std::string& path, FileReading& files);
+
 // "none", "RLE8", "bit fields", ... for a compression value.
 std::string compressionName(uint32_t compression);
 

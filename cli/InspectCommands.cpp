@@ -323,7 +323,7 @@ int previewBitmap(const InspectionArguments& args, const StopSignals& signals) {
     std::string path, reason;
     if (!conversionBitmapPath(args.file, path, reason)) path = args.file;
     if (chooseBitmap(path.c_str(), job, feedback) != BitmapChoice::Accepted) {
-        if (readBitmapFacts(path.c_str(), platformFileReading()).reading == HeaderReading::NotBitmap)
+        if (!takenForBitmap(path, platformFileReading()))
             writeStandardError(std::string("tessella: hint: ") + kOtherPicturesHint + "\n");
         return kExitBitmapRefused;
     }

@@ -1,5 +1,5 @@
 // Which pictures probe and preview read through GDAL, in the Linux build: every one that
-// is not a bitmap. Bitmaps keep the conversion's own reader, which needs no GDAL and
+// is not taken for a bitmap (BitmapFacts.h). Bitmaps keep the conversion's own reader, which needs no GDAL and
 // starts at once.
 
 #include "BitmapFacts.h"
@@ -7,8 +7,6 @@
 #include "Quoted.h"
 
 std::string pictureNeedsGdal(const std::string& path) {
-    BitmapFacts facts = readBitmapFacts(path.c_str(), platformFileReading());
-    // A path that leads to no readable file is the bitmap reader's to name.
-    if (!facts.opened || facts.reading != HeaderReading::NotBitmap) return "";
+    if (takenForBitmap(path, platformFileReading())) return "";
     return quoted(path) + ", a picture other than a bitmap,";
 }

@@ -114,7 +114,7 @@ int runProbe(const ProbeArguments& args) {
     }
     std::vector<std::string> hints;
     if (!probe.headersAccepted) hints = bitmapHints(probe.facts, args.bitmap);
-    if (probe.facts.opened && probe.facts.reading == HeaderReading::NotBitmap) hints.push_back(kOtherPicturesHint);
+    if (!takenForBitmap(args.bitmap, platformFileReading())) hints.push_back(kOtherPicturesHint);
     for (const std::string& hint : hints) out.hint(hint);
 
     int exitCode = probe.accepted() ? kExitSuccess : kExitBitmapRefused;

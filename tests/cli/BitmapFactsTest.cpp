@@ -55,6 +55,27 @@ TEST(BitmapFacts, HeadersAreReadWhateverTheProbeMakesOfThem) {
     EXPECT_EQ(factSummary(missing), "");
 }
 
+// What stays with the bitmap reader, whatever it holds, and what goes to GDAL.
+TEST(BitmapFacts, TakenForABitmapByItsNameOrItsFirstBytes) {
+    const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;  // none: no file
+        bool taken;
+    } cases[] = {
+        {"map.bmp", {'h', 'i'}, true},   {"MAP.BMP", png, true},          {"map.png", {'B', 'M', 0}, true},
+        {"map.png", png, false},         {"map.tif", {}, true},           {"map", {'h', 'i'}, false},
+        {"bmp", png, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        std::string path = (folder.path() / c.name).string();
+        if (!c.bytes.empty()) writeFile(path, c.bytes);
+        EXPECT_EQ(takenForBitmap(path, platformFileReading()), c.taken);
+    }
+}
+
 struct SizeCase {
     int64_t width, height;
     bool canCrop;
