@@ -26,7 +26,7 @@
 #include "StopSignals.h"
 #include "TerminalFeedback.h"
 #include "TileFormat.h"
-#include "WorldFile.h"
+#include "PlacementFiles.h"
 
 namespace fs = std::filesystem;
 

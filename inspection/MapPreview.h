@@ -3,7 +3,7 @@
 // colour it stands for (Palette.h). At scale N the picture shrinks by N, keeping the
 // top-left pixel of each N x N block. One row of tiles is in memory at a time.
 // A tile that is missing or cut short, and an index above 230, are drawn transparent.
-// Beside the PNG, its world file and .aux.xml lay it on the map's corners (WorldFile.h).
+// Beside the PNG, its world file and .aux.xml lay it on the map's corners (PlacementFiles.h).
 
 #include <csignal>
 #include <cstdint>

@@ -14,7 +14,7 @@
 #include "FileServices.h"
 #include "MapPreview.h"
 #include "PixelSource.h"
-#include "WorldFile.h"
+#include "PlacementFiles.h"
 
 struct PictureShape {
     int32_t tileColumns = 0;

@@ -6,7 +6,7 @@
 // file it was made from.
 //
 // A preview that knows where it lies on the ground also writes its world file and its
-// .aux.xml (WorldFile.h) through the same writer, in the same commit: all three are
+// .aux.xml (PlacementFiles.h) through the same writer, in the same commit: all three are
 // written whole first, then put in place, the PNG last; when one cannot be, those already
 // placed are removed, so none of the three stands unless all do.
 
@@ -21,7 +21,7 @@
 #include "ImageWriter.h"
 #include "MapPreview.h"
 #include "OutputFile.h"
-#include "WorldFile.h"
+#include "PlacementFiles.h"
 
 class PreviewFile {
 public:

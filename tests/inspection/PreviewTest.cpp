@@ -9,7 +9,7 @@
 #include "MapPreview.h"
 #include "Palette.h"
 #include "PicturePreview.h"
-#include "WorldFile.h"
+#include "PlacementFiles.h"
 
 namespace fs = std::filesystem;
 

@@ -3,7 +3,7 @@
 // the pixel's width, two rotations, the pixel's height as a negative number, and the
 // longitude and latitude of the centre of the top-left pixel) and a GDAL .aux.xml that
 // names the coordinate system, WGS84 latitude/longitude (EPSG:4326). QGIS and GDAL read
-// both.
+// both; the import reads world files as they do (placement/WorldFile.h, Linux build).
 
 #include <cstdint>
 #include <string>

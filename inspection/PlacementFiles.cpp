@@ -1,4 +1,4 @@
-#include "WorldFile.h"
+#include "PlacementFiles.h"
 
 #include <cstdio>
 
