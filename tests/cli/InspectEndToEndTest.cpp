@@ -164,7 +164,7 @@ Rgb24 decodeRgb(const fs::path& path) {
 TEST_F(InspectCommands, PreviewWritesThePaletteColoursAtScale4) {
     ProcessResult result = run({"preview", "area01.vlm", "-o", "map.png", "--scale", "4"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "Wrote map.png (120 x 120)\n");
+    EXPECT_EQ(result.out, "Wrote map.png (120 x 120), placed on WGS84 by map.pgw and map.png.aux.xml\n");
     Rgb24 decoded = decodeRgb(file("map.png"));
     EXPECT_TRUE(decoded.palette);
     ASSERT_EQ(decoded.width, 120u);
