@@ -105,7 +105,8 @@ int previewThroughGdal(const InspectionArguments& args, const StopSignals& signa
                                 degreesOf(c.bottomRightLongitude), degreesOf(c.bottomRightLatitude), fitted.width,
                                 fitted.height);
     PreviewReport report = previewPicture(*source, inputs, {fitted.width / kTileSide, fitted.height / kTileSide},
-                                          pathFromUtf8(args.output), args.scale, args.compare, signals.flag(), placement);
+                                          pathFromUtf8(args.output), args.scale, args.compare, signals.flag(), args.dither,
+                                          placement);
     if (report.outcome == PreviewOutcome::Written) {
         out.report(previewWritten(args.output, args.compare ? 2 * report.width : report.width, report.height,
                                   placement.has_value()));

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "GeorefSupport.h"
 #include "ProcessRunner.h"
@@ -177,6 +178,26 @@ TEST(PictureProbe, TheEverydayTessellaKeepsBitmapsAndHandsOverTheRest) {
             EXPECT_EQ(here.err, built.err);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+std::string bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(PicturePreview, DithersAnyPictureAsImportWouldStoreIt) {
+    TempFolder folder;
+    makeRaster(folder.file("a.tif"), recipeOf("GTiff", 500, 400, kTokyo, "EPSG:4326"));
+    ProcessResult plain = tessella({"preview", "a.tif", "-o", "plain.png"}, folder.path().string());
+    ProcessResult dithered = tessella({"preview", "a.tif", "-o", "dithered.png", "--dither"}, folder.path().string());
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    ASSERT_EQ(dithered.exitCode, 0) << dithered.err;
+    EXPECT_TRUE(fs::exists(folder.file("dithered.pgw")));
+    EXPECT_NE(bytesOf(folder.file("plain.png")), bytesOf(folder.file("dithered.png")));
 }
 
 }  // namespace
