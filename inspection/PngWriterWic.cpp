@@ -1,92 +1,26 @@
-#include <windows.h>
-#include <wincodec.h>
-
-#include <cstdio>
 #include <vector>
 
 #include "ImageWriter.h"
+#include "WicCom.h"
 
 namespace {
 
-template <typename T>
-void release(T*& object) {
-    if (object != nullptr) object->Release();
-    object = nullptr;
-}
-
-std::string hresultText(const char* what, HRESULT result) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%s failed (HRESULT 0x%08lX)", what, static_cast<unsigned long>(result));
-    return text;
-}
-
-// The encoder's output: a stream that writes through the caller's OutputFile, at the
-// position the encoder seeks to.
-class OutputStream final : public IStream {
+// The encoder's output: a stream that writes through the caller's OutputFile.
+class OutputStream final : public OffsetStream {
 public:
     explicit OutputStream(OutputFile& file) : file_(file) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-        if (id == IID_IUnknown || id == IID_IStream || id == IID_ISequentialStream) {
-            *object = static_cast<IStream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references_; }  // owned by the writer
-
-    HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG* read) override {
-        if (read != nullptr) *read = 0;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Write(const void* data, ULONG size, ULONG* written) override {
-        if (written != nullptr) *written = 0;
-        if (!file_.writeAt(position_, data, size)) return HRESULT_FROM_WIN32(static_cast<DWORD>(file_.error()));
-        position_ += size;
-        if (position_ > size_) size_ = position_;
-        if (written != nullptr) *written = size;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* moved) override {
-        int64_t base = origin == STREAM_SEEK_SET ? 0
-                       : origin == STREAM_SEEK_CUR ? static_cast<int64_t>(position_)
-                                                   : static_cast<int64_t>(size_);
-        int64_t to = base + move.QuadPart;
-        if (to < 0) return STG_E_INVALIDFUNCTION;
-        position_ = static_cast<uint64_t>(to);
-        if (moved != nullptr) moved->QuadPart = position_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD) override {
-        *stat = STATSTG{};
-        stat->type = STGTY_STREAM;
-        stat->cbSize.QuadPart = size_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IStream** clone) override {
-        *clone = nullptr;
-        return E_NOTIMPL;
-    }
 
     // Why the last write failed, for messages.
     int error() const { return file_.error(); }
 
+protected:
+    HRESULT writeAt(uint64_t offset, const void* data, ULONG size) override {
+        if (!file_.writeAt(offset, data, size)) return HRESULT_FROM_WIN32(static_cast<DWORD>(file_.error()));
+        return S_OK;
+    }
+
 private:
     OutputFile& file_;
-    uint64_t position_ = 0;
-    uint64_t size_ = 0;
-    ULONG references_ = 1;
 };
 
 // The Windows Imaging Component's PNG encoder, fed one row at a time.
@@ -96,19 +30,13 @@ public:
     ~WicWriter() override {
         release(frame_);
         release(encoder_);
-        release(factory_);
-        if (comStarted_) CoUninitialize();
     }
 
     bool open(const ImageLayout& layout) {
         layout_ = layout;
-        HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        comStarted_ = SUCCEEDED(result);  // S_FALSE also needs its CoUninitialize
-        if (FAILED(result) && result != RPC_E_CHANGED_MODE) return fail("starting COM", result);
-        if (FAILED(result = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                             IID_IWICImagingFactory, reinterpret_cast<void**>(&factory_))))
-            return fail("the imaging component", result);
-        if (FAILED(result = factory_->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder_)))
+        if (!session_.start(failure_)) return false;
+        HRESULT result;
+        if (FAILED(result = session_.factory().CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder_)))
             return fail("the PNG encoder", result);
         if (FAILED(result = encoder_->Initialize(&stream_, WICBitmapEncoderNoCache)))
             return fail("starting the PNG encoder", result);
@@ -166,7 +94,7 @@ private:
             colours.push_back((alpha << 24) | (UINT{c.red} << 16) | (UINT{c.green} << 8) | UINT{c.blue});
         }
         IWICPalette* palette = nullptr;
-        HRESULT result = factory_->CreatePalette(&palette);
+        HRESULT result = session_.factory().CreatePalette(&palette);
         if (SUCCEEDED(result)) result = palette->InitializeCustom(colours.data(), static_cast<UINT>(colours.size()));
         if (SUCCEEDED(result)) result = frame_->SetPalette(palette);
         release(palette);
@@ -186,8 +114,7 @@ private:
     }
 
     ImageLayout layout_;
-    bool comStarted_ = false;
-    IWICImagingFactory* factory_ = nullptr;
+    WicSession session_;  // released last
     OutputStream stream_;
     IWICBitmapEncoder* encoder_ = nullptr;
     IWICBitmapFrameEncode* frame_ = nullptr;
