@@ -1,4 +1,6 @@
-// tessella-georef has GDAL and GeographicLib linked in: what needs them runs here.
+// The program that reads pictures itself: tessella-georef on Linux (GDAL and GeographicLib
+// linked in), and the Windows tessella (the Windows Imaging Component): what needs them
+// runs here.
 
 #include "ImportCommand.h"
 

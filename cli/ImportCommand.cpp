@@ -73,10 +73,7 @@ int writePreparedBitmap(const ImportArguments& a, ImportSource& source, const St
 
 // Opens the picture and works out the plan; kExitSuccess, or the refusal's exit code once
 // it was said (through out when given, else on standard error).
-int openSource(const ImportArguments& a, std::unique_ptr<ImportSource>& source, CommandOutput* out = nullptr) {
-    ImportRequest request = pictureRequest(a.source, a);
-    if (!isAutoDistance(a.eastWest)) request.eastWestMetres = std::stoll(a.eastWest);
-    if (!isAutoDistance(a.northSouth)) request.northSouthMetres = std::stoll(a.northSouth);
+int openSource(const ImportRequest& request, std::unique_ptr<ImportSource>& source, CommandOutput* out = nullptr) {
     std::string message;
     ImportStatus status = openImportSource(request, source, message);
     if (status == ImportStatus::Ready) return kExitSuccess;
@@ -158,26 +155,44 @@ int importExitCode(ImportStatus status) {
     return kExitInternalError;
 }
 
+namespace {
+
+// The import's request: the picture's, and the extents typed in metres.
+ImportRequest importRequest(const ImportArguments& a) {
+    ImportRequest request = pictureRequest(a.source, a);
+    if (!isAutoDistance(a.eastWest)) request.eastWestMetres = std::stoll(a.eastWest);
+    if (!isAutoDistance(a.northSouth)) request.northSouthMetres = std::stoll(a.northSouth);
+    return request;
+}
+
+}  // namespace
+
 int runImport(const ImportArguments& a) {
+    const ImportRequest request = importRequest(a);
+    // Before anything is checked or written: this build's reader cannot do it at all.
+    if (const std::string option = optionBeyondReader(request); !option.empty()) {
+        printError(option + " needs the Linux build of tessella, whose import reads pictures through GDAL");
+        return kExitUsage;
+    }
     if (!a.bmp.empty()) {
         // From the start: a stop at any moment leaves nothing half made, and says so.
         StopSignals signals;
         std::unique_ptr<ImportSource> source;
-        if (int refused = openSource(a, source); refused != kExitSuccess) return refused;
+        if (int refused = openSource(request, source); refused != kExitSuccess) return refused;
         printWarnings(source->plan().warnings);
         if (!a.quiet) writeStandardOutput(importReport(source->plan(), fitMode(a), reportNames(a)));
         if (a.dryRun) return kExitSuccess;
         return writePreparedBitmap(a, *source, signals);
     }
 
-    MapRequest request{"import", a.source, a.name, a.folder, std::nullopt, a.overwrite, a.dryRun, a.json, a.quiet,
+    MapRequest mapRequest{"import", a.source, a.name, a.folder, std::nullopt, a.overwrite, a.dryRun, a.json, a.quiet,
                        ProgressStyle::TimeLeft};  // a picture to decode takes longer than a bitmap
-    if (!a.outputDir.empty()) request.outputDir = a.outputDir;
-    MapConversion map(request, {});
+    if (!a.outputDir.empty()) mapRequest.outputDir = a.outputDir;
+    MapConversion map(mapRequest, {});
     // The name is checked before anything is worked out or printed.
     if (int refused = map.acceptName(); refused != kExitSuccess) return refused;
     std::unique_ptr<ImportSource> source;
-    if (int refused = openSource(a, source, &map.out()); refused != kExitSuccess)
+    if (int refused = openSource(request, source, &map.out()); refused != kExitSuccess)
         return map.finish(refused, "source refused");
     const ImportPlan& plan = source->plan();
     for (const std::string& warning : plan.warnings) map.out().warning(warning);

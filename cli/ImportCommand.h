@@ -1,10 +1,10 @@
 #pragma once
-// tessella import: any georeferenced map picture GDAL reads, to a map (or to the bitmap
-// convert and the dialog take), with its corners and extents worked out. It needs GDAL,
-// which only the Linux build has, and there only tessella-georef: the everyday tessella
-// hands such a command line over to it (ImportRelay.cpp), the Windows build says where it
-// works (ImportUnavailable.cpp). The import's options (ImportOptions.cpp) need nothing of
-// GDAL, so its help is everywhere.
+// tessella import: a georeferenced map picture to a map (or to the bitmap convert and the
+// dialog take), with its corners and extents worked out. On Linux it needs GDAL, which
+// only tessella-georef has: the everyday tessella hands such a command line over to it
+// (ImportRelay.cpp). The Windows tessella imports itself, reading pictures through the
+// Windows Imaging Component (wic/). The import's options (ImportOptions.cpp) need nothing
+// of either, so its help is everywhere.
 
 #include <string>
 #include <vector>

@@ -28,6 +28,38 @@ OptionTable::Check readChoice(size_t& target, const std::vector<std::string>& na
     };
 }
 
+// What the import reads and where its corners come from differ between the builds: the
+// Linux build reads through GDAL and warps, the Windows build decodes with the Windows
+// Imaging Component and takes latitude/longitude pictures only.
+#ifdef _WIN32
+constexpr const char* kDescription =
+    "Reads a map picture of any format Windows decodes (PNG, JPEG, TIFF, BMP,\n"
+    "GIF), works out its corners and extents, prints them as the settings of\n"
+    "'tessella convert' and of the dialog, and writes the map as convert does:\n"
+    "FOLDER.vlm and FOLDER\\layer1\\levelRRR\\smplCCCRRR.map, beside SOURCE unless\n"
+    "--output-dir is given. Palette, grey, 16-bit and transparent pictures become\n"
+    "24-bit colour (transparency over white).\n"
+    "\n"
+    "Where the corners come from:\n"
+    "  the picture's own georeferencing: GeoTIFF tags, or a world file (.tfw,\n"
+    "  .pgw, .jgw, .bpw, .wld) with a .prj beside it; or --srs for a world file\n"
+    "  without one. Corners typed with --top-left and --bottom-right, as for\n"
+    "  convert, are used instead when given.\n"
+    "Only north-up latitude/longitude on WGS84, JGD2000 or JGD2011 (EPSG:4326,\n"
+    "4612, 6668) is read here, north of the equator and east of Greenwich. A\n"
+    "picture in another system (UTM, a national grid), turned against the\n"
+    "meridians or placed by control points needs the Linux build of tessella,\n"
+    "which warps it; so do --window and --stretch.\n"
+    "\n"
+    "Extents, on the WGS84 ellipsoid, in whole metres:\n"
+    "  east-west    the length of the parallel halfway between the two latitudes,\n"
+    "               from the west to the east longitude\n"
+    "  north-south  the length of the meridian between the two latitudes\n";
+
+constexpr const char* kSrsHelp = "the coordinate system of a world file: EPSG:4326, EPSG:4612 or EPSG:6668";
+constexpr const char* kLinuxOnly = " (Linux build only)";
+constexpr const char* kFooter = "";
+#else
 constexpr const char* kDescription =
     "Reads a map picture of any format GDAL reads (GeoTIFF, PNG, JPEG, TIFF,\n"
     "BMP...), works out its corners and extents, prints them as the settings of\n"
@@ -35,7 +67,7 @@ constexpr const char* kDescription =
     "FOLDER.vlm and FOLDER/layer1/levelRRR/smplCCCRRR.map, beside SOURCE unless\n"
     "--output-dir is given. Palette, grey, 16-bit and transparent pictures become\n"
     "24-bit colour (transparency over white). The whole picture is never held in\n"
-    "memory. Linux build only.\n"
+    "memory.\n"
     "\n"
     "Where the corners come from:\n"
     "  the picture's own georeferencing: GeoTIFF tags, an .aux.xml, or a world file\n"
@@ -52,6 +84,16 @@ constexpr const char* kDescription =
     "  east-west    the length of the parallel halfway between the two latitudes,\n"
     "               from the west to the east longitude\n"
     "  north-south  the length of the meridian between the two latitudes\n";
+
+constexpr const char* kSrsHelp =
+    "the coordinate system of a world file, e.g. EPSG:4326 or EPSG:32654 (anything GDAL reads as a system)";
+constexpr const char* kLinuxOnly = "";
+constexpr const char* kFooter =
+    "A progressive JPEG or interlaced PNG too large to decode whole is refused,\n"
+    "with the command that converts it first.\n";
+#endif
+constexpr const char* kSummary =
+    "a georeferenced picture (GeoTIFF, PNG, JPEG...) to a map, its corners and extents worked out";
 
 // --window LAT,LON,LAT,LON: two corners, each as --top-left takes one.
 OptionTable::Check readWindow(CornerArgument& topLeft, CornerArgument& bottomRight) {
@@ -156,8 +198,7 @@ OptionTable::Check readGcp(std::vector<GcpArgument>& gcps) {
 void pictureOptions(OptionTable& table, PictureArguments& a) {
     table.value("--srs", a.srs).valueName("SRS").check(refuseEmpty("the value is empty"))
         .needsGdalWhenGiven()
-        .help("the coordinate system of a world file, e.g. EPSG:4326 or EPSG:32654 (anything GDAL reads as a "
-              "system)");
+        .help(kSrsHelp);
     table.value("--top-left", a.topLeftText).valueName("LAT,LON").requiresOption("--bottom-right")
         .check(readCorner(a.topLeft)).needsGdalWhenGiven()
         .help("the top-left corner of the picture's outer edges, as for convert");
@@ -188,12 +229,13 @@ void pictureOptions(OptionTable& table, PictureArguments& a) {
         .needsGdalWhenGiven()
         .help("make the map of this region only: the north-west corner's latitude,longitude, then the "
               "south-east corner's, as the corners are written; snapped outward to whole pixels of the "
-              "picture (after any warp)");
+              "picture (after any warp)" + std::string(kLinuxOnly));
     table.value("--stretch", a.stretchText).valueName("MIN,MAX").check(readStretch(a.stretchMin, a.stretchMax))
         .needsGdalWhenGiven()
         .help("map sample values MIN..MAX of the colour bands onto 0..255, as gdal_translate -scale MIN MAX 0 "
               "255 does (values outside are clamped); needed for floating-point pictures and for 16-bit "
-              "pictures that use part of their range, e.g. --stretch 0,4095 for 12-bit samples");
+              "pictures that use part of their range, e.g. --stretch 0,4095 for 12-bit samples" +
+              std::string(kLinuxOnly));
     table.value("--fit", a.fitText).valueName("MODE").check(readChoice(a.fit, kFitNames))
         .needsGdalWhenGiven()
         .help("how the picture is fitted to tiles of 160x160 pixels: pad (default) adds white on the east and "
@@ -240,13 +282,10 @@ void importOptions(OptionTable& table, ImportArguments& a) {
     table.flag("--json", a.json).excludes("--bmp", "--bmp reports in words")
         .help("one JSON object on standard output, as convert prints");
     table.flag("--quiet", a.quiet).help("print nothing but failures");
-    table.footer("A progressive JPEG or interlaced PNG too large to decode whole is refused,\n"
-                 "with the command that converts it first.\n");
+    table.footer(kFooter);
 }
 
 Command importCommand() {
-    return {"import",
-            "a georeferenced picture (GeoTIFF, PNG, JPEG...) to a map, its corners and extents worked out "
-            "(Linux build)",
-            true, [](OptionTable& table) { return runWith<ImportArguments>(table, importOptions, runImport); }};
+    return {"import", kSummary, true,
+            [](OptionTable& table) { return runWith<ImportArguments>(table, importOptions, runImport); }};
 }

@@ -252,6 +252,8 @@ ImportStatus openImportSource(const ImportRequest& request, std::unique_ptr<Impo
     return status;
 }
 
+std::string optionBeyondReader(const ImportRequest&) { return ""; }
+
 void startGdal() {
     static std::once_flag started;
     std::call_once(started, [] {

@@ -26,6 +26,10 @@ protected:
 ImportStatus openImportSource(const ImportRequest& request, std::unique_ptr<ImportSource>& source,
                               std::string& message);
 
+// The option of request this build's reader cannot do (the Windows build's: "--window",
+// "--stretch"), as it is typed; "" when it does all of it.
+std::string optionBeyondReader(const ImportRequest& request);
+
 // The map of a picture whose pixels lie on grid: fitted to the tiles as request asks, its
 // corners, and its extents (measured, or typed where typed). Ready, or the refusal's
 // status with message (which edge, by how much, and what makes it fit).
