@@ -1,7 +1,6 @@
 #include "WicSource.h"
 
 #include <algorithm>
-#include <cerrno>
 
 #include "FileServices.h"
 #include "PlainGeoreferencing.h"
@@ -43,13 +42,7 @@ WICBitmapInterpolationMode interpolationOf(Resampling resampling) {
     return WICBitmapInterpolationModeNearestNeighbor;
 }
 
-bool isMissing(int error) {
-#ifdef _WIN32
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-#else
-    return error == ENOENT;
-#endif
-}
+bool isMissing(int error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 }  // namespace
 
