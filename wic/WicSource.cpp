@@ -82,10 +82,13 @@ ImportStatus openImportSource(const ImportRequest& request, std::unique_ptr<Impo
     return status;
 }
 
-// Cutting a window out of the picture and stretching deep samples are GDAL's work.
+// Cutting a window out of the picture, stretching deep samples and warping by control
+// points are GDAL's work.
 std::string optionBeyondReader(const ImportRequest& request) {
     if (request.window) return "--window";
     if (request.stretch) return "--stretch";
+    if (!request.controlPoints.empty()) return "--gcp";
+    if (request.transform) return "--transform";
     return "";
 }
 
