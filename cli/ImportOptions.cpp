@@ -212,13 +212,14 @@ void pictureOptions(OptionTable& table, PictureArguments& a) {
               "map): PIXEL,LINE on the picture in pixels from its top-left corner, as GDAL counts them (0.5,0.5 "
               "is the first pixel's centre), then where it lies, as the corners are written; the picture is "
               "warped through them as gdal_translate -gcp then gdalwarp would. Without --gcp, a QGIS "
-              "georeferencer's SOURCE.points beside the picture is read (its #CRS line, else WGS84)");
+              "georeferencer's SOURCE.points beside the picture is read (its #CRS line, else WGS84)" +
+              std::string(kLinuxOnly));
     table.value("--transform", a.transformText).valueName("FIT").check(readChoice(a.transform, kTransformNames))
         .needsGdalWhenGiven()
         .help("how control points place the picture: poly1 (the default; 3 points or more), poly2 (6 or more), "
               "poly3 (10 or more), polynomials fitted by least squares as gdalwarp -order 1 to 3; tps, a thin "
               "plate spline through every point, as gdalwarp -tps. The report gives each point's residual in "
-              "pixels");
+              "pixels" + std::string(kLinuxOnly));
     table.flag("--replace-georeferencing", a.replaceGeoreferencing)
         .needsGdalWhenGiven()
         .help("take --top-left/--bottom-right, --gcp, a .points file or --srs in place of the picture's own "
@@ -248,11 +249,11 @@ void pictureOptions(OptionTable& table, PictureArguments& a) {
         .needsGdalWhenGiven()
         .help("resample the picture (after any warp and --window) to this many arc-seconds per pixel, as "
               "gdalwarp -tr does: the top-left corner stays, each side rounded to whole pixels; LAT,LON for "
-              "two values, e.g. 1.5,2.25; then --fit fits it to the tiles");
+              "two values, e.g. 1.5,2.25; then --fit fits it to the tiles" + std::string(kLinuxOnly));
     table.value("--size", a.sizeText).valueName("WIDTHxHEIGHT").check(readSize(a.sizeWidth, a.sizeHeight))
         .needsGdalWhenGiven()
         .help("resample the picture (after any warp and --window) to WIDTH x HEIGHT pixels over the same "
-              "corners, as gdalwarp -ts does, e.g. 1600x960; then --fit fits it to the tiles");
+              "corners, as gdalwarp -ts does, e.g. 1600x960; then --fit fits it to the tiles" + std::string(kLinuxOnly));
     table.value("--resample", a.resampleText).valueName("METHOD").check(readChoice(a.resampling, kResampleNames))
         .needsGdalWhenGiven()
         .help("nearest (default), bilinear or cubic, for warping, --resolution, --size and --fit scale; nearest keeps a map's flat "

@@ -82,13 +82,14 @@ ImportStatus openImportSource(const ImportRequest& request, std::unique_ptr<Impo
     return status;
 }
 
-// Cutting a window out of the picture, stretching deep samples and warping by control
-// points are GDAL's work.
+// Cutting a window out of the picture, stretching deep samples, warping by control points
+// and resampling to a chosen grid are GDAL's work.
 std::string optionBeyondReader(const ImportRequest& request) {
     if (request.window) return "--window";
     if (request.stretch) return "--stretch";
     if (!request.controlPoints.empty()) return "--gcp";
     if (request.transform) return "--transform";
+    if (request.size) return request.size->byResolution() ? "--resolution" : "--size";
     return "";
 }
 

@@ -305,6 +305,7 @@ TEST_F(WindowsImport, EachPictureGivesTheSameMapUnderBothBuilds) {
         {"scaled", "map.png", sampleLargerPng, withFitScale(kSampleCorners), Agreement::CloseIndices},
         {"projected", "map.tif", projectedGeoTiff, {}, Agreement::WindowsRefuses, 4},
         {"window", "map.tif", geoTiff, {"--window", "35.7,139.7,35.65,139.75"}, Agreement::WindowsRefuses, 2},
+        {"chosen size", "map.tif", geoTiff, {"--size", "640x480"}, Agreement::WindowsRefuses, 2},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
