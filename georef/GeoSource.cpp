@@ -443,15 +443,10 @@ void GeoSource::placeOnWindow(const LatLonGrid& window, const LatLonGrid& grid) 
 
 int32_t GeoSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCount, RowSink& sink) {
     Gdal& g = *gdal_;
-    const FittedGrid& fitted = plan_.fitted;
-    const int32_t x0 = firstColumn * kTileSide, y0 = row * kTileSide, width = columnCount * kTileSide;
-    if (columnCount <= 0 || x0 < 0 || y0 < 0 || x0 + width > fitted.width || y0 + kTileSide > fitted.height) {
-        readError_ = "a strip outside the picture was asked for";
-        return 0;
-    }
-    // The part of the strip that shows source pixels; the rest is white padding.
-    const int32_t shownWidth = std::clamp(g.shownColumns - x0, 0, width);
-    const int32_t shownHeight = std::clamp(g.shownRows - y0, 0, kTileSide);
+    Strip strip;
+    if (!stripOf(row, firstColumn, columnCount, g.shownColumns, g.shownRows, strip)) return 0;
+    const int32_t x0 = strip.x0, y0 = strip.y0, width = strip.width;
+    const int32_t shownWidth = strip.shownWidth, shownHeight = strip.shownHeight;
     const int spp = g.bands.layout.samplesPerPixel();
     const int bytes = GDALGetDataTypeSizeBytes(g.bands.type);
     g.samples.resize(static_cast<size_t>(shownWidth) * kRowsPerRead * spp * bytes);

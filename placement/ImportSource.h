@@ -17,6 +17,19 @@ public:
     const std::string& readError() const { return readError_; }
 
 protected:
+    // The strip a readStrip asks for: its first pixel and width in the fitted picture, and
+    // the part of it that shows source pixels (from the west and north edges; the rest is
+    // white padding).
+    struct Strip {
+        int32_t x0 = 0, y0 = 0, width = 0;
+        int32_t shownWidth = 0, shownHeight = 0;
+    };
+    // Strip of tile row `row`, columns firstColumn to firstColumn + columnCount, of a picture
+    // whose source pixels fill shownColumns x shownRows from its top-left corner. False,
+    // with readError_ said, when it lies outside the fitted picture.
+    bool stripOf(int32_t row, int32_t firstColumn, int32_t columnCount, int32_t shownColumns, int32_t shownRows,
+                 Strip& strip);
+
     ImportPlan plan_;
     std::string readError_;
 };

@@ -177,14 +177,13 @@ ImportStatus WicSource::open(const ImportRequest& request, std::unique_ptr<WicSo
 int32_t WicSource::readStrip(int32_t row, int32_t firstColumn, int32_t columnCount, RowSink& sink) {
     Wic& w = *wic_;
     const FittedGrid& fitted = plan_.fitted;
-    const int32_t x0 = firstColumn * kTileSide, y0 = row * kTileSide, width = columnCount * kTileSide;
-    if (columnCount <= 0 || x0 < 0 || y0 < 0 || x0 + width > fitted.width || y0 + kTileSide > fitted.height) {
-        readError_ = "a strip outside the picture was asked for";
+    // A scaled picture shows source pixels everywhere; a padded one from its top-left corner.
+    Strip strip;
+    if (!stripOf(row, firstColumn, columnCount, fitted.scaled ? fitted.width : fitted.keptWidth,
+                 fitted.scaled ? fitted.height : fitted.keptHeight, strip))
         return 0;
-    }
-    // The part of the strip that shows source pixels; the rest is white padding.
-    const int32_t shownWidth = fitted.scaled ? width : std::clamp(fitted.keptWidth - x0, 0, width);
-    const int32_t shownHeight = fitted.scaled ? kTileSide : std::clamp(fitted.keptHeight - y0, 0, kTileSide);
+    const int32_t x0 = strip.x0, y0 = strip.y0, width = strip.width;
+    const int32_t shownWidth = strip.shownWidth, shownHeight = strip.shownHeight;
     w.row.resize(static_cast<size_t>(width) * 3);
     for (int32_t first = 0; first < kTileSide; first += kRowsPerRead) {
         const int32_t shownRows = std::clamp(shownHeight - first, 0, kRowsPerRead);
