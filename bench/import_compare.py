@@ -17,6 +17,8 @@ import sys
 import tempfile
 import time
 
+from results_section import write_section
+
 MIB = 1024 * 1024
 BEGIN = "<!-- import rows: bench/import_compare.py -->"
 END = "<!-- end of import rows -->"
@@ -168,15 +170,7 @@ def main():
                      f"({'within' if took <= allowed else 'over'})")
     lines += ["", end]
     section = "\n".join(lines) + "\n"
-    text = open(a.results).read() if os.path.exists(a.results) else ""
-    if begin in text and end in text:
-        head, rest = text.split(begin, 1)
-        tail = rest.split(end, 1)[1].lstrip("\n")
-        text = head + section + ("\n" + tail if tail else "")
-    else:
-        text = text.rstrip("\n") + "\n\n" + section
-    with open(a.results, "w") as f:
-        f.write(text)
+    write_section(a.results, begin, end, section)
     print(section)
 
 

@@ -23,6 +23,8 @@ import subprocess
 import sys
 import time
 
+from results_section import write_section
+
 BEGIN = "<!-- start-up rows: bench/startup_compare.py -->"
 END = "<!-- end of start-up rows -->"
 
@@ -84,15 +86,7 @@ def main():
                      f"{med / base:.2f} x |")
     lines += ["", END]
     section = "\n".join(lines) + "\n"
-    text = open(a.results).read() if os.path.exists(a.results) else ""
-    if BEGIN in text and END in text:
-        head, rest = text.split(BEGIN, 1)
-        tail = rest.split(END, 1)[1].lstrip("\n")
-        text = head + section + ("\n" + tail if tail else "")
-    else:
-        text = text.rstrip("\n") + "\n\n" + section
-    with open(a.results, "w") as f:
-        f.write(text)
+    write_section(a.results, BEGIN, END, section)
     print(section)
 
 
