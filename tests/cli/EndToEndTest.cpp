@@ -34,13 +34,7 @@ namespace {
 
 // The command that runs tessella: TESSELLA_CLI when set, words separated by spaces (a
 // runner and its arguments, then the binary), else the native binary.
-std::vector<std::string> commandPrefix() {
-    std::vector<std::string> words;
-    const char* command = std::getenv("TESSELLA_CLI");
-    std::istringstream text(command != nullptr && *command != '\0' ? command : TESSELLA_CLI_DEFAULT);
-    for (std::string word; text >> word;) words.push_back(word);
-    return words;
-}
+std::vector<std::string> commandPrefix() { return commandFromEnvironment("TESSELLA_CLI", TESSELLA_CLI_DEFAULT); }
 
 bool runsUnderRunner() { return commandPrefix().size() > 1; }
 

@@ -33,10 +33,7 @@ protected:
     }
 
     ProcessResult run(const std::vector<std::string>& args) {
-        std::vector<std::string> argv;
-        const char* command = std::getenv("TESSELLA_CLI");
-        std::istringstream text(command != nullptr && *command != '\0' ? command : TESSELLA_CLI_DEFAULT);
-        for (std::string word; text >> word;) argv.push_back(word);
+        std::vector<std::string> argv = commandFromEnvironment("TESSELLA_CLI", TESSELLA_CLI_DEFAULT);
         argv.insert(argv.end(), args.begin(), args.end());
         return runProcess(argv, folder_.path().string());
     }

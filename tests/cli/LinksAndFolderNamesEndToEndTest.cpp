@@ -24,13 +24,7 @@ namespace {
 #define TESSELLA_CLI_DEFAULT "tessella"
 #endif
 
-std::vector<std::string> command() {
-    std::vector<std::string> words;
-    const char* given = std::getenv("TESSELLA_CLI");
-    std::istringstream text(given != nullptr && *given != '\0' ? given : TESSELLA_CLI_DEFAULT);
-    for (std::string word; text >> word;) words.push_back(word);
-    return words;
-}
+std::vector<std::string> command() { return commandFromEnvironment("TESSELLA_CLI", TESSELLA_CLI_DEFAULT); }
 
 bool runsWindowsBuild() { return command().back().ends_with(".exe"); }
 

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <sstream>
 
 namespace {
 
@@ -135,4 +136,12 @@ ProcessResult finishProcess(const StartedProcess& process) {
     }
     result.exitCode = statusToCode(status);
     return result;
+}
+
+std::vector<std::string> commandFromEnvironment(const char* variable, const std::string& fallback) {
+    const char* given = std::getenv(variable);
+    std::istringstream text(given != nullptr && *given != '\0' ? given : fallback);
+    std::vector<std::string> words;
+    for (std::string word; text >> word;) words.push_back(word);
+    return words;
 }

@@ -13,6 +13,10 @@ struct ProcessResult {
 
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& workingFolder);
 
+// The command an environment variable names, split at white space (a runner and its
+// arguments, then the program); fallback's words when the variable is unset or empty.
+std::vector<std::string> commandFromEnvironment(const char* variable, const std::string& fallback);
+
 // Like runProcess, but standard error is a terminal (a pseudo-terminal); its output is
 // returned in err, standard output is discarded.
 ProcessResult runProcessOnTerminal(const std::vector<std::string>& argv,

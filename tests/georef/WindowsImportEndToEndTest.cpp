@@ -28,13 +28,7 @@ namespace {
 #define TESSELLA_CLI_DEFAULT "tessella"
 #endif
 
-std::vector<std::string> windowsCommand() {
-    std::vector<std::string> words;
-    const char* command = std::getenv("TESSELLA_WINDOWS_RUN");
-    std::istringstream text(command != nullptr ? command : "");
-    for (std::string word; text >> word;) words.push_back(word);
-    return words;
-}
+std::vector<std::string> windowsCommand() { return commandFromEnvironment("TESSELLA_WINDOWS_RUN", ""); }
 
 std::map<std::string, std::string> filesUnder(const fs::path& folder) {
     std::map<std::string, std::string> files;
